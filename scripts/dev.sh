@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# One entry for a fresh Debian 12 machine:
+#   scripts/dev.sh run    install what is missing, build, start the program
+#   scripts/dev.sh test   install what is missing, build, run every test
+#   scripts/dev.sh build  install what is missing and build
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${KERVIO_BUILD_DIR:-$ROOT/build}"
+FUZZ_BUILD="${KERVIO_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
+JOBS="${KERVIO_JOBS:-2}"
+
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  clang libclang-rt-14-dev
+  fonts-liberation fonts-dejavu-core xdg-utils
+)
+
+as_root() {
+  if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_deps() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ "${#missing[@]}" -gt 0 ]; then
+    echo "Kurulacak paketler: ${missing[*]}"
+    as_root apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build_fuzz() {
+  cmake -S "$ROOT" -B "$FUZZ_BUILD" -G Ninja -DKERVIO_FUZZ=ON \
+    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$FUZZ_BUILD" -j "$JOBS"
+}
+
+build_main() {
+  local extra=()
+  if [ -d "$FUZZ_BUILD" ]; then extra+=("-DKERVIO_FUZZ_DIR=$FUZZ_BUILD"); fi
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${extra[@]}" >/dev/null
+  cmake --build "$BUILD" -j "$JOBS"
+}
+
+cmd="${1:-run}"
+shift || true
+case "$cmd" in
+  run)
+    install_deps
+    build_main
+    exec "$BUILD/src/kervio" "$@"
+    ;;
+  build)
+    install_deps
+    build_main
+    ;;
+  test)
+    install_deps
+    build_fuzz
+    build_main
+    cd "$BUILD"
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS" "$@"
+    ;;
+  *)
+    echo "kullanım: $0 run|test|build" >&2
+    exit 64
+    ;;
+esac

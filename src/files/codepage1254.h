@@ -1,0 +1,17 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+namespace kervio {
+
+// Windows Turkish code page 1254, the encoding of every file the program
+// writes. The five bytes the code page leaves undefined (and the two control
+// bytes 0x8D-0x8E) map to the C1 control code points, so every byte string
+// survives a decode and encode unchanged.
+QString fromCp1254(const QByteArray &bytes);
+// Characters without a byte in the code page become '?', one per character.
+QByteArray toCp1254(const QString &text);
+// The same, appended to `out`.
+void appendCp1254(QByteArray &out, const QString &text);
+
+} // namespace kervio

@@ -1,0 +1,118 @@
+#include "commatext.h"
+
+namespace kervio {
+
+namespace {
+
+bool needsQuotes(const QString &item)
+{
+    for (const QChar c : item) {
+        const char16_t u = c.unicode();
+        if (u <= 32 || u == u'"' || u == u',')
+            return true;
+    }
+    return false;
+}
+
+bool isBlank(QChar c)
+{
+    return c.unicode() >= 1 && c.unicode() <= 32;
+}
+
+} // namespace
+
+QString encodeCommaText(const QStringList &items)
+{
+    QString out;
+    qsizetype estimate = items.size() + 8;
+    for (const QString &item : items)
+        estimate += item.size() + 2;
+    out.reserve(estimate);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            out += u',';
+        const QString &item = items[i];
+        if (needsQuotes(item)) {
+            out += u'"';
+            for (const QChar c : item) {
+                if (c == u'"')
+                    out += u'"';
+                out += c;
+            }
+            out += u'"';
+        } else {
+            out += item;
+        }
+    }
+    return out;
+}
+
+QStringList decodeCommaText(const QString &line)
+{
+    // The line ends at a NUL, as the text it came from did.
+    qsizetype n = line.indexOf(QChar(u'\0'));
+    if (n < 0)
+        n = line.size();
+
+    QStringList items;
+    qsizetype i = 0;
+    auto skipBlanks = [&] {
+        while (i < n && isBlank(line[i]))
+            ++i;
+    };
+
+    skipBlanks();
+    while (i < n) {
+        QString item;
+        if (line[i] == u'"') {
+            ++i;
+            while (i < n) {
+                if (line[i] == u'"') {
+                    if (i + 1 < n && line[i + 1] == u'"') {
+                        item += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                item += line[i++];
+            }
+        } else {
+            const qsizetype start = i;
+            while (i < n && line[i] != u',' && line[i].unicode() > 32)
+                ++i;
+            item = line.mid(start, i - start);
+        }
+        items += item;
+        skipBlanks();
+        if (i < n && line[i] == u',') {
+            if (i == n - 1)
+                items += QString();
+            ++i;
+            skipBlanks();
+        }
+    }
+    return items;
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines += text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines += text.mid(start);
+    return lines;
+}
+
+} // namespace kervio

@@ -1,0 +1,21 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+namespace kervio {
+
+// One line of items: an item holding a character of code 32 or less, a
+// double quote or a comma is quoted (inner quotes doubled); items are joined
+// with single commas.
+QString encodeCommaText(const QStringList &items);
+
+// The reverse, with the reader's leniency: blanks and control characters
+// around items are skipped, two adjacent commas give an empty item, a comma
+// at the very end gives a trailing empty item, an unclosed quote takes the
+// rest of the line, an unquoted blank splits an item. A NUL ends the line.
+QStringList decodeCommaText(const QString &line);
+
+// Splits at CR LF, a lone CR and a lone LF; a final break adds no line.
+QStringList splitLines(const QString &text);
+
+} // namespace kervio

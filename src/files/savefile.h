@@ -1,0 +1,12 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+namespace kervio {
+
+// Replaces the file's content through a temporary file in the same folder;
+// on any failure the previous file stays as it was. A short write (a full
+// disk, a size limit) counts as a failure.
+bool saveFileContents(const QString &path, const QByteArray &bytes);
+
+} // namespace kervio

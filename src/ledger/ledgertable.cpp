@@ -1,0 +1,418 @@
+#include "ledgertable.h"
+#include "textfuncs.h"
+
+#include <algorithm>
+
+namespace kervio {
+
+namespace {
+constexpr __int128 Scale = 1000000000; // 10^9
+constexpr int MaxIntDigits = 20;       // beyond this a cell is summed in doubles
+} // namespace
+
+LedgerTable::LedgerTable(const Regional &reg, QObject *parent)
+    : QAbstractTableModel(parent), m_reg(reg)
+{
+    m_rows.resize(2);
+    const QStringList header = headerTexts();
+    for (int c = 0; c < ColumnCount; ++c)
+        m_rows[0][size_t(c)] = header[c];
+    m_rows[1][0] = QStringLiteral("1");
+    rebuildCaches();
+}
+
+QStringList LedgerTable::headerTexts()
+{
+    return {QString(), QStringLiteral("İşlem Tarihi"), QStringLiteral("Vade Tarihi"),
+            QStringLiteral("Açıklama"), QStringLiteral("Borç Tutarı"), QStringLiteral("Alacak Tutarı"),
+            QStringLiteral("Gün"), QStringLiteral("B.Vade Farkı"), QStringLiteral("A.Vade Farkı"),
+            QStringLiteral("Borç Adat"), QStringLiteral("Alacak Adat"), QStringLiteral("Index"),
+            QStringLiteral("Index2")};
+}
+
+int LedgerTable::sumSlot(int col)
+{
+    switch (col) {
+    case ColDebit: return 0;
+    case ColCredit: return 1;
+    case ColDebitDiff: return 2;
+    case ColCreditDiff: return 3;
+    case ColDebitAdat: return 4;
+    case ColCreditAdat: return 5;
+    default: return -1;
+    }
+}
+
+LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
+{
+    // The characters ParseAmount keeps, read as an exact decimal.
+    Cached c;
+    bool neg = false;
+    bool sign = false;
+    int seps = 0;
+    int intDigits = 0;
+    int fracDigits = 0;
+    __int128 intPart = 0;
+    __int128 frac = 0;
+    bool roundUp = false;
+    bool any = false;
+    bool anyDigit = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const char16_t ch = text[i].unicode();
+        if (i == 0 && (ch == '+' || ch == '-')) {
+            neg = ch == '-';
+            sign = true;
+            any = true;
+        } else if (ch >= '0' && ch <= '9') {
+            any = true;
+            anyDigit = true;
+            if (seps == 0) {
+                if (intDigits > 0 || ch != '0')
+                    ++intDigits;
+                if (intDigits <= MaxIntDigits)
+                    intPart = intPart * 10 + (ch - '0');
+            } else {
+                ++fracDigits;
+                if (fracDigits <= 9)
+                    frac = frac * 10 + (ch - '0');
+                else if (fracDigits == 10)
+                    roundUp = ch >= '5';
+            }
+        } else if (QChar(ch) == m_reg.decimal) {
+            any = true;
+            ++seps;
+        }
+    }
+    if (!any)
+        return c;
+    if (seps > 1 || (sign && !anyDigit && seps == 0)) {
+        c.error = true;
+        return c;
+    }
+    if (intDigits > MaxIntDigits) {
+        c.huge = true;
+        return c;
+    }
+    for (int k = std::min(fracDigits, 9); k < 9; ++k)
+        frac *= 10;
+    __int128 v = intPart * Scale + frac + (roundUp ? 1 : 0);
+    c.scaled = neg ? -v : v;
+    return c;
+}
+
+void LedgerTable::updateRowFlags(int r)
+{
+    bool err = false, huge = false;
+    for (const __int128 c : m_cache[size_t(r)]) {
+        err = err || c == ErrorMark;
+        huge = huge || c == HugeMark;
+    }
+    if (err)
+        m_errorRows.insert(r);
+    else
+        m_errorRows.erase(r);
+    if (huge)
+        m_hugeRows.insert(r);
+    else
+        m_hugeRows.erase(r);
+}
+
+void LedgerTable::cacheRow(int r)
+{
+    for (int s = 0; s < 6; ++s)
+        m_cache[size_t(r)][size_t(s)] = r == 0 ? 0 : pack(parseCell(m_rows[size_t(r)][size_t(SumColumns[s])]));
+    updateRowFlags(r);
+}
+
+void LedgerTable::rebuildCaches()
+{
+    const size_t n = m_rows.size();
+    m_cache.assign(n, {});
+    m_errorRows.clear();
+    m_hugeRows.clear();
+    m_unnumberedRows.clear();
+    for (size_t r = 1; r < n; ++r) {
+        cacheRow(int(r));
+        if (m_rows[r][0].isEmpty())
+            m_unnumberedRows.insert(int(r));
+    }
+    for (int s = 0; s < 6; ++s) {
+        auto &t = m_tree[size_t(s)];
+        t.assign(n + 1, 0);
+        // Fenwick index i+1 holds grid row i
+        for (size_t r = 1; r < n; ++r)
+            t[r + 1] += valueOf(m_cache[r][size_t(s)]);
+        for (size_t i = 1; i <= n; ++i) {
+            const size_t j = i + (i & (~i + 1));
+            if (j <= n)
+                t[j] += t[i];
+        }
+    }
+}
+
+void LedgerTable::fenwickAdd(int slot, int row, __int128 delta)
+{
+    auto &t = m_tree[size_t(slot)];
+    const size_t n = t.size() - 1;
+    for (size_t i = size_t(row) + 1; i <= n; i += i & (~i + 1))
+        t[i] += delta;
+}
+
+__int128 LedgerTable::fenwickPrefix(int slot, int rowExclusive) const
+{
+    const auto &t = m_tree[size_t(slot)];
+    __int128 s = 0;
+    for (size_t i = size_t(rowExclusive); i > 0; i -= i & (~i + 1))
+        s += t[i];
+    return s;
+}
+
+void LedgerTable::setCell(int row, int col, const QString &text)
+{
+    QString &c = m_rows[size_t(row)][size_t(col)];
+    if (c == text)
+        return;
+    c = text;
+    if (row > 0) {
+        const int slot = sumSlot(col);
+        if (slot >= 0) {
+            __int128 &old = m_cache[size_t(row)][size_t(slot)];
+            const __int128 now = pack(parseCell(text));
+            if (valueOf(now) != valueOf(old))
+                fenwickAdd(slot, row, valueOf(now) - valueOf(old));
+            const bool flagsChanged = (now == ErrorMark) != (old == ErrorMark) || (now == HugeMark) != (old == HugeMark);
+            old = now;
+            if (flagsChanged)
+                updateRowFlags(row);
+        } else if (col == ColNumber) {
+            if (text.isEmpty())
+                m_unnumberedRows.insert(row);
+            else
+                m_unnumberedRows.erase(row);
+        }
+        const QModelIndex idx = index(row - 1, col);
+        emit dataChanged(idx, idx);
+    } else {
+        emit headerDataChanged(Qt::Horizontal, col, col);
+    }
+}
+
+void LedgerTable::setGridRowCount(int count)
+{
+    count = std::max(count, 2);
+    const int old = gridRowCount();
+    if (count == old)
+        return;
+    if (count > old) {
+        beginInsertRows({}, old - 1, count - 2);
+        m_rows.resize(size_t(count));
+        endInsertRows();
+    } else {
+        beginRemoveRows({}, count - 1, old - 2);
+        m_rows.resize(size_t(count));
+        endRemoveRows();
+    }
+    rebuildCaches();
+    if (m_currentRow >= count)
+        setCurrent(count - 1, m_currentCol);
+}
+
+void LedgerTable::insertEmptyRow(int row)
+{
+    row = std::clamp(row, 1, gridRowCount());
+    beginInsertRows({}, row - 1, row - 1);
+    m_rows.insert(m_rows.begin() + row, Row{});
+    endInsertRows();
+    rebuildCaches();
+}
+
+void LedgerTable::removeRowAt(int row)
+{
+    if (row < 1 || row >= gridRowCount())
+        return;
+    if (gridRowCount() == 2) {
+        m_rows[1] = Row{};
+        rebuildCaches();
+        emit dataChanged(index(0, 0), index(0, ColumnCount - 1));
+        return;
+    }
+    beginRemoveRows({}, row - 1, row - 1);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+    rebuildCaches();
+    if (m_currentRow >= gridRowCount())
+        setCurrent(gridRowCount() - 1, m_currentCol);
+}
+
+void LedgerTable::moveRow(int from, int to)
+{
+    const int n = gridRowCount();
+    if (from < 1 || from >= n || to < 1 || to >= n || from == to)
+        return;
+    // Qt's destination is the model row before which the moved row lands.
+    beginMoveRows({}, from - 1, from - 1, {}, to > from ? to : to - 1);
+    Row moved = std::move(m_rows[size_t(from)]);
+    m_rows.erase(m_rows.begin() + from);
+    m_rows.insert(m_rows.begin() + to, std::move(moved));
+    endMoveRows();
+    rebuildCaches();
+}
+
+void LedgerTable::swapRows(int a, int b)
+{
+    if (a == b)
+        return;
+    std::swap(m_rows[size_t(a)], m_rows[size_t(b)]);
+    rebuildCaches();
+    emit dataChanged(index(std::min(a, b) - 1, 0), index(std::max(a, b) - 1, ColumnCount - 1));
+}
+
+void LedgerTable::applyPermutation(const std::vector<int> &order)
+{
+    beginResetModel();
+    std::vector<Row> rows;
+    rows.reserve(m_rows.size());
+    rows.push_back(std::move(m_rows[0]));
+    for (int o : order)
+        rows.push_back(std::move(m_rows[size_t(o)]));
+    m_rows = std::move(rows);
+    rebuildCaches();
+    endResetModel();
+}
+
+void LedgerTable::replaceEntries(std::vector<Row> rows)
+{
+    beginResetModel();
+    // Reuse the given storage: a large ledger is not held twice.
+    Row header = std::move(m_rows[0]);
+    std::vector<Row>().swap(m_rows);
+    if (rows.capacity() == rows.size())
+        rows.reserve(rows.size() + 1);
+    rows.insert(rows.begin(), std::move(header));
+    if (rows.size() < 2)
+        rows.resize(2);
+    m_rows = std::move(rows);
+    rebuildCaches();
+    endResetModel();
+    if (m_currentRow >= gridRowCount())
+        m_currentRow = gridRowCount() - 1;
+}
+
+void LedgerTable::clearEntries()
+{
+    beginResetModel();
+    m_rows.resize(2);
+    m_rows[1] = Row{};
+    rebuildCaches();
+    endResetModel();
+    if (m_currentRow >= 2)
+        m_currentRow = 1;
+}
+
+void LedgerTable::renumber()
+{
+    for (int r = 1; r < gridRowCount(); ++r) {
+        const QString t = QString::number(r);
+        if (m_rows[size_t(r)][0] != t)
+            setCell(r, ColNumber, t);
+    }
+}
+
+void LedgerTable::setCurrent(int row, int col)
+{
+    if (row == m_currentRow && col == m_currentCol)
+        return;
+    m_currentRow = row;
+    m_currentCol = col;
+    emit currentChanged(row, col);
+}
+
+int LedgerTable::entryEnd() const
+{
+    const int n = gridRowCount();
+    if (m_unnumberedRows.empty())
+        return n;
+    return std::min(*m_unnumberedRows.begin(), n);
+}
+
+LedgerSums LedgerTable::entrySums() const
+{
+    const int end = entryEnd();
+    if (!m_errorRows.empty() && *m_errorRows.begin() < end) {
+        const int r = *m_errorRows.begin();
+        for (int col : SumColumns)
+            ParseAmount(m_rows[size_t(r)][size_t(col)], m_reg); // raises
+    }
+    LedgerSums s;
+    if (!m_hugeRows.empty() && *m_hugeRows.begin() < end) {
+        for (int r = 1; r < end; ++r)
+            for (int k = 0; k < 6; ++k)
+                s.value[k] += ParseAmount(m_rows[size_t(r)][size_t(SumColumns[k])], m_reg);
+        s.balance = s.value[LedgerSums::Debit] - s.value[LedgerSums::Credit];
+        s.net = s.value[LedgerSums::DebitDiff] - s.value[LedgerSums::CreditDiff];
+        s.adatBalance = s.value[LedgerSums::DebitAdat] - s.value[LedgerSums::CreditAdat];
+        s.totalsEqual = s.value[LedgerSums::Debit] == s.value[LedgerSums::Credit];
+        s.debitPositive = s.value[LedgerSums::Debit] > 0;
+        s.creditPositive = s.value[LedgerSums::Credit] > 0;
+        return s;
+    }
+    __int128 exact[6];
+    for (int k = 0; k < 6; ++k) {
+        exact[k] = fenwickPrefix(k, end);
+        s.value[k] = double(static_cast<long double>(exact[k]) / 1e9L);
+    }
+    auto toDouble = [](__int128 v) { return double(static_cast<long double>(v) / 1e9L); };
+    s.balance = toDouble(exact[LedgerSums::Debit] - exact[LedgerSums::Credit]);
+    s.net = toDouble(exact[LedgerSums::DebitDiff] - exact[LedgerSums::CreditDiff]);
+    s.adatBalance = toDouble(exact[LedgerSums::DebitAdat] - exact[LedgerSums::CreditAdat]);
+    s.totalsEqual = exact[LedgerSums::Debit] == exact[LedgerSums::Credit];
+    s.debitPositive = exact[LedgerSums::Debit] > 0;
+    s.creditPositive = exact[LedgerSums::Credit] > 0;
+    return s;
+}
+
+int LedgerTable::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : gridRowCount() - 1;
+}
+
+int LedgerTable::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant LedgerTable::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return cell(index.row() + 1, index.column());
+}
+
+bool LedgerTable::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    setCell(index.row() + 1, index.column(), value.toString());
+    return true;
+}
+
+QVariant LedgerTable::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return section >= 0 && section < ColumnCount ? QVariant(cell(0, section)) : QVariant();
+    return section + 1 < gridRowCount() ? QVariant(cell(section + 1, 0)) : QVariant();
+}
+
+Qt::ItemFlags LedgerTable::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled;
+    if (index.column() >= ColTransactionDate && index.column() <= ColCredit)
+        f |= Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    return f;
+}
+
+} // namespace kervio

@@ -1,0 +1,130 @@
+#pragma once
+#include "regional.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <array>
+#include <set>
+#include <vector>
+
+namespace kervio {
+
+enum LedgerColumn {
+    ColNumber = 0,
+    ColTransactionDate = 1,
+    ColDueDate = 2,
+    ColDescription = 3,
+    ColDebit = 4,
+    ColCredit = 5,
+    ColDays = 6,
+    ColDebitDiff = 7,
+    ColCreditDiff = 8,
+    ColDebitAdat = 9,
+    ColCreditAdat = 10,
+    ColIndex = 11,
+    ColIndex2 = 12,
+};
+
+// The sums the summary adds up over the entry rows.
+struct LedgerSums {
+    enum { Debit, Credit, DebitDiff, CreditDiff, DebitAdat, CreditAdat, Count };
+    double value[Count] = {};
+    // differences taken before rounding to double
+    double balance = 0;     // debit - credit
+    double net = 0;         // debit diff - credit diff
+    double adatBalance = 0; // debit adat - credit adat
+    // exact comparison of the two totals (the texts are decimal)
+    bool totalsEqual = true;
+    bool debitPositive = false;
+    bool creditPositive = false;
+};
+
+// The ledger: rows of 13 cell texts, row 0 the header. It is the one store of
+// the entries; the grid view shows it through the model interface (whose
+// rows are the entry rows 1..n and whose header is row 0).
+class LedgerTable : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int ColumnCount = 13;
+    using Row = std::array<QString, ColumnCount>;
+
+    explicit LedgerTable(const Regional &reg, QObject *parent = nullptr);
+
+    static QStringList headerTexts();
+
+    const Regional &regional() const { return m_reg; }
+
+    // Grid coordinates: row 0 is the header, rows 1..gridRowCount()-1 entries.
+    int gridRowCount() const { return int(m_rows.size()); }
+    int lastRow() const { return gridRowCount() - 1; }
+    const QString &cell(int row, int col) const { return m_rows[size_t(row)][size_t(col)]; }
+    void setCell(int row, int col, const QString &text);
+    const Row &row(int r) const { return m_rows[size_t(r)]; }
+
+    // Row set operations; each keeps at least the header and one entry row.
+    void setGridRowCount(int count);
+    void insertEmptyRow(int row);           // the rows from `row` on move down
+    void removeRowAt(int row);              // the rows below move up
+    void moveRow(int from, int to);         // a dragged row, content and number
+    void swapRows(int a, int b);
+    void applyPermutation(const std::vector<int> &order); // new row i+1 = old row order[i]
+    void replaceEntries(std::vector<Row> rows);           // rows below the header
+    void clearEntries();                                  // header plus one empty row
+    void renumber();
+
+    int currentRow() const { return m_currentRow; }
+    int currentColumn() const { return m_currentCol; }
+    // Only records the cursor; the recalculation that a move triggers is the
+    // caller's business.
+    void setCurrent(int row, int col);
+
+    // Sums of columns 4, 5, 7, 8, 9, 10 over rows 1 up to the row before the
+    // first row without a number. Raises the conversion error of the first
+    // cell that ParseAmount cannot read.
+    LedgerSums entrySums() const;
+    int entryEnd() const; // first row that is not an entry
+
+    // QAbstractItemModel
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+signals:
+    void currentChanged(int row, int col);
+
+private:
+    struct Cached {
+        __int128 scaled = 0; // value x 10^9
+        bool error = false;
+        bool huge = false;
+    };
+    static constexpr int SumColumns[6] = {ColDebit, ColCredit, ColDebitDiff, ColCreditDiff, ColDebitAdat, ColCreditAdat};
+    static int sumSlot(int col);
+    Cached parseCell(const QString &text) const;
+    void cacheRow(int r);
+    void rebuildCaches();
+    void fenwickAdd(int slot, int row, __int128 delta);
+    __int128 fenwickPrefix(int slot, int rowExclusive) const;
+    void updateRowFlags(int r);
+
+    Regional m_reg;
+    std::vector<Row> m_rows;
+    // Per row, the six parsed values; an unreadable or oversized cell is a
+    // sentinel far outside any parsed value.
+    static constexpr __int128 ErrorMark = -(__int128(1) << 126);
+    static constexpr __int128 HugeMark = ErrorMark + 1;
+    static __int128 pack(const Cached &c) { return c.error ? ErrorMark : c.huge ? HugeMark : c.scaled; }
+    static __int128 valueOf(__int128 packed) { return packed == ErrorMark || packed == HugeMark ? 0 : packed; }
+    std::vector<std::array<__int128, 6>> m_cache;
+    std::array<std::vector<__int128>, 6> m_tree;
+    std::set<int> m_errorRows;
+    std::set<int> m_hugeRows;
+    std::set<int> m_unnumberedRows;
+    int m_currentRow = 1;
+    int m_currentCol = 1;
+};
+
+} // namespace kervio

@@ -1,0 +1,595 @@
+#include "textfuncs.h"
+#include "errors.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace kervio {
+
+namespace {
+
+// Locale-independent conversion of an ASCII number ("-12.5", "3e7").
+bool asciiToDouble(const std::string &s, double *out)
+{
+    if (s.empty())
+        return false;
+    const char *b = s.data();
+    const char *e = b + s.size();
+    if (*b == '+')
+        ++b;
+    double v = 0;
+    auto res = std::from_chars(b, e, v);
+    if (res.ec == std::errc::result_out_of_range || res.ptr != e)
+        return false;
+    if (res.ec != std::errc())
+        return false;
+    if (!std::isfinite(v))
+        return false;
+    *out = v;
+    return true;
+}
+
+const double Pow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// [sign] digits [. digits] in ASCII. Up to 15 significant digits the value
+// is an exact integer divided by an exact power of ten, which IEEE division
+// rounds correctly; longer texts go through from_chars.
+bool decimalToDouble(const char *s, int len, double *out)
+{
+    int i = 0;
+    bool neg = false;
+    if (i < len && (s[i] == '+' || s[i] == '-'))
+        neg = s[i++] == '-';
+    int64_t mant = 0;
+    int sig = 0, frac = 0;
+    bool point = false, digit = false;
+    for (; i < len; ++i) {
+        const char c = s[i];
+        if (c == '.') {
+            if (point)
+                return false;
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9')
+            return false;
+        digit = true;
+        if (sig == 0 && c == '0') {
+            if (point)
+                ++frac;
+            continue;
+        }
+        if (++sig > 15)
+            break;
+        mant = mant * 10 + (c - '0');
+        if (point)
+            ++frac;
+    }
+    if (!digit)
+        return point ? (*out = neg ? -0.0 : 0.0, true) : false;
+    if (sig <= 15 && frac <= 22) {
+        const double v = double(mant) / Pow10[frac];
+        *out = neg ? -v : v;
+        return true;
+    }
+    std::string a(s, size_t(len));
+    if (a.size() >= 2 && (a[0] == '-' || a[0] == '+') && a[1] == '.')
+        a.insert(1, "0");
+    else if (!a.empty() && a[0] == '.')
+        a.insert(0, "0");
+    if (!a.empty() && a.back() == '.')
+        a += '0';
+    return asciiToDouble(a, out);
+}
+
+// 15 significant decimal digits of |value| and the decimal exponent of the
+// first digit (value = d.dddd x 10^exp).
+struct Digits15 {
+    char d[16];
+    int exp;
+};
+
+Digits15 digits15(double value)
+{
+    char buf[48];
+    const auto res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14);
+    *res.ptr = 0;
+    Digits15 r{};
+    int n = 0;
+    const char *p = buf;
+    for (; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            r.d[n++] = *p;
+    r.d[15] = 0;
+    r.exp = *p == 'e' ? std::atoi(p + 1) : 0;
+    return r;
+}
+
+QString nonFiniteText(double v)
+{
+    if (std::isnan(v))
+        return QStringLiteral("NAN");
+    return v < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+}
+
+} // namespace
+
+double StrToFloat(const QString &text, const Regional &reg)
+{
+    double v = 0;
+    if (!TryStrToFloat(text, reg, &v))
+        raiseInvalidFloat(text);
+    return v;
+}
+
+bool TryStrToFloat(const QString &text, const Regional &reg, double *out)
+{
+    // the common case: [sign] digits [sep digits], nothing else
+    {
+        char buf[40];
+        int n = 0;
+        bool plain = text.size() > 0 && text.size() < 40;
+        bool digit = false;
+        for (int i = 0; plain && i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            if (i == 0 && (c == '+' || c == '-'))
+                buf[n++] = char(c);
+            else if (c >= '0' && c <= '9')
+                buf[n++] = char(c), digit = true;
+            else if (c == reg.decimal.unicode())
+                buf[n++] = '.';
+            else
+                plain = false;
+        }
+        if (plain && digit)
+            return decimalToDouble(buf, n, out);
+    }
+    // [blanks] [sign] digits [sep digits] [E [sign] digits] [blanks]
+    const QString t = text.trimmed();
+    std::string a;
+    a.reserve(t.size() + 2);
+    int i = 0;
+    const int n = t.size();
+    if (i < n && (t[i] == u'+' || t[i] == u'-'))
+        a += char(t[i++].unicode());
+    bool mantissaDigit = false;
+    bool sep = false;
+    while (i < n && t[i].isDigit() && t[i].unicode() < 128) {
+        a += char(t[i++].unicode());
+        mantissaDigit = true;
+    }
+    if (i < n && t[i] == reg.decimal) {
+        sep = true;
+        ++i;
+        a += '.';
+        while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
+            a += char(t[i++].unicode());
+            mantissaDigit = true;
+        }
+    }
+    if (!mantissaDigit && !sep)
+        return false;
+    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        std::string ex = "e";
+        if (i < n && (t[i] == u'+' || t[i] == u'-'))
+            ex += char(t[i++].unicode());
+        bool expDigit = false;
+        while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
+            ex += char(t[i++].unicode());
+            expDigit = true;
+        }
+        if (!expDigit)
+            return false;
+        a += ex;
+    }
+    if (i != n)
+        return false;
+    // A lone separator (with or without sign) reads as 0.
+    if (!mantissaDigit) {
+        *out = 0;
+        return true;
+    }
+    std::string s = a;
+    if (s.size() >= 2 && (s[0] == '-' || s[0] == '+') && s[1] == '.')
+        s.insert(1, "0");
+    else if (!s.empty() && s[0] == '.')
+        s.insert(0, "0");
+    if (!s.empty() && s.back() == '.')
+        s += '0';
+    {
+        auto epos = s.find('e');
+        if (epos != std::string::npos && epos > 0 && s[epos - 1] == '.')
+            s.insert(epos, "0");
+    }
+    return asciiToDouble(s, out);
+}
+
+int StrToInt(QStringView text)
+{
+    int i = 0;
+    const int n = text.size();
+    while (i < n && text[i] == u' ')
+        ++i;
+    bool neg = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        neg = text[i++] == u'-';
+    if (i >= n)
+        raiseInvalidInteger(text.toString());
+    qint64 v = 0;
+    for (; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < '0' || c > '9')
+            raiseInvalidInteger(text.toString());
+        v = v * 10 + (c - '0');
+        if (v > qint64(2147483648LL))
+            raiseInvalidInteger(text.toString());
+    }
+    if (neg)
+        v = -v;
+    if (v > 2147483647LL)
+        raiseInvalidInteger(text.toString());
+    return int(v);
+}
+
+double ParseAmount(const QString &text, const Regional &reg)
+{
+    char stack[64];
+    std::string heap;
+    char *buf = stack;
+    if (text.size() >= int(sizeof stack)) {
+        heap.resize(size_t(text.size()) + 1);
+        buf = heap.data();
+    }
+    int n = 0, seps = 0;
+    bool digit = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (i == 0 && (c == '+' || c == '-')) {
+            buf[n++] = char(c);
+        } else if (c >= '0' && c <= '9') {
+            buf[n++] = char(c);
+            digit = true;
+        } else if (c == reg.decimal.unicode()) {
+            buf[n++] = '.';
+            ++seps;
+        }
+    }
+    if (n == 0)
+        return 0;
+    double v = 0;
+    if (seps <= 1 && (digit || seps == 1) && decimalToDouble(buf, n, &v))
+        return v;
+    QString t = QString::fromLatin1(buf, n);
+    t.replace(u'.', reg.decimal);
+    raiseInvalidFloat(t);
+}
+
+double ParseDigits(const QString &text)
+{
+    char stack[64];
+    std::string heap;
+    char *buf = stack;
+    if (text.size() >= int(sizeof stack)) {
+        heap.resize(size_t(text.size()) + 1);
+        buf = heap.data();
+    }
+    int n = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if ((i == 0 && (c == '+' || c == '-')) || (c >= '0' && c <= '9'))
+            buf[n++] = char(c);
+    }
+    if (n == 0)
+        return 0;
+    double v = 0;
+    if (!decimalToDouble(buf, n, &v))
+        raiseInvalidFloat(QString::fromLatin1(buf, n));
+    return v;
+}
+
+bool IsValidDateText(const QString &text)
+{
+    const QStringView v(text);
+    const int day = StrToInt(v.mid(0, 2));
+    const int month = StrToInt(v.mid(3, 2));
+    const int year = StrToInt(v.mid(6, 4));
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
+        return false;
+    return day <= QDate(year, month, 1).daysInMonth();
+}
+
+QString PadLeft(quint16 width, const QString &text)
+{
+    if (text.size() >= width)
+        return text;
+    return QString(width - text.size(), u' ') + text;
+}
+
+QString PadRight(quint16 width, const QString &text)
+{
+    if (text.size() >= width)
+        return text;
+    return text + QString(width - text.size(), u' ');
+}
+
+QString FloatToStr(double value, const Regional &reg)
+{
+    if (!std::isfinite(value))
+        return nonFiniteText(value);
+    if (value == 0)
+        return QStringLiteral("0");
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(int64_t(value));
+    const Digits15 dg = digits15(value);
+    int len = 15;
+    while (len > 1 && dg.d[len - 1] == '0')
+        --len;
+    QString out;
+    if (value < 0)
+        out += u'-';
+    if (dg.exp < -5 || dg.exp >= 15) {
+        out += QChar(dg.d[0]);
+        if (len > 1) {
+            out += reg.decimal;
+            for (int i = 1; i < len; ++i)
+                out += QChar(dg.d[i]);
+        }
+        out += u'E';
+        out += QString::number(dg.exp);
+        return out;
+    }
+    if (dg.exp >= 0) {
+        for (int i = 0; i <= dg.exp; ++i)
+            out += QChar(i < len ? dg.d[i] : '0');
+        if (len > dg.exp + 1) {
+            out += reg.decimal;
+            for (int i = dg.exp + 1; i < len; ++i)
+                out += QChar(dg.d[i]);
+        }
+    } else {
+        out += u'0';
+        out += reg.decimal;
+        for (int i = 0; i < -dg.exp - 1; ++i)
+            out += u'0';
+        for (int i = 0; i < len; ++i)
+            out += QChar(dg.d[i]);
+    }
+    return out;
+}
+
+QString PlainNumberText(double value)
+{
+    return FloatToStr(value, Regional::turkish());
+}
+
+double Round15(double value)
+{
+    if (!std::isfinite(value) || value == 0)
+        return value;
+    char buf[48];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    double v = value;
+    std::from_chars(buf, res.ptr, v);
+    return v;
+}
+
+namespace {
+
+struct Picture {
+    bool grouping = false;
+    int decimals = 0;
+    int minInt = 0;
+};
+
+Picture parsePicture(const QString &picture)
+{
+    Picture p;
+    const int dot = picture.indexOf(u'.');
+    const QString ip = dot < 0 ? picture : picture.left(dot);
+    const QString fp = dot < 0 ? QString() : picture.mid(dot + 1);
+    p.grouping = ip.contains(u',');
+    p.minInt = int(ip.count(u'0'));
+    p.decimals = int(fp.count(u'0') + fp.count(u'#'));
+    return p;
+}
+
+QString groupDigits(const Picture &pic, bool negative, const char *intDigits, int intLen, const char *frac,
+                    int decimals, const Regional &reg)
+{
+    char16_t out[96];
+    int n = 0;
+    if (negative)
+        out[n++] = u'-';
+    const int padded = std::max(intLen, std::min(pic.minInt, 20));
+    for (int i = 0; i < padded; ++i) {
+        if (pic.grouping && i > 0 && (padded - i) % 3 == 0)
+            out[n++] = reg.thousands.unicode();
+        const int k = i - (padded - intLen);
+        out[n++] = k < 0 ? u'0' : char16_t(intDigits[k]);
+    }
+    if (decimals > 0) {
+        out[n++] = reg.decimal.unicode();
+        for (int i = 0; i < decimals; ++i)
+            out[n++] = char16_t(frac[i]);
+    }
+    return QString(reinterpret_cast<const QChar *>(out), n);
+}
+
+// The common case without a decimal conversion: with at most two decimals
+// v x 10^d is exact in extended precision, and unless it lies close to a
+// half, rounding it gives what rounding the 15-digit form gives.
+bool fastPicture(const Picture &pic, double value, const Regional &reg, QString *out)
+{
+    if (pic.decimals > 2)
+        return false;
+    const long double t = std::fabs(static_cast<long double>(value)) * (pic.decimals == 2 ? 100.0L : pic.decimals == 1 ? 10.0L : 1.0L);
+    if (!(t < 1e13L))
+        return false;
+    const long double whole = std::floor(t);
+    const long double f = t - whole;
+    const long double margin = t * 1e-14L + 1e-9L;
+    if (std::fabs(f - 0.5L) <= margin)
+        return false;
+    const uint64_t n = uint64_t(whole) + (f > 0.5L ? 1 : 0);
+    char digits[24];
+    int nd = 0;
+    {
+        char rev[24];
+        uint64_t x = n;
+        do {
+            rev[nd++] = char('0' + x % 10);
+            x /= 10;
+        } while (x);
+        for (int i = 0; i < nd; ++i)
+            digits[i] = rev[nd - 1 - i];
+    }
+    const int decimals = pic.decimals;
+    char frac[4] = {'0', '0', '0', '0'};
+    int intLen = nd - decimals;
+    if (intLen >= 0) {
+        std::memcpy(frac, digits + intLen, size_t(decimals));
+    } else {
+        std::memcpy(frac + (-intLen), digits, size_t(nd));
+        intLen = 0;
+    }
+    const char *intBegin = digits;
+    while (intLen > 0 && *intBegin == '0') {
+        ++intBegin;
+        --intLen;
+    }
+    const bool negative = value < 0 && n != 0;
+    *out = groupDigits(pic, negative, intBegin, intLen, frac, decimals, reg);
+    return true;
+}
+
+QString formatPicture(const Picture &pic, double value, const Regional &reg)
+{
+    if (!std::isfinite(value))
+        return nonFiniteText(value);
+    {
+        QString quick;
+        if (fastPicture(pic, value, reg, &quick))
+            return quick;
+    }
+    const int decimals = std::min(pic.decimals, 20);
+    // digits of the rounded value; the last `decimals` of them are the fraction
+    char digits[48];
+    int nd = 0;
+    bool negative = value < 0;
+    if (value != 0) {
+        const Digits15 dg = digits15(value);
+        if (dg.exp >= 18)
+            return FloatToStr(value, reg);
+        const int keep = dg.exp + 1 + decimals;
+        if (keep > 0) {
+            for (int i = 0; i < keep; ++i)
+                digits[i] = i < 15 ? dg.d[i] : '0';
+            nd = keep;
+            if (keep < 15 && dg.d[keep] >= '5') {
+                int i = keep - 1;
+                while (i >= 0 && digits[i] == '9')
+                    digits[i--] = '0';
+                if (i >= 0) {
+                    digits[i]++;
+                } else {
+                    std::memmove(digits + 1, digits, size_t(nd));
+                    digits[0] = '1';
+                    ++nd;
+                }
+            }
+        } else if (keep == 0 && dg.d[0] >= '5') {
+            digits[0] = '1';
+            nd = 1;
+        }
+    }
+    // split into integer and fraction digits
+    char fracDigits[24];
+    const char *intBegin = digits;
+    int intLen = nd - decimals;
+    if (intLen >= 0) {
+        std::memcpy(fracDigits, digits + intLen, size_t(decimals));
+    } else {
+        const int zeros = -intLen;
+        std::memset(fracDigits, '0', size_t(zeros));
+        std::memcpy(fracDigits + zeros, digits, size_t(nd));
+        intLen = 0;
+    }
+    while (intLen > 0 && *intBegin == '0') {
+        ++intBegin;
+        --intLen;
+    }
+    bool allZero = intLen == 0;
+    for (int i = 0; allZero && i < decimals; ++i)
+        allZero = fracDigits[i] == '0';
+    if (allZero)
+        negative = false;
+    return groupDigits(pic, negative, intBegin, intLen, fracDigits, decimals, reg);
+}
+
+} // namespace
+
+QString FormatFloat(const QString &picture, double value, const Regional &reg)
+{
+    return formatPicture(parsePicture(picture), value, reg);
+}
+
+QString FormatAmount(double value, const Regional &reg)
+{
+    static const Picture pic{true, 2, 1};
+    return formatPicture(pic, value, reg);
+}
+
+QString FormatWhole(double value, const Regional &reg)
+{
+    static const Picture pic{true, 0, 1};
+    return formatPicture(pic, value, reg);
+}
+
+int64_t RoundHalfEven(double value)
+{
+    if (!std::isfinite(value) || std::fabs(value) >= 9223372036854775808.0)
+        raiseInvalidOperation();
+    const double r = std::nearbyint(value); // default mode: ties to even
+    return int64_t(r);
+}
+
+double Divide(double a, double b)
+{
+    if (b == 0) {
+        if (a == 0 || std::isnan(a))
+            raiseInvalidOperation();
+        raiseDivisionByZero();
+    }
+    const double r = a / b;
+    if (std::isinf(r) && std::isfinite(a))
+        raiseOverflow();
+    if (std::isnan(r))
+        raiseInvalidOperation();
+    return r;
+}
+
+QString DateToText(const QDate &date, const Regional &reg)
+{
+    QString s;
+    s.reserve(10);
+    const int d = date.day(), m = date.month(), y = date.year();
+    s += QChar(u'0' + d / 10);
+    s += QChar(u'0' + d % 10);
+    s += reg.date;
+    s += QChar(u'0' + m / 10);
+    s += QChar(u'0' + m % 10);
+    s += reg.date;
+    QString ys = QString::number(y);
+    if (y >= 0)
+        ys = ys.rightJustified(4, u'0');
+    s += ys;
+    return s;
+}
+
+} // namespace kervio

@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+
+namespace kervio {
+
+// The version suffix of the captions and status bars.
+inline QString VersionText() { return QStringLiteral(" 2.0 Güncelleme:0"); }
+inline QString ApplicationTitle() { return QStringLiteral("Kavrel Kervio"); }
+inline QString MainCaption() { return QStringLiteral("Kavrel Kervio Programı"); }
+// The folder of the running executable, with its trailing separator.
+QString GetPathPath();
+
+} // namespace kervio

@@ -1,0 +1,127 @@
+#include "cli.h"
+#include "ledger/textfuncs.h"
+#include "shell/appinfo.h"
+#include "shell/scripteddialogs.h"
+#include "shell/session.h"
+
+#include <QFileInfo>
+#include <cstdio>
+#include <cstring>
+
+namespace kervio {
+
+namespace {
+
+void writeOut(FILE *f, const QString &line)
+{
+    const QByteArray b = line.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), f);
+    std::fputc('\n', f);
+    std::fflush(f);
+}
+
+QString oneLine(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
+    return text;
+}
+
+const char *const Usage =
+    "Kullanım:\n"
+    "  kervio [DOSYA.krv]                      programı açar (dosya verilirse onu açar)\n"
+    "  kervio --recalculate IN.krv [--sort] [--output OUT.krv]\n"
+    "                                          dosyayı açar, yeniden hesaplar (--sort ile sıralar),\n"
+    "                                          FAİZ BUL çalıştırır ve özet alanlarını yazar\n"
+    "  kervio --version                        sürümü yazar\n"
+    "  kervio --help                           bu yardımı yazar\n";
+
+int fail(const QString &message, int code = 2)
+{
+    writeOut(stderr, oneLine(message));
+    return code;
+}
+
+int recalculate(const QString &in, bool sort, const QString &out)
+{
+    ScriptedDialogs dialogs;
+    dialogs.sink = [](const QString &t) { writeOut(stderr, oneLine(t)); };
+    Session session(Regional::system(), &dialogs);
+    const QString path = QFileInfo(in).absoluteFilePath();
+    if (!QFileInfo(path).isFile())
+        return fail(QStringLiteral("Dosya açılamadı: ") + path);
+    bool opened = false;
+    session.guarded([&] { opened = session.LoadFromFile(path); });
+    if (!opened)
+        return 2; // the reason was shown through the dialogs
+    session.guarded([&] { session.BitBtn1Click(); });
+    if (sort)
+        session.guarded([&] { session.BitBtn2Click(); });
+    session.guarded([&] { session.BitBtn19Click(); });
+
+    const Summary &s = session.summary();
+    const Regional &reg = session.regional();
+    for (Summary::Field f : {Summary::DebitTotal, Summary::CreditTotal, Summary::Balance, Summary::DebitDiff,
+                             Summary::CreditDiff, Summary::NetDiff, Summary::OverallDays, Summary::DebitDays,
+                             Summary::CreditDays})
+        writeOut(stdout, QString::fromLatin1(Summary::fieldName(f)) + u'=' + s.text(f));
+    for (Summary::Picker p : {Summary::OverallDate, Summary::DebitDate, Summary::CreditDate})
+        writeOut(stdout, QString::fromLatin1(Summary::pickerName(p)) + u'=' + DateToText(s.date(p), reg));
+    for (Summary::Field f : {Summary::YearlyRateResult, Summary::MonthlyRateResult})
+        writeOut(stdout, QString::fromLatin1(Summary::fieldName(f)) + u'=' + s.text(f));
+
+    if (!out.isEmpty()) {
+        const bool saved = session.guarded([&] { session.SaveToFile(QFileInfo(out).absoluteFilePath()); });
+        if (!saved)
+            return 3;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool isCommandLine(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--", 2) == 0)
+            return true;
+    return false;
+}
+
+int runCommandLine(const QStringList &arguments)
+{
+    const QStringList args = arguments.mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (args.contains(QStringLiteral("--version"))) {
+        writeOut(stdout, ApplicationTitle() + VersionText());
+        return 0;
+    }
+    QString in, out;
+    bool sort = false;
+    bool recalc = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--recalculate") && i + 1 < args.size()) {
+            recalc = true;
+            in = args[++i];
+        } else if (a == QLatin1String("--output") && i + 1 < args.size()) {
+            out = args[++i];
+        } else if (a == QLatin1String("--sort")) {
+            sort = true;
+        } else {
+            std::fputs(Usage, stderr);
+            return fail(QStringLiteral("Bilinmeyen ya da eksik seçenek: ") + a, 64);
+        }
+    }
+    if (!recalc) {
+        std::fputs(Usage, stderr);
+        return 64;
+    }
+    return recalculate(in, sort, out);
+}
+
+} // namespace kervio

@@ -1,0 +1,170 @@
+#include "guiapp.h"
+#include "kervio2.h"
+#include "otherwindows.h"
+#include "widgetdialogs.h"
+#include "ledger/errors.h"
+#include "shell/appinfo.h"
+#include "shell/scripteddialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QPixmap>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
+
+namespace kervio {
+
+namespace {
+
+// The last line of defence of the general error handler: an error escaping an
+// event handler is shown with its text and the program runs on.
+class KervioApplication : public QApplication {
+public:
+    KervioApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+    Dialogs *dialogs = nullptr;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const SilentAbort &) {
+        } catch (const KervioError &e) {
+            if (dialogs)
+                dialogs->error(e.text());
+        } catch (const std::exception &e) {
+            if (dialogs)
+                dialogs->error(QString::fromLocal8Bit(e.what()));
+        }
+        return false;
+    }
+};
+
+int renderScreenshot(const QString &out)
+{
+    ScriptedDialogs dialogs;
+    dialogs.sink = [](const QString &t) { std::fprintf(stderr, "%s\n", t.toUtf8().constData()); };
+    QTemporaryDir tmp;
+    Session session(Regional::turkish(), &dialogs);
+    session.setSettingsPath(tmp.filePath(QStringLiteral("Ayarlar.ini")));
+    Tkervio2F window(session);
+    window.resize(1081, 649);
+    window.show();
+    QApplication::processEvents();
+    window.act([&] { loadWorkedExample(session); });
+    window.act([&] { session.setCurrentCell(4, ColTransactionDate); });
+    window.StringGrid3->setFocus();
+    QApplication::processEvents();
+    const QPixmap picture = window.grab();
+    if (!picture.save(out, "PNG")) {
+        std::fprintf(stderr, "%s yazılamadı\n", out.toUtf8().constData());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+void installFontSubstitutions()
+{
+    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+}
+
+bool isScreenshotRequest(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--screenshot") == 0)
+            return true;
+    return false;
+}
+
+void loadWorkedExample(Session &session)
+{
+    Parameters &p = session.params();
+    p.setText(Parameters::Company, QStringLiteral("Örnek Ticaret A.Ş."));
+    p.setCalculationDate(QDate(2024, 12, 31));
+    p.setText(Parameters::DaysInYear, QStringLiteral("365"));
+    p.setText(Parameters::YearlyRate, QStringLiteral("24"));
+    p.setText(Parameters::MonthlyRate, QStringLiteral("2"));
+    p.setText(Parameters::DebitGrace, QStringLiteral("0"));
+    p.setText(Parameters::CreditGrace, QStringLiteral("0"));
+    p.setDebitWeekend(false);
+    p.setCreditWeekend(false);
+    LedgerTable &L = session.ledger();
+    const QChar s = session.regional().date;
+    auto date = [s](const char *d, const char *m, const char *y) {
+        return QLatin1String(d) + s + QLatin1String(m) + s + QLatin1String(y);
+    };
+    L.clearEntries();
+    L.setGridRowCount(5);
+    const struct {
+        QString t, v, text, debit, credit;
+    } rows[] = {
+        {date("01", "10", "2024"), date("31", "10", "2024"), QStringLiteral("Satış faturası"), QStringLiteral("10000"), {}},
+        {date("15", "11", "2024"), date("15", "01", "2025"), QStringLiteral("Çek tahsilatı"), {}, QStringLiteral("4000")},
+        {date("20", "11", "2024"), date("30", "11", "2024"), QStringLiteral("Havale"), {}, QStringLiteral("2500")},
+    };
+    int r = 1;
+    for (const auto &row : rows) {
+        L.setCell(r, ColTransactionDate, row.t);
+        L.setCell(r, ColDueDate, row.v);
+        L.setCell(r, ColDescription, row.text);
+        L.setCell(r, ColDebit, row.debit);
+        L.setCell(r, ColCredit, row.credit);
+        ++r;
+    }
+    L.renumber();
+    session.BitBtn1Click();
+    session.BitBtn19Click();
+}
+
+int runGui(int argc, char **argv)
+{
+    const bool screenshot = isScreenshotRequest(argc, argv);
+    QString screenshotPath;
+    if (screenshot) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        for (int i = 1; i + 1 < argc; ++i)
+            if (std::strcmp(argv[i], "--screenshot") == 0)
+                screenshotPath = QString::fromLocal8Bit(argv[i + 1]);
+        if (screenshotPath.isEmpty()) {
+            std::fputs("Kullanım: kervio --screenshot OUT.png\n", stderr);
+            return 2;
+        }
+    }
+    KervioApplication app(argc, argv);
+    QApplication::setApplicationName(ApplicationTitle());
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    installFontSubstitutions();
+    if (screenshot)
+        return renderScreenshot(screenshotPath);
+
+    WidgetDialogs dialogs;
+    app.dialogs = &dialogs;
+    Session session(Regional::system(), &dialogs);
+    // Created once, in this order; only the main window is shown.
+    auto *kervio2F = new Tkervio2F(session);
+    kervio2F->setAttribute(Qt::WA_DeleteOnClose);
+    dialogs.setParentWidget(kervio2F);
+    TaktarexcelF aktarexcelF;
+    TyardimF yardimF;
+    TraporF raporF;
+    TForm2 form2;
+    kervio2F->showMaximized();
+
+    const QStringList args = QApplication::arguments().mid(1);
+    for (const QString &a : args)
+        if (!a.startsWith(u'-')) {
+            kervio2F->openFile(a);
+            break;
+        }
+    return app.exec();
+}
+
+} // namespace kervio

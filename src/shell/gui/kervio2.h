@@ -1,0 +1,91 @@
+#pragma once
+#include "ledgergrid.h"
+#include "shell/session.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QStatusBar>
+#include <array>
+
+namespace kervio {
+
+// The main window: the button column, the parameters panel, the ledger grid
+// and the summary panel, bound to a session that holds everything they show.
+class Tkervio2F : public QMainWindow {
+    Q_OBJECT
+public:
+    // The session (with its regional settings, dialogs and settings path)
+    // must outlive the window.
+    explicit Tkervio2F(Session &session, QWidget *parent = nullptr);
+
+    Session &session() { return m_session; }
+    // Runs one user action under the general error handler; false when it
+    // failed, or when another action is still running.
+    bool act(const std::function<void()> &action);
+    // Opens a ledger file as "KAYITTAN AÇ" does after its dialog.
+    void openFile(const QString &path);
+
+    // --- left button column ---
+    QPushButton *BitBtn45, *BitBtn46, *BitBtn26, *BitBtn23, *BitBtn28, *BitBtn31, *BitBtn1, *BitBtn4, *BitBtn2;
+    QPushButton *tfXPButton2;
+    QLabel *Label57;
+    // --- title bar ---
+    QLabel *Label1;
+    QPushButton *JvXPButton2;
+    // --- parameters panel ---
+    QLineEdit *firmaadiEdit, *yildakigunEdit, *yillikfaizEdit, *aylikfaizEdit, *borceksureEdit, *alacakeksureEdit;
+    QDateEdit *DateTimePicker61;
+    QCheckBox *CheckBox8, *CheckBox9;
+    QPushButton *YazdirButton, *mailgonder, *BitBtn3;
+    // --- grid ---
+    LedgerGrid *StringGrid3;
+    // --- summary panel ---
+    QLineEdit *borctoplamEdit, *alacaktoplamtutarEdit, *bakiyetutarEdit, *borckervioEdit, *alacakkervioEdit,
+        *netkervioEdit, *genelortgunEdit, *borcortgunEdit, *alacakortEdit;
+    QDateEdit *DateTimePicker4, *DateTimePicker76, *DateTimePicker3;
+    QPushButton *BitBtn19;
+    QLineEdit *yillikfaizneolurEdit, *aylikfaizneolurEdit;
+    // --- status bar ---
+    QStatusBar *StatusBar1;
+    std::array<QLabel *, 2> statusPanels{};
+
+    static QString Label57Text();
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *object, QEvent *event) override;
+
+private:
+    void buildLeftColumn(QWidget *column);
+    void buildTitleBar(QWidget *bar);
+    void buildParametersPanel(QWidget *panel);
+    void buildSummaryPanel(QWidget *panel);
+    void bindSession();
+    void setTabOrders();
+    void FormCreate();
+    bool FormCloseQuery();
+    bool FormKeyPress(QKeyEvent *e);
+    bool yildakigunEditKeyPress(QKeyEvent *e);
+    bool yillikfaizEditKeyPress(QKeyEvent *e);
+    void firmaadiEditEnter(QLineEdit *edit);
+    void firmaadiEditExit(QLineEdit *edit);
+    void yillikfaizEditEnter(QLineEdit *edit);
+    void yillikfaizEditExit(QLineEdit *edit);
+    void aylikfaizEditEnter();
+    void aylikfaizEditExit();
+    void refreshSummary();
+    void refreshParameters();
+    void onFocusChanged(QWidget *old, QWidget *now);
+    QLineEdit *paramEdit(Parameters::Field f) const;
+    QDateEdit *makeDatePicker(QWidget *parent, const QString &name);
+
+    Session &m_session;
+    bool m_busy = false;
+    std::array<QLineEdit *, 9> m_summaryEdits{};
+};
+
+} // namespace kervio

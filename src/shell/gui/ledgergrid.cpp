@@ -1,0 +1,508 @@
+#include "ledgergrid.h"
+#include "ledger/textfuncs.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace kervio {
+
+namespace {
+
+const QColor HeaderColour(211, 231, 211);
+const QColor OddRowColour(249, 255, 225);
+const QColor EvenRowColour(223, 235, 255);
+constexpr QChar MaskBlank = u'_';
+
+QFont gridFont()
+{
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPixelSize(12);
+    f.setStretch(QFont::SemiCondensed); // nearer Tahoma's widths than the plain substitute
+    return f;
+}
+
+int alignmentOf(int col)
+{
+    if (col <= ColDueDate)
+        return 2;
+    if (col == ColDescription)
+        return 0;
+    return 1;
+}
+
+bool isMenuKey(const QKeyEvent *e)
+{
+    const auto mods = e->modifiers() & ~Qt::KeypadModifier;
+    return (mods == Qt::ShiftModifier && (e->key() == Qt::Key_Insert || e->key() == Qt::Key_Delete))
+        || (mods == Qt::NoModifier && (e->key() == Qt::Key_F3 || e->key() == Qt::Key_F7));
+}
+
+// The typed character of a key, or a null QChar for keys that type nothing
+// (arrows, function keys, modifiers, Delete).
+QChar typedChar(const QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        return u'\r';
+    if (e->key() == Qt::Key_Backspace)
+        return u'\b';
+    if (e->key() == Qt::Key_Delete || e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)
+        return {};
+    const QString t = e->text();
+    return t.size() == 1 ? t.at(0) : QChar();
+}
+
+} // namespace
+
+void DrawCellText(const QString &text, const QRect &rect, QPainter *surface, int alignment, const QFont &font)
+{
+    surface->save();
+    surface->setFont(font);
+    surface->fillRect(rect, surface->brush().color());
+    surface->setClipRect(rect);
+    const QFontMetrics fm(font);
+    const int width = fm.horizontalAdvance(text);
+    int x = rect.left() + 2;
+    if (alignment == 1)
+        x = rect.right() + 1 - 2 - width;
+    else if (alignment == 2)
+        x = (rect.left() + rect.right() + 1) / 2 - width / 2;
+    surface->drawText(QPoint(x, rect.top() + 2 + fm.ascent()), text);
+    surface->restore();
+}
+
+// --- delegate ------------------------------------------------------------------
+
+LedgerCellDelegate::LedgerCellDelegate(LedgerGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+void LedgerCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const int row = index.row() + 1;
+    painter->save();
+    painter->setPen(Qt::black);
+    painter->setBrush(row % 2 ? OddRowColour : EvenRowColour);
+    DrawCellText(index.data().toString(), option.rect, painter, alignmentOf(index.column()), gridFont());
+    painter->restore();
+}
+
+QWidget *LedgerCellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
+{
+    auto *editor = new QLineEdit(parent);
+    editor->setFrame(false);
+    editor->setFont(gridFont());
+    editor->setContextMenuPolicy(Qt::NoContextMenu); // the grid's menu instead
+    const QString mask = m_grid->StringGrid3GetEditMask(index.column());
+    if (!mask.isEmpty())
+        editor->setInputMask(mask);
+    QPalette pal = editor->palette();
+    pal.setColor(QPalette::Base, (index.row() + 1) % 2 ? OddRowColour : EvenRowColour);
+    pal.setColor(QPalette::Text, Qt::black);
+    editor->setPalette(pal);
+    const QPersistentModelIndex where(index);
+    LedgerGrid *grid = m_grid;
+    // The cell follows the editor at every change, as the grid's cell does.
+    QObject::connect(editor, &QLineEdit::textEdited, editor, [grid, editor, where] {
+        if (where.isValid())
+            grid->session().ledger().setCell(where.row() + 1, where.column(),
+                                             grid->storedText(editor, where.column()));
+    });
+    m_grid->editorCreated(editor, index.column());
+    return editor;
+}
+
+void LedgerCellDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    auto *le = static_cast<QLineEdit *>(editor);
+    const QString text = index.data(Qt::EditRole).toString();
+    if (m_grid->storedText(le, index.column()) == text)
+        return;
+    le->setText(text);
+    le->setCursorPosition(le->text().isEmpty() && le->hasAcceptableInput() ? 0 : le->displayText().size());
+}
+
+void LedgerCellDelegate::setModelData(QWidget *, QAbstractItemModel *, const QModelIndex &) const
+{
+    // the cell already holds every change of the editor
+}
+
+void LedgerCellDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    editor->setGeometry(option.rect.adjusted(1, 1, 0, 0));
+}
+
+bool LedgerCellDelegate::eventFilter(QObject *object, QEvent *event)
+{
+    auto *editor = qobject_cast<QLineEdit *>(object);
+    if (!editor)
+        return false;
+    switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+        // the line edit would take Shift+Insert and Shift+Delete for itself
+        auto *ke = static_cast<QKeyEvent *>(event);
+        if (isMenuKey(ke)) {
+            ke->accept();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::KeyPress:
+        return m_grid->handleKeyPress(static_cast<QKeyEvent *>(event));
+    case QEvent::KeyRelease:
+        m_grid->StringGrid3KeyUp(static_cast<QKeyEvent *>(event));
+        return false;
+    default:
+        // the editor stays open when the focus leaves the grid
+        return false;
+    }
+}
+
+// --- grid ------------------------------------------------------------------------
+
+LedgerGrid::LedgerGrid(Session &session, Actor act, QWidget *parent)
+    : QTableView(parent), m_session(session), m_act(std::move(act)), m_delegate(new LedgerCellDelegate(this))
+{
+    setObjectName(QStringLiteral("StringGrid3"));
+    setModel(&session.ledger());
+    setItemDelegate(m_delegate);
+    setFont(gridFont());
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::AllEditTriggers);
+    setTabKeyNavigation(true);
+    setFrameShape(QFrame::NoFrame);
+    setShowGrid(true);
+    setGridStyle(Qt::SolidLine);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+
+    QHeaderView *h = horizontalHeader();
+    h->setDefaultSectionSize(80);
+    h->setMinimumSectionSize(8);
+    h->setSectionResizeMode(QHeaderView::Interactive);
+    h->setDefaultAlignment(Qt::AlignCenter);
+    h->setHighlightSections(false);
+    h->setFixedHeight(22);
+    QHeaderView *v = verticalHeader();
+    v->setSectionResizeMode(QHeaderView::Fixed); // uniform rows keep 100,000 rows cheap
+    v->setDefaultSectionSize(20);
+    v->setMinimumSectionSize(8);
+    v->setDefaultAlignment(Qt::AlignCenter);
+    v->setHighlightSections(false);
+    v->setSectionsMovable(true); // a row moves by dragging its number
+    v->setFixedWidth(30);
+    const QString headerStyle = QStringLiteral(
+        "QHeaderView::section { background-color: rgb(211,231,211); color: black; border: none;"
+        " border-right: 1px solid #9aa89a; border-bottom: 1px solid #9aa89a; padding: 0px; }"
+        "QTableCornerButton::section { background-color: rgb(211,231,211); border: none;"
+        " border-right: 1px solid #9aa89a; border-bottom: 1px solid #9aa89a; }");
+    h->setStyleSheet(headerStyle);
+    v->setStyleSheet(headerStyle);
+    setStyleSheet(QStringLiteral("QTableView { gridline-color: #a8b4a8; background-color: white; }"
+                                 "QTableCornerButton::section { background-color: rgb(211,231,211); border: none; }"));
+    connect(v, &QHeaderView::sectionMoved, this, &LedgerGrid::onRowHeaderMoved);
+
+    PopupMenu6 = new QMenu(this);
+    PopupMenu6->setObjectName(QStringLiteral("PopupMenu6"));
+    auto makeItem = [this](const char *name, const QString &caption, const QKeySequence &key) {
+        auto *a = new QAction(caption, this);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        PopupMenu6->addAction(a);
+        addAction(a);
+        return a;
+    };
+    MenuItem11 = makeItem("MenuItem11", QStringLiteral("  Satır Ekle   "), QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    MenuItem12 = makeItem("MenuItem12", QStringLiteral("  Satır Sil   "), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    MenuItem13 = makeItem("MenuItem13", QStringLiteral("  Yeniden Hesapla"), QKeySequence(Qt::Key_F3));
+    MenuItem14 = makeItem("MenuItem14", QStringLiteral("  Sıfırla"), QKeySequence(Qt::Key_F7));
+    connect(MenuItem11, &QAction::triggered, this, [this] { m_act([this] { m_session.MenuItem11Click(); }); });
+    connect(MenuItem12, &QAction::triggered, this, [this] { m_act([this] { m_session.MenuItem12Click(); }); });
+    connect(MenuItem13, &QAction::triggered, this, &LedgerGrid::recalculateRequested);
+    connect(MenuItem14, &QAction::triggered, this, &LedgerGrid::resetRequested);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu6->popup(viewport()->mapToGlobal(pos)); });
+
+    // Column 0 is the vertical header; the computed-only columns stay hidden.
+    setColumnHidden(ColNumber, true);
+    for (int c = ColDebitAdat; c <= ColIndex2; ++c)
+        setColumnHidden(c, true);
+}
+
+bool LedgerGrid::owns(const QWidget *w) const
+{
+    for (; w; w = w->parentWidget())
+        if (w == this)
+            return true;
+    return false;
+}
+
+QString LedgerGrid::StringGrid3GetEditMask(int col) const
+{
+    if (col != ColTransactionDate && col != ColDueDate)
+        return {};
+    const QChar sep = m_session.regional().date;
+    // a mask letter as separator would be read as a mask character
+    const QString s = QString(u'\\') + sep;
+    return QStringLiteral("99") + s + QStringLiteral("99") + s + QStringLiteral("0000;") + MaskBlank;
+}
+
+QString LedgerGrid::storedText(const QLineEdit *editor, int col) const
+{
+    if (StringGrid3GetEditMask(col).isEmpty())
+        return editor->text();
+    QString t = editor->displayText();
+    t.replace(MaskBlank, u' ');
+    return t;
+}
+
+void LedgerGrid::editorCreated(QLineEdit *editor, int)
+{
+    m_editor = editor;
+}
+
+void LedgerGrid::syncView()
+{
+    const LedgerTable &L = m_session.ledger();
+    const QModelIndex idx = model()->index(L.currentRow() - 1, L.currentColumn());
+    if (!idx.isValid())
+        return;
+    const bool editorThere = m_editor && !m_editor->isHidden() && indexWidget(idx) == nullptr
+        && currentIndex() == idx && state() == QAbstractItemView::EditingState;
+    if (currentIndex() == idx && editorThere)
+        return;
+    QWidget *focus = QApplication::focusWidget();
+    m_syncing = true;
+    if (currentIndex() != idx)
+        selectionModel()->setCurrentIndex(idx, QItemSelectionModel::NoUpdate);
+    else if (state() != QAbstractItemView::EditingState && isVisible())
+        edit(idx);
+    // opening the editor takes the focus; a program step must not
+    if (focus && !owns(focus) && QApplication::focusWidget() != focus)
+        focus->setFocus(Qt::OtherFocusReason);
+    m_syncing = false;
+}
+
+bool LedgerGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (index != currentIndex())
+        return false;
+    return QTableView::edit(index, trigger, event);
+}
+
+void LedgerGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (m_syncing || !current.isValid())
+        return;
+    const int row = current.row() + 1, col = current.column();
+    const LedgerTable &L = m_session.ledger();
+    if (row == L.currentRow() && col == L.currentColumn())
+        return;
+    m_act([&] { m_session.setCurrentCell(row, col); });
+}
+
+void LedgerGrid::moveTo(int row, int col)
+{
+    if (col < ColTransactionDate || row < 1 || row >= m_session.ledger().gridRowCount())
+        return; // the fixed column and row, and beyond the grid
+    m_session.setCurrentCell(row, col);
+}
+
+void LedgerGrid::onRowHeaderMoved(int, int oldVisual, int newVisual)
+{
+    if (m_syncing)
+        return;
+    // The header only shows the drag; the row itself moves in the ledger.
+    m_syncing = true;
+    verticalHeader()->moveSection(newVisual, oldVisual);
+    m_syncing = false;
+    m_act([&] { m_session.ledger().moveRow(oldVisual + 1, newVisual + 1); });
+}
+
+bool LedgerGrid::menuShortcut(QKeyEvent *e)
+{
+    if (!isMenuKey(e))
+        return false;
+    const auto mods = e->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::ShiftModifier)
+        (e->key() == Qt::Key_Insert ? MenuItem11 : MenuItem12)->trigger();
+    else
+        (e->key() == Qt::Key_F3 ? MenuItem13 : MenuItem14)->trigger();
+    return true;
+}
+
+bool LedgerGrid::StringGrid3KeyDown(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)
+        m_session.StringGrid3Click();
+    m_session.autoNewRow();
+
+    // the grid's own handling of the key
+    const LedgerTable &L = m_session.ledger();
+    const int row = L.currentRow(), col = L.currentColumn();
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    const int page = std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()) - 1);
+    switch (e->key()) {
+    case Qt::Key_Up: moveTo(row - 1, col); return true;
+    case Qt::Key_Down: moveTo(row + 1, col); return true;
+    case Qt::Key_PageUp: moveTo(std::max(1, row - page), col); return true;
+    case Qt::Key_PageDown: moveTo(std::min(L.lastRow(), row + page), col); return true;
+    case Qt::Key_Tab: moveTo(row, col + 1); return true;
+    case Qt::Key_Backtab: moveTo(row, col - 1); return true;
+    case Qt::Key_Home:
+        if (!ctrl)
+            return false;
+        moveTo(1, col);
+        return true;
+    case Qt::Key_End:
+        if (!ctrl)
+            return false;
+        moveTo(L.lastRow(), col);
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        // the caret moves inside the editor until it stands at an edge
+        const QLineEdit *ed = m_editor;
+        if (ed && !ed->isHidden() && currentIndex() == model()->index(row - 1, col)) {
+            const int len = ed->displayText().size();
+            const int start = ed->hasSelectedText() ? ed->selectionStart() : ed->cursorPosition();
+            const int selLen = ed->hasSelectedText() ? int(ed->selectedText().size()) : 0;
+            const bool atEdge = e->key() == Qt::Key_Left ? start == 0 && (selLen == 0 || selLen == len)
+                                                         : start + selLen >= len;
+            if (!atEdge && !ctrl)
+                return false;
+        }
+        moveTo(row, e->key() == Qt::Key_Left ? col - 1 : col + 1);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool LedgerGrid::StringGrid3KeyPress(QKeyEvent *e)
+{
+    const QChar key = typedChar(e);
+    if (key.isNull())
+        return false;
+    const LedgerTable &L = m_session.ledger();
+    const int row = L.currentRow(), col = L.currentColumn();
+    if (key == u'\r') {
+        if (col < ColCredit) {
+            m_session.setCurrentCell(row, col + 1);
+        } else if (col == ColCredit) {
+            m_session.setCurrentCell(row, ColTransactionDate);
+            if (row < L.lastRow())
+                m_session.setCurrentCell(row + 1, ColTransactionDate);
+        }
+        return true;
+    }
+    const QChar dec = m_session.regional().decimal;
+    if (key == dec)
+        SeparatorTyped = true;
+    if (col == ColDebit || col == ColCredit)
+        return !(key == u'\b' || (key.isDigit() && key.unicode() < 128) || key == dec);
+    if (col >= ColDays && col <= ColCreditAdat)
+        return true;
+    return false;
+}
+
+void LedgerGrid::StringGrid3KeyUp(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right)
+        return;
+    if ((e->modifiers() & Qt::KeypadModifier)
+        && (e->key() == Qt::Key_Period || e->key() == Qt::Key_Comma || e->key() == Qt::Key_Delete))
+        return;
+    m_act([&] {
+        if (SeparatorTyped) {
+            SeparatorTyped = false;
+            return;
+        }
+        LedgerTable &L = m_session.ledger();
+        const int row = L.currentRow(), col = L.currentColumn();
+        if (col != ColDebit && col != ColCredit)
+            return;
+        const QString text = L.cell(row, col);
+        const Regional &reg = m_session.regional();
+        if (text.contains(reg.decimal) || text.size() <= 2)
+            return;
+        const QString grouped = FormatWhole(ParseAmount(text, reg), reg);
+        L.setCell(row, col, grouped);
+        if (m_editor && currentIndex() == model()->index(row - 1, col)) {
+            if (m_editor->text() != grouped)
+                m_editor->setText(grouped);
+            m_editor->deselect();
+            m_editor->setCursorPosition(grouped.size());
+        }
+    });
+}
+
+bool LedgerGrid::handleKeyPress(QKeyEvent *e)
+{
+    if (menuShortcut(e))
+        return true;
+    bool swallowed = false;
+    m_act([&] {
+        swallowed = StringGrid3KeyDown(e);
+        if (!swallowed)
+            swallowed = StringGrid3KeyPress(e);
+    });
+    return swallowed;
+}
+
+void LedgerGrid::keyPressEvent(QKeyEvent *e)
+{
+    handleKeyPress(e);
+    e->accept();
+}
+
+void LedgerGrid::keyReleaseEvent(QKeyEvent *e)
+{
+    StringGrid3KeyUp(e);
+    e->accept();
+}
+
+void LedgerGrid::mousePressEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton) {
+        e->accept();
+        return;
+    }
+    const QModelIndex idx = indexAt(e->position().toPoint());
+    if (!idx.isValid())
+        return;
+    const int row = idx.row() + 1, col = idx.column();
+    m_act([&] {
+        const LedgerTable &L = m_session.ledger();
+        if (Session::StringGrid3SelectCell(col, row) && col >= ColTransactionDate
+            && (row != L.currentRow() || col != L.currentColumn()))
+            m_session.setCurrentCell(row, col);
+        else
+            m_session.StringGrid3Click();
+    });
+    if (m_editor && !m_editor->isHidden())
+        m_editor->setFocus(Qt::MouseFocusReason);
+}
+
+void LedgerGrid::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+
+void LedgerGrid::mouseMoveEvent(QMouseEvent *e)
+{
+    // no drag selection: the cursor moves only through the session
+    e->accept();
+}
+
+void LedgerGrid::mouseReleaseEvent(QMouseEvent *e)
+{
+    e->accept();
+}
+
+} // namespace kervio

@@ -1,0 +1,81 @@
+#include "widgetdialogs.h"
+#include "shell/appinfo.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace kervio {
+
+namespace {
+
+QMessageBox::Icon boxIcon(Dialogs::Icon icon)
+{
+    switch (icon) {
+    case Dialogs::Icon::Information: return QMessageBox::Information;
+    case Dialogs::Icon::Question: return QMessageBox::Question;
+    case Dialogs::Icon::Warning: return QMessageBox::Warning;
+    case Dialogs::Icon::Error: return QMessageBox::Critical;
+    case Dialogs::Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString runFileDialog(QWidget *parent, const FileDialogSpec &spec, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dlg(parent, spec.title);
+    dlg.setAcceptMode(mode);
+    // the open dialog takes names of files that do not exist; the save
+    // dialog leaves the overwrite question to the command
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dlg.setNameFilter(spec.filter);
+    const QDir dir(spec.initialDir);
+    if (!spec.initialDir.isEmpty() && dir.exists())
+        dlg.setDirectory(dir.absolutePath());
+    if (!spec.proposedName.isEmpty())
+        dlg.selectFile(spec.proposedName);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().constFirst();
+}
+
+} // namespace
+
+void WidgetDialogs::message(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+void WidgetDialogs::error(const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+Dialogs::Answer WidgetDialogs::question(const QString &title, const QString &text, Icon icon, Buttons buttons)
+{
+    QMessageBox::StandardButtons b = QMessageBox::Yes | QMessageBox::No;
+    if (buttons == Buttons::YesNoCancel)
+        b |= QMessageBox::Cancel;
+    QMessageBox box(boxIcon(icon), title.isEmpty() ? ApplicationTitle() : title, text, b, m_parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
+QString WidgetDialogs::saveFileName(const FileDialogSpec &spec)
+{
+    return runFileDialog(m_parent, spec, QFileDialog::AcceptSave);
+}
+
+QString WidgetDialogs::openFileName(const FileDialogSpec &spec)
+{
+    return runFileDialog(m_parent, spec, QFileDialog::AcceptOpen);
+}
+
+} // namespace kervio

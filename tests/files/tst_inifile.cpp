@@ -1,0 +1,293 @@
+#include "filesizelimit.h"
+#include "files/inifile.h"
+#include "files/settings.h"
+#include "ledger/errors.h"
+#include "shell/scripteddialogs.h"
+#include "shell/session.h"
+
+#include <QtTest>
+#include <memory>
+
+using namespace kervio;
+
+namespace {
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return f.readAll();
+}
+
+QByteArray crlf(const QByteArrayList &lines)
+{
+    QByteArray out;
+    for (const QByteArray &l : lines)
+        out += l + "\r\n";
+    return out;
+}
+
+AyarSettings sampleAyar()
+{
+    AyarSettings s;
+    s.yilgun = "365";
+    s.ayfaiz = "24";
+    s.yilfaiz = "2";
+    s.borcgun = "0";
+    s.alacakgun = "0";
+    s.borcCheck = false;
+    s.alacakCheck = true;
+    return s;
+}
+
+} // namespace
+
+class TestIniFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+
+    void readString_data();
+    void readString();
+    void valueTruncatedAt2047();
+
+    void writeKeepsEveryOtherLine();
+    void caseInsensitiveSectionAndKey();
+    void missingFileReadsEmptyAndWriteCreatesAyarOnly();
+    void bothSectionsMakeTheDocumentedFile();
+    void checkValues_data();
+    void checkValues();
+    void writeFailure_data();
+    void writeFailure();
+
+    void sessionStoresYearlyRateUnderAyfaiz();
+    void sessionReadsRatesAsStored();
+
+private:
+    QString iniPath() const { return m_dir->filePath("Ayarlar.ini"); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestIniFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestIniFile::readString_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("value"); // section "a", key "k", default "def"
+    QTest::newRow("plain") << QByteArray("[a]\r\nk=1\r\n") << "1";
+    QTest::newRow("LF line ends") << QByteArray("[a]\nk=1\n") << "1";
+    QTest::newRow("lone CR") << QByteArray("[a]\rj=2\rk=1") << "1";
+    QTest::newRow("first section of a name") << QByteArray("[a]\nk=1\n[a]\nk=2\n") << "1";
+    QTest::newRow("first key of a name") << QByteArray("[a]\nk=1\nk=2\n") << "1";
+    QTest::newRow("key before any section") << QByteArray("k=0\n[a]\nk=1\n") << "1";
+    QTest::newRow("key of another section") << QByteArray("[b]\nk=1\n") << "def";
+    QTest::newRow("blanks around") << QByteArray("[ a ]\n  k =  v w  \n") << "v w";
+    QTest::newRow("comment line") << QByteArray("[a]\n;k=1\nk=2\n") << "2";
+    QTest::newRow("empty value is no default") << QByteArray("[a]\nk=\n") << "";
+    QTest::newRow("line without equals") << QByteArray("[a]\nk\n") << "def";
+    QTest::newRow("equals in value") << QByteArray("[a]\nk=x=y\n") << "x=y";
+    QTest::newRow("code page 1254") << QByteArray("[a]\nk=\xDE\xFD\xF0\n") << "Şığ";
+    QTest::newRow("empty file") << QByteArray() << "def";
+    QTest::newRow("garbage") << QByteArray("\0\xFF[\n]=\n[a\nk=1", 13) << "1";
+}
+
+void TestIniFile::readString()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, value);
+    IniFile ini;
+    ini.loadBytes(file);
+    QCOMPARE(ini.readString("a", "k", "def"), value);
+}
+
+void TestIniFile::valueTruncatedAt2047()
+{
+    IniFile ini;
+    ini.loadBytes("[a]\nlong=" + QByteArray(3000, 'x') + "\nexact=" + QByteArray(2047, 'y') + "\n");
+    QCOMPARE(ini.readString("a", "long"), QString(2047, u'x'));
+    QCOMPARE(ini.readString("a", "exact"), QString(2047, u'y'));
+}
+
+void TestIniFile::writeKeepsEveryOtherLine()
+{
+    writeBytes(iniPath(), "; ayarlar\n"
+                          "[Ayar]\n"
+                          "yilgun=360\n"
+                          "eskiAnahtar=1\n"
+                          "ayfaiz=12\n"
+                          "\n"
+                          "[ExcelAyar]\n"
+                          "vade=7\n"
+                          "firma=\xDEirket\n");
+    writeAyar(iniPath(), sampleAyar());
+    QCOMPARE(readBytes(iniPath()), crlf({"; ayarlar",
+                                         "[Ayar]",
+                                         "yilgun=365",
+                                         "eskiAnahtar=1",
+                                         "ayfaiz=24",
+                                         "yilfaiz=2",
+                                         "borcgun=0",
+                                         "alacakgun=0",
+                                         "borcCheck=2",
+                                         "alacakCheck=1",
+                                         "",
+                                         "[ExcelAyar]",
+                                         "vade=7",
+                                         "firma=\xDEirket"}));
+}
+
+void TestIniFile::caseInsensitiveSectionAndKey()
+{
+    writeBytes(iniPath(), crlf({"[AYAR]", "YILGUN=360", "AyFaiz=30", "BORCCHECK=1"}));
+    const AyarSettings read = readAyar(iniPath());
+    QCOMPARE(read.yilgun, QStringLiteral("360"));
+    QCOMPARE(read.ayfaiz, QStringLiteral("30"));
+    QVERIFY(read.borcCheck);
+
+    writeAyar(iniPath(), sampleAyar());
+    QCOMPARE(readBytes(iniPath()), crlf({"[AYAR]", "yilgun=365", "ayfaiz=24", "borcCheck=2", "yilfaiz=2",
+                                         "borcgun=0", "alacakgun=0", "alacakCheck=1"}));
+}
+
+void TestIniFile::missingFileReadsEmptyAndWriteCreatesAyarOnly()
+{
+    const AyarSettings read = readAyar(iniPath());
+    QVERIFY(read.yilgun.isEmpty() && read.ayfaiz.isEmpty() && read.yilfaiz.isEmpty());
+    QVERIFY(read.borcgun.isEmpty() && read.alacakgun.isEmpty());
+    QVERIFY(!read.borcCheck && !read.alacakCheck);
+    QVERIFY(!QFile::exists(iniPath()));
+
+    AyarSettings s = sampleAyar();
+    s.alacakgun.clear();
+    writeAyar(iniPath(), s);
+    QCOMPARE(readBytes(iniPath()), crlf({"[Ayar]", "yilgun=365", "ayfaiz=24", "yilfaiz=2", "borcgun=0",
+                                         "alacakgun=", "borcCheck=2", "alacakCheck=1"}));
+}
+
+void TestIniFile::bothSectionsMakeTheDocumentedFile()
+{
+    ExcelAyarSettings e{"1", "2", "3", "4", "5", "3", "10", false};
+    writeAyar(iniPath(), sampleAyar());
+    writeExcelAyar(iniPath(), e);
+    const QByteArray expected = crlf({"[Ayar]", "yilgun=365", "ayfaiz=24", "yilfaiz=2", "borcgun=0", "alacakgun=0",
+                                      "borcCheck=2", "alacakCheck=1", "[ExcelAyar]", "vade=1", "islem=2",
+                                      "aciklama=3", "borc=4", "alacak=5", "basla=3", "bitir=10", "vadeCheck=2"});
+    QCOMPARE(readBytes(iniPath()), expected);
+
+    // Writing one section again leaves the other as it was.
+    AyarSettings a = sampleAyar();
+    a.yilgun = "360";
+    writeAyar(iniPath(), a);
+    QCOMPARE(readBytes(iniPath()), QByteArray(expected).replace("yilgun=365", "yilgun=360"));
+
+    const ExcelAyarSettings back = readExcelAyar(iniPath());
+    QCOMPARE(QStringList({back.vade, back.islem, back.aciklama, back.borc, back.alacak, back.basla, back.bitir}),
+             QStringList({"1", "2", "3", "4", "5", "3", "10"}));
+    QVERIFY(!back.vadeCheck);
+}
+
+void TestIniFile::checkValues_data()
+{
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("1") << QByteArray("borcCheck=1\nalacakCheck=1\nvadeCheck=1\n") << true;
+    QTest::newRow("2") << QByteArray("borcCheck=2\nalacakCheck=2\nvadeCheck=2\n") << false;
+    QTest::newRow("other text") << QByteArray("borcCheck=E\nalacakCheck=01\nvadeCheck=true\n") << false;
+    QTest::newRow("empty") << QByteArray("borcCheck=\nalacakCheck=\nvadeCheck=\n") << false;
+    QTest::newRow("missing") << QByteArray() << false;
+}
+
+void TestIniFile::checkValues()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(bool, checked);
+    writeBytes(iniPath(), "[Ayar]\n" + lines + "[ExcelAyar]\n" + lines);
+    const AyarSettings a = readAyar(iniPath());
+    QCOMPARE(a.borcCheck, checked);
+    QCOMPARE(a.alacakCheck, checked);
+    QCOMPARE(readExcelAyar(iniPath()).vadeCheck, checked);
+}
+
+void TestIniFile::writeFailure_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("diskFull");
+    QTest::newRow("missing folder") << "yok/Ayarlar.ini" << false;
+    QTest::newRow("disk full") << "Ayarlar.ini" << true;
+}
+
+void TestIniFile::writeFailure()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, diskFull);
+    const QString path = m_dir->filePath(name);
+    const QByteArray old = crlf({"[Ayar]", "yilgun=360"});
+    if (diskFull)
+        writeBytes(path, old);
+
+    QString error;
+    {
+        std::unique_ptr<FileSizeLimit> limit;
+        if (diskFull)
+            limit = std::make_unique<FileSizeLimit>(old.size());
+        try {
+            writeAyar(path, sampleAyar());
+        } catch (const KervioError &e) {
+            error = e.text();
+        }
+    }
+    QCOMPARE(error, "Unable to write to " + QFileInfo(path).absoluteFilePath());
+    if (diskFull)
+        QCOMPARE(readBytes(path), old);
+    else
+        QVERIFY(!QFile::exists(path));
+}
+
+void TestIniFile::sessionStoresYearlyRateUnderAyfaiz()
+{
+    ScriptedDialogs dialogs;
+    Session s(Regional::turkish(), &dialogs);
+    s.setSettingsPath(iniPath());
+    s.params().setText(Parameters::YearlyRate, "24");
+    s.params().setText(Parameters::MonthlyRate, "2");
+    s.params().setDebitWeekend(true);
+    s.BitBtn31Click();
+    const QByteArray bytes = readBytes(iniPath());
+    QVERIFY(bytes.contains("\r\nayfaiz=24\r\nyilfaiz=2\r\n"));
+    QVERIFY(bytes.contains("\r\nborcCheck=1\r\nalacakCheck=2\r\n"));
+}
+
+void TestIniFile::sessionReadsRatesAsStored()
+{
+    // 30 and 2 do not agree; neither is recomputed from the other at start.
+    writeBytes(iniPath(), crlf({"[Ayar]", "yilgun=360", "ayfaiz=30", "yilfaiz=2", "borcgun=3", "alacakgun=4",
+                                "borcCheck=2", "alacakCheck=1"}));
+    ScriptedDialogs dialogs;
+    Session s(Regional::turkish(), &dialogs);
+    s.setSettingsPath(iniPath());
+    s.params().setDebitWeekend(true);
+    s.hafizadanoku();
+    const Parameters &p = s.params();
+    QCOMPARE(p.text(Parameters::DaysInYear), QStringLiteral("360"));
+    QCOMPARE(p.text(Parameters::YearlyRate), QStringLiteral("30"));
+    QCOMPARE(p.text(Parameters::MonthlyRate), QStringLiteral("2"));
+    QCOMPARE(p.text(Parameters::DebitGrace), QStringLiteral("3"));
+    QCOMPARE(p.text(Parameters::CreditGrace), QStringLiteral("4"));
+    QVERIFY(!p.debitWeekend());
+    QVERIFY(p.creditWeekend());
+}
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"

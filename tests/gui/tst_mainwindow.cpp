@@ -1,0 +1,641 @@
+// The main window driven as a user drives it: keys and clicks on the real
+// widgets, answers to its questions from a script.
+#include "ledger/textfuncs.h"
+#include "shell/appinfo.h"
+#include "shell/gui/guiapp.h"
+#include "shell/gui/kervio2.h"
+#include "shell/scripteddialogs.h"
+#include "shell/session.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace kervio;
+using Answer = Dialogs::Answer;
+
+namespace {
+
+// A box takes the focus away from the grid while it is shown, as a real one does.
+class FocusStealingDialogs : public ScriptedDialogs {
+public:
+    QWidget *thief = nullptr;
+    void message(const QString &text) override
+    {
+        if (thief)
+            thief->setFocus(Qt::OtherFocusReason);
+        ScriptedDialogs::message(text);
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void debugWalk();
+    void startup();
+    void workedExampleTypedRowByRow();
+    void parameterKeyFilters_data();
+    void parameterKeyFilters();
+    void amountKeyFilterAndGrouping_data();
+    void amountKeyFilterAndGrouping();
+    void enterWalkAndAutomaticNewRow();
+    void cursorNeverReachesComputedColumns();
+    void insertOnRowThreeOfFive();
+    void deleteRow_data();
+    void deleteRow();
+    void rateLink_data();
+    void rateLink();
+    void badRateShowsErrorAndProgramGoesOn();
+    void focusColoursAndEnterMovesOn();
+    void closingQuestion_data();
+    void closingQuestion();
+    void f3AndF7();
+    void saveAndReopenThroughDialogs();
+    void boxDuringRecalculationDoesNotRestartIt();
+
+private:
+    LedgerTable &ledger() { return m_session->ledger(); }
+    QLineEdit *editor() { return m_window->StringGrid3->cellEditor(); }
+    void clickCell(int row, int col);
+    void typeInCell(const QString &text);
+    void enter();
+    void typeRow(const QString &t, const QString &v, const QString &desc, const QString &debit, const QString &credit);
+    void setParameters();
+    void fillRows(int count);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FocusStealingDialogs> m_dialogs;
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<Tkervio2F> m_window;
+};
+
+void TestMainWindow::initTestCase()
+{
+    installFontSubstitutions();
+}
+
+void TestMainWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_dialogs = std::make_unique<FocusStealingDialogs>();
+    m_session = std::make_unique<Session>(Regional::turkish(), m_dialogs.get());
+    m_session->setSettingsPath(m_dir->filePath(QStringLiteral("Ayarlar.ini")));
+    m_session->setFileDialogFolder(m_dir->path());
+    m_window = std::make_unique<Tkervio2F>(*m_session);
+    m_window->resize(1081, 649);
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void TestMainWindow::cleanup()
+{
+    m_session->setConfirmOnClose(false);
+    m_window.reset();
+    m_session.reset();
+    m_dialogs.reset();
+    m_dir.reset();
+}
+
+void TestMainWindow::clickCell(int row, int col)
+{
+    LedgerGrid *g = m_window->StringGrid3;
+    const QRect r = g->visualRect(g->model()->index(row - 1, col));
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+void TestMainWindow::typeInCell(const QString &text)
+{
+    QVERIFY(editor());
+    QTest::keyClicks(editor(), text);
+}
+
+void TestMainWindow::enter()
+{
+    QTest::keyClick(editor(), Qt::Key_Return);
+}
+
+void TestMainWindow::typeRow(const QString &t, const QString &v, const QString &desc, const QString &debit,
+                             const QString &credit)
+{
+    for (const QString &text : {t, v, desc, debit, credit}) {
+        typeInCell(text);
+        enter();
+    }
+}
+
+void TestMainWindow::setParameters()
+{
+    m_window->DateTimePicker61->setDate(QDate(2024, 12, 31));
+    for (auto [edit, text] : {std::pair{m_window->yildakigunEdit, "365"}, {m_window->yillikfaizEdit, "24"},
+                              {m_window->borceksureEdit, "0"}, {m_window->alacakeksureEdit, "0"}}) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QString::fromLatin1(text));
+    }
+}
+
+// Entries typed into the ledger as a file would bring them.
+void TestMainWindow::fillRows(int count)
+{
+    ledger().setGridRowCount(count + 1);
+    for (int r = 1; r <= count; ++r) {
+        ledger().setCell(r, ColTransactionDate, QStringLiteral("%1.11.2024").arg(r, 2, 10, QChar(u'0')));
+        ledger().setCell(r, ColDueDate, QStringLiteral("%1.12.2024").arg(r, 2, 10, QChar(u'0')));
+        ledger().setCell(r, ColDescription, QStringLiteral("kayıt %1").arg(r));
+        ledger().setCell(r, ColDebit, QString::number(100 * r));
+    }
+    ledger().renumber();
+}
+
+// --- tests ---------------------------------------------------------------------
+void TestMainWindow::debugWalk()
+{
+    setParameters();
+    clickCell(1, ColTransactionDate);
+    auto dump = [&](const char *w) {
+        qDebug() << w << "cur" << ledger().currentRow() << ledger().currentColumn() << "view" << m_window->StringGrid3->currentIndex()
+                 << "ed" << editor() << (editor() ? editor()->text() : QString()) << "focus" << QApplication::focusWidget()
+                 << "cells" << ledger().cell(1,1) << ledger().cell(1,2);
+    };
+    dump("start");
+    typeInCell("01102024");
+    dump("typed");
+    enter();
+    dump("enter");
+    typeInCell("31102024");
+    dump("typed2");
+}
+
+void TestMainWindow::startup()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Kavrel Kervio Programı 2.0 Güncelleme:0"));
+    QCOMPARE(m_window->statusPanels[1]->text(), QStringLiteral("Version 2.0 Güncelleme:0"));
+    const QDate today = QDate::currentDate();
+    for (QDateEdit *d : {m_window->DateTimePicker61, m_window->DateTimePicker4, m_window->DateTimePicker76,
+                         m_window->DateTimePicker3})
+        QCOMPARE(d->date(), today);
+    QCOMPARE(ledger().gridRowCount(), 2);
+    QCOMPARE(ledger().cell(1, ColNumber), QStringLiteral("1"));
+    QCOMPARE(m_window->StringGrid3->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Açıklama"));
+    for (int c = ColDebitAdat; c <= ColIndex2; ++c)
+        QVERIFY(m_window->StringGrid3->isColumnHidden(c));
+    QVERIFY(!m_window->StringGrid3->isColumnHidden(ColCreditDiff));
+    QCOMPARE(m_window->StringGrid3->columnWidth(ColDescription), 200);
+    QCOMPARE(m_window->StringGrid3->columnWidth(ColDays), 40);
+    QCOMPARE(m_window->Label57->text(), Tkervio2F::Label57Text());
+    QVERIFY(m_window->Label57->text().contains(QStringLiteral("vadesinden  daha")));
+    for (QPushButton *b : {m_window->BitBtn26, m_window->BitBtn23, m_window->BitBtn28, m_window->YazdirButton,
+                           m_window->mailgonder, m_window->tfXPButton2, m_window->JvXPButton2, m_window->BitBtn3})
+        QVERIFY(!b->isEnabled());
+    QVERIFY(m_window->BitBtn45->isEnabled() && m_window->BitBtn19->isEnabled());
+    QVERIFY(m_window->borctoplamEdit->isReadOnly());
+    QVERIFY(!m_window->DateTimePicker4->isEnabled());
+    // settings read at start, with no rate link between the two stored rates
+    m_window.reset();
+    QFile ini(m_session->settingsPath());
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Ayar]\r\nyilgun=360\r\nayfaiz=30\r\nyilfaiz=2\r\nborcCheck=1\r\n");
+    ini.close();
+    m_window = std::make_unique<Tkervio2F>(*m_session);
+    QCOMPARE(m_window->yildakigunEdit->text(), QStringLiteral("360"));
+    QCOMPARE(m_window->yillikfaizEdit->text(), QStringLiteral("30"));
+    QCOMPARE(m_window->aylikfaizEdit->text(), QStringLiteral("2"));
+    QVERIFY(m_window->CheckBox8->isChecked());
+    QVERIFY(!m_window->CheckBox9->isChecked());
+}
+
+void TestMainWindow::workedExampleTypedRowByRow()
+{
+    setParameters();
+    QCOMPARE(m_window->aylikfaizEdit->text(), QStringLiteral("2"));
+    clickCell(1, ColTransactionDate);
+    typeRow("01102024", "31102024", "Satis", "10000", "");
+    typeRow("15112024", "15012025", "Cek", "", "4000");
+    typeRow("20112024", "30112024", "Havale", "", "2500");
+
+    QCOMPARE(ledger().currentRow(), 4);
+    QCOMPARE(ledger().currentColumn(), int(ColTransactionDate));
+    const QStringList row1 = {"01.10.2024", "31.10.2024", "Satis", "10.000,00", "", "-61", "401,10", "", "-610.000,00", ""};
+    const QStringList row3 = {"20.11.2024", "30.11.2024", "Havale", "", "2.500,00", "-31", "", "50,96", "", "-77.500,00"};
+    for (int c = 0; c < row1.size(); ++c) {
+        QCOMPARE(ledger().cell(1, c + 1), row1[c]);
+        QCOMPARE(ledger().cell(3, c + 1), row3[c]);
+    }
+    QCOMPARE(ledger().cell(2, ColCreditDiff), QStringLiteral("-39,45"));
+    QCOMPARE(ledger().cell(4, ColNumber), QStringLiteral("4"));
+
+    QCOMPARE(m_window->borctoplamEdit->text(), QStringLiteral("10.000,00"));
+    QCOMPARE(m_window->alacaktoplamtutarEdit->text(), QStringLiteral("6.500,00"));
+    QCOMPARE(m_window->bakiyetutarEdit->text(), QStringLiteral("3.500,00"));
+    QCOMPARE(m_window->borckervioEdit->text(), QStringLiteral("401,10"));
+    QCOMPARE(m_window->alacakkervioEdit->text(), QStringLiteral("11,51"));
+    QCOMPARE(m_window->netkervioEdit->text(), QStringLiteral("389,59"));
+    QCOMPARE(m_window->borcortgunEdit->text(), QStringLiteral("-61"));
+    QCOMPARE(m_window->alacakortEdit->text(), QStringLiteral("-3"));
+    QCOMPARE(m_window->genelortgunEdit->text(), QStringLiteral("-169"));
+    QCOMPARE(m_window->DateTimePicker76->date(), QDate(2024, 10, 31));
+    QCOMPARE(m_window->DateTimePicker3->date(), QDate(2024, 12, 28));
+    QCOMPARE(m_window->DateTimePicker4->date(), QDate(2024, 7, 15));
+
+    // the credit weekend box takes effect at the next recalculation
+    QTest::mouseClick(m_window->CheckBox9, Qt::LeftButton);
+    QCOMPARE(m_window->alacakkervioEdit->text(), QStringLiteral("11,51"));
+    QTest::mouseClick(m_window->BitBtn1, Qt::LeftButton);
+    QCOMPARE(ledger().cell(3, ColDays), QStringLiteral("-29"));
+    QCOMPARE(m_window->alacakkervioEdit->text(), QStringLiteral("8,22"));
+    QCOMPARE(m_window->netkervioEdit->text(), QStringLiteral("392,88"));
+
+    QTest::mouseClick(m_window->BitBtn19, Qt::LeftButton);
+    QVERIFY(!m_window->yillikfaizneolurEdit->text().isEmpty());
+    QCOMPARE(m_window->yillikfaizneolurEdit->text(), m_session->summary().text(Summary::YearlyRateResult));
+    QVERIFY(m_dialogs->shown.empty());
+}
+
+void TestMainWindow::parameterKeyFilters_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("days: digits only, 3 at most") << "yildakigunEdit" << "3a6-5,1 " << "365";
+    QTest::newRow("debit grace: 4 at most") << "borceksureEdit" << "1.2x34567" << "1234";
+    QTest::newRow("credit grace") << "alacakeksureEdit" << "-7 " << "7";
+    QTest::newRow("yearly rate: decimal comma passes") << "yillikfaizEdit" << "2a4,5-" << "24,5";
+    QTest::newRow("monthly rate: no thousands dot") << "aylikfaizEdit" << "1.75 " << "175";
+    QTest::newRow("company: free text") << "firmaadiEdit" << "Ab-1, C" << "Ab-1, C";
+}
+
+void TestMainWindow::parameterKeyFilters()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    auto *edit = m_window->findChild<QLineEdit *>(field);
+    QVERIFY(edit);
+    edit->setFocus();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), shown);
+}
+
+void TestMainWindow::amountKeyFilterAndGrouping_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QStringList>("shownAfterEach");
+    QTest::newRow("grouping while typing") << int(ColDebit) << QStringList{"1", "2", "3", "4", "5"}
+                                           << QStringList{"1", "12", "123", "1.234", "12.345"};
+    QTest::newRow("decimal part stays") << int(ColCredit) << QStringList{"1", "2", ",", "5"}
+                                        << QStringList{"1", "12", "12,", "12,5"};
+    QTest::newRow("letters, sign, dot, blank swallowed") << int(ColDebit) << QStringList{"1", "a", "-", ".", " ", "2"}
+                                                         << QStringList{"1", "1", "1", "1", "1", "12"};
+    QTest::newRow("millions") << int(ColCredit) << QStringList{"1", "2", "3", "4", "5", "6", "7"}
+                              << QStringList{"1", "12", "123", "1.234", "12.345", "123.456", "1.234.567"};
+    QTest::newRow("description takes anything") << int(ColDescription) << QStringList{"a", "-", "1", "2", "3", "4"}
+                                                << QStringList{"a", "a-", "a-1", "a-12", "a-123", "a-1234"};
+}
+
+void TestMainWindow::amountKeyFilterAndGrouping()
+{
+    QFETCH(int, column);
+    QFETCH(QStringList, keys);
+    QFETCH(QStringList, shownAfterEach);
+    clickCell(1, column);
+    QCOMPARE(ledger().currentColumn(), column);
+    for (int i = 0; i < keys.size(); ++i) {
+        typeInCell(keys[i]);
+        QCOMPARE(editor()->text(), shownAfterEach[i]);
+        QCOMPARE(ledger().cell(1, column), shownAfterEach[i]);
+    }
+    QCOMPARE(editor()->cursorPosition(), editor()->text().size());
+}
+
+void TestMainWindow::enterWalkAndAutomaticNewRow()
+{
+    setParameters();
+    clickCell(1, ColTransactionDate);
+    typeInCell("05112024");
+    for (int col : {2, 3, 4, 5, 1}) {
+        enter();
+        QCOMPARE(ledger().currentColumn(), col);
+        QCOMPARE(ledger().currentRow(), 1); // the last row: Enter after the credit stays on it
+    }
+    QCOMPARE(ledger().cell(1, ColDueDate), QStringLiteral("05.11.2024")); // the one date copied
+    QCOMPARE(ledger().gridRowCount(), 2);
+    // a key in the description of the last row, once its due date is filled
+    clickCell(1, ColDescription);
+    typeInCell("x");
+    QCOMPARE(ledger().gridRowCount(), 3);
+    QCOMPARE(ledger().cell(2, ColNumber), QStringLiteral("2"));
+    // in a row that is not the last one, none
+    typeInCell("yz");
+    QCOMPARE(ledger().gridRowCount(), 3);
+    // an empty due date adds none either
+    clickCell(2, ColDescription);
+    typeInCell("abc");
+    QCOMPARE(ledger().gridRowCount(), 3);
+    // Enter after the credit moves to the next row when there is one
+    clickCell(1, ColCredit);
+    enter();
+    QCOMPARE(ledger().currentRow(), 2);
+    QCOMPARE(ledger().currentColumn(), int(ColTransactionDate));
+    // Up recalculates the row it leaves: the year comes from the calculation date
+    typeInCell("0712");
+    QTest::keyClick(editor(), Qt::Key_Up);
+    QCOMPARE(ledger().currentRow(), 1);
+    QCOMPARE(ledger().cell(2, ColTransactionDate), QStringLiteral("07.12.2024"));
+}
+
+void TestMainWindow::cursorNeverReachesComputedColumns()
+{
+    fillRows(3);
+    clickCell(2, ColCredit);
+    QCOMPARE(ledger().currentColumn(), int(ColCredit));
+    for (int col : {ColDays, ColDebitDiff, ColCreditDiff}) {
+        clickCell(1, col);
+        QCOMPARE(ledger().currentRow(), 2);
+        QCOMPARE(ledger().currentColumn(), int(ColCredit));
+    }
+    QTest::keyClick(editor(), Qt::Key_Tab);
+    QCOMPARE(ledger().currentColumn(), int(ColCredit));
+    QTest::keyClick(editor(), Qt::Key_End);
+    QTest::keyClick(editor(), Qt::Key_Right);
+    QCOMPARE(ledger().currentColumn(), int(ColCredit));
+    QTest::keyClick(editor(), Qt::Key_Down);
+    QCOMPARE(ledger().currentRow(), 3);
+    QCOMPARE(ledger().currentColumn(), int(ColCredit));
+    QTest::keyClick(editor(), Qt::Key_Down); // below the last row: stays
+    QCOMPARE(ledger().currentRow(), 3);
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QCOMPARE(ledger().currentColumn(), int(ColTransactionDate));
+    // and never onto the row-number column
+    QTest::keyClick(editor(), Qt::Key_Home);
+    QTest::keyClick(editor(), Qt::Key_Left);
+    QTest::keyClick(editor(), Qt::Key_Backtab);
+    QCOMPARE(ledger().currentColumn(), int(ColTransactionDate));
+    QTest::keyClick(editor(), Qt::Key_Tab);
+    QCOMPARE(ledger().currentColumn(), int(ColDueDate));
+}
+
+void TestMainWindow::insertOnRowThreeOfFive()
+{
+    fillRows(5);
+    clickCell(3, ColDescription);
+    QTest::keyClick(editor(), Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(ledger().gridRowCount(), 7);
+    for (int r = 1; r <= 6; ++r)
+        QCOMPARE(ledger().cell(r, ColNumber), QString::number(r));
+    QVERIFY(ledger().cell(3, ColDescription).isEmpty());
+    QCOMPARE(ledger().cell(4, ColDescription), QStringLiteral("kayıt 3"));
+    QCOMPARE(ledger().cell(6, ColDescription), QStringLiteral("kayıt 5"));
+    QCOMPARE(m_window->borctoplamEdit->text(), QStringLiteral("1.500,00")); // recalculated
+    // the context menu carries the same entries
+    const QStringList captions = {"  Satır Ekle   ", "  Satır Sil   ", "  Yeniden Hesapla", "  Sıfırla"};
+    const QList<QAction *> items = m_window->StringGrid3->PopupMenu6->actions();
+    QCOMPARE(items.size(), 4);
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(items[i]->text(), captions[i]);
+    QCOMPARE(items[1]->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+}
+
+void TestMainWindow::deleteRow_data()
+{
+    QTest::addColumn<bool>("emptyDate");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<QString>("row2After");
+    QTest::newRow("yes deletes") << false << int(Answer::Yes) << 1 << "kayıt 3";
+    QTest::newRow("no keeps") << false << int(Answer::No) << 1 << "kayıt 2";
+    QTest::newRow("cancel keeps") << false << int(Answer::Cancel) << 1 << "kayıt 2";
+    QTest::newRow("no date: no question") << true << int(Answer::No) << 0 << "kayıt 3";
+}
+
+void TestMainWindow::deleteRow()
+{
+    QFETCH(bool, emptyDate);
+    QFETCH(int, answer);
+    QFETCH(int, questions);
+    QFETCH(QString, row2After);
+    fillRows(3);
+    if (emptyDate)
+        ledger().setCell(2, ColTransactionDate, QString());
+    clickCell(2, ColDescription);
+    m_dialogs->clear();
+    m_dialogs->answers.push_back(Answer(answer));
+    QTest::keyClick(editor(), Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(int(m_dialogs->shown.size()), questions);
+    if (questions) {
+        QCOMPARE(m_dialogs->shown[0].text, QStringLiteral("Kaydı Silmek istediğinizden eminmisiniz?"));
+        QCOMPARE(m_dialogs->shown[0].title, QStringLiteral("Kavrel Kervio Programı"));
+    }
+    QCOMPARE(ledger().cell(2, ColDescription), row2After);
+    for (int r = 1; r < ledger().gridRowCount(); ++r)
+        QCOMPARE(ledger().cell(r, ColNumber), QString::number(r));
+}
+
+void TestMainWindow::rateLink_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("other");
+    QTest::newRow("24 yearly") << "yillikfaizEdit" << "24" << "2";
+    QTest::newRow("30 yearly") << "yillikfaizEdit" << "30" << "2,5";
+    QTest::newRow("25 yearly") << "yillikfaizEdit" << "25" << "2,08333333333333";
+    QTest::newRow("1,75 monthly") << "aylikfaizEdit" << "1,75" << "21";
+}
+
+void TestMainWindow::rateLink()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, other);
+    QLineEdit *edit = m_window->findChild<QLineEdit *>(field);
+    QLineEdit *otherEdit = edit == m_window->yillikfaizEdit ? m_window->aylikfaizEdit : m_window->yillikfaizEdit;
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QVERIFY(edit->hasFocus());
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(otherEdit->text(), other);
+    QCOMPARE(m_session->params().text(edit == m_window->yillikfaizEdit ? Parameters::MonthlyRate : Parameters::YearlyRate),
+             other);
+    // emptying the field gives 0 in the other
+    for (int i = 0; i < typed.size(); ++i)
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    QCOMPARE(otherEdit->text(), QStringLiteral("0"));
+    QVERIFY(m_dialogs->shown.empty());
+}
+
+void TestMainWindow::badRateShowsErrorAndProgramGoesOn()
+{
+    QTest::mouseClick(m_window->yillikfaizEdit, Qt::LeftButton);
+    QTest::keyClicks(m_window->yillikfaizEdit, "12");
+    QCOMPARE(m_window->aylikfaizEdit->text(), QStringLiteral("1"));
+    QTest::keyClicks(m_window->yillikfaizEdit, ",5,");
+    QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("'12,5,' is not a valid floating point value")});
+    QCOMPARE(m_dialogs->shown[0].kind, ScriptedDialogs::Shown::Error);
+    QCOMPARE(m_window->yillikfaizEdit->text(), QStringLiteral("12,5,"));
+    QCOMPARE(m_window->aylikfaizEdit->text(), QStringLiteral("1,04166666666667"));
+    // the recalculation meets the same rate and reports it, the window goes on
+    setParameters(); // types 24 after the bad text: the field is re-typed from scratch
+    m_window->yillikfaizEdit->setFocus();
+    m_window->yillikfaizEdit->selectAll();
+    QTest::keyClicks(m_window->yillikfaizEdit, "1,2,3");
+    fillRows(1);
+    m_dialogs->clear();
+    QTest::mouseClick(m_window->BitBtn1, Qt::LeftButton);
+    QVERIFY(m_dialogs->texts().contains(QStringLiteral("'1,2,3' is not a valid floating point value")));
+    QCOMPARE(ledger().cell(1, ColDebit), QStringLiteral("100,00")); // what was written before stays
+    QVERIFY(m_window->isVisible());
+}
+
+void TestMainWindow::focusColoursAndEnterMovesOn()
+{
+    const QColor yellow(255, 255, 0), white(Qt::white);
+    for (QLineEdit *e : {m_window->firmaadiEdit, m_window->yildakigunEdit, m_window->yillikfaizEdit,
+                         m_window->aylikfaizEdit, m_window->borceksureEdit, m_window->borctoplamEdit}) {
+        QTest::mouseClick(e, Qt::LeftButton);
+        QCOMPARE(e->palette().color(QPalette::Base), yellow);
+        QTest::mouseClick(m_window->CheckBox8, Qt::LeftButton);
+        QCOMPARE(e->palette().color(QPalette::Base), white);
+    }
+    QTest::mouseClick(m_window->firmaadiEdit, Qt::LeftButton);
+    QTest::keyClick(m_window->firmaadiEdit, Qt::Key_Return);
+    QVERIFY(m_window->DateTimePicker61->hasFocus());
+    QTest::mouseClick(m_window->yildakigunEdit, Qt::LeftButton);
+    QTest::keyClick(m_window->yildakigunEdit, Qt::Key_Return);
+    QVERIFY(m_window->yillikfaizEdit->hasFocus());
+    QTest::keyClick(m_window->yillikfaizEdit, Qt::Key_Return);
+    QVERIFY(m_window->yillikfaizEdit->hasFocus());
+    QTest::mouseClick(m_window->borctoplamEdit, Qt::LeftButton);
+    QTest::keyClick(m_window->borctoplamEdit, Qt::Key_Return);
+    QVERIFY(m_window->alacaktoplamtutarEdit->hasFocus());
+    // a summary field names the yearly rate as the source, like the yearly field
+    QCOMPARE(m_session->params().rateSource(), Parameters::RateSource::Yearly);
+}
+
+void TestMainWindow::closingQuestion_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("yes") << int(Answer::Yes) << true;
+    QTest::newRow("no") << int(Answer::No) << false;
+    QTest::newRow("cancel") << int(Answer::Cancel) << false;
+}
+
+void TestMainWindow::closingQuestion()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+    fillRows(2);
+    m_dialogs->answers.push_back(Answer(answer));
+    QCOMPARE(m_window->close(), closes);
+    QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("Programı kapatmak istediğinize eminmisiniz?")});
+    QCOMPARE(m_dialogs->shown[0].title, QStringLiteral("Kavrel Kervio Programı"));
+    QCOMPARE(m_window->isVisible(), !closes);
+    QCOMPARE(ledger().cell(2, ColDescription), QStringLiteral("kayıt 2"));
+    // without the confirmation flag no question is asked
+    m_window->show();
+    m_dialogs->clear();
+    m_session->setConfirmOnClose(false);
+    QVERIFY(m_window->close());
+    QVERIFY(m_dialogs->shown.empty());
+}
+
+void TestMainWindow::f3AndF7()
+{
+    setParameters();
+    fillRows(2);
+    clickCell(1, ColDescription);
+    QTest::keyClick(editor(), Qt::Key_F3);
+    QCOMPARE(ledger().cell(2, ColDays), QStringLiteral("-29"));
+    QCOMPARE(m_window->borctoplamEdit->text(), QStringLiteral("300,00"));
+    QTest::keyClick(editor(), Qt::Key_F7); // answered No
+    QCOMPARE(m_dialogs->texts().last(), QStringLiteral("Dosyayı Boşaltmak istediğinizden eminmisiniz?"));
+    QCOMPARE(ledger().gridRowCount(), 3);
+    m_dialogs->answers.push_back(Answer::Yes);
+    QTest::keyClick(editor(), Qt::Key_F7);
+    QCOMPARE(ledger().gridRowCount(), 2);
+    QCOMPARE(ledger().cell(1, ColNumber), QStringLiteral("1"));
+    QVERIFY(ledger().cell(1, ColDescription).isEmpty());
+    QVERIFY(m_window->borctoplamEdit->text().isEmpty());
+    QCOMPARE(m_window->yillikfaizneolurEdit->text(), QStringLiteral("0,00"));
+    QCOMPARE(m_window->yillikfaizEdit->text(), QStringLiteral("24")); // parameters stay
+}
+
+void TestMainWindow::saveAndReopenThroughDialogs()
+{
+    setParameters();
+    m_window->firmaadiEdit->setFocus();
+    QTest::keyClicks(m_window->firmaadiEdit, "Cari, \"A\"");
+    QTest::mouseClick(m_window->CheckBox8, Qt::LeftButton);
+    fillRows(3);
+    QTest::mouseClick(m_window->BitBtn1, Qt::LeftButton);
+    const QString path = m_dir->filePath(QStringLiteral("Cari2024"));
+    m_dialogs->fileNames.push_back(path);
+    QTest::mouseClick(m_window->BitBtn45, Qt::LeftButton);
+    QVERIFY(QFile::exists(path + QStringLiteral(".krv")));
+    QCOMPARE(m_dialogs->fileDialogs.size(), size_t(1));
+    const FileDialogSpec save = m_dialogs->fileDialogs[0];
+    QCOMPARE(save.title, QStringLiteral("Vade Farkı Dosyası Sakla"));
+    QCOMPARE(save.filter, QStringLiteral("Vade Farkı Dosyası (*.krv)"));
+    QCOMPARE(save.initialDir, m_dir->path());
+    QCOMPARE(save.proposedName, QStringLiteral("Cari, \"A\""));
+    const QStringList before = m_session->GetStringsToSave3();
+
+    // empty everything, then open the file again
+    m_dialogs->answers.push_back(Answer::Yes);
+    QTest::mouseClick(m_window->BitBtn4, Qt::LeftButton);
+    QTest::mouseClick(m_window->CheckBox8, Qt::LeftButton);
+    m_window->firmaadiEdit->clear();
+    QCOMPARE(ledger().gridRowCount(), 2);
+    m_dialogs->fileNames.push_back(path + QStringLiteral(".krv"));
+    QTest::mouseClick(m_window->BitBtn46, Qt::LeftButton);
+    QCOMPARE(m_dialogs->fileDialogs.back().title, QStringLiteral("Vade Farkı Dosyası Aç"));
+    QCOMPARE(ledger().gridRowCount(), 5);
+    QCOMPARE(m_window->firmaadiEdit->text(), QStringLiteral("Cari, \"A\""));
+    QVERIFY(m_window->CheckBox8->isChecked());
+    QCOMPARE(m_window->DateTimePicker61->date(), QDate(2024, 12, 31));
+    QCOMPARE(m_window->borctoplamEdit->text(), QStringLiteral("600,00"));
+    QCOMPARE(m_session->GetStringsToSave3(), before);
+
+    // an existing file: No writes nothing
+    m_dialogs->fileNames.push_back(path);
+    m_dialogs->answers.push_back(Answer::No);
+    QFile::remove(path + QStringLiteral(".krv"));
+    QFile f(path + QStringLiteral(".krv"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    f.close();
+    QTest::mouseClick(m_window->BitBtn45, Qt::LeftButton);
+    QCOMPARE(m_dialogs->texts().last(), QStringLiteral("Dosya mevcut Üzerine kayıt edilsinmi?"));
+    QCOMPARE(QFileInfo(path + QStringLiteral(".krv")).size(), qint64(1));
+}
+
+void TestMainWindow::boxDuringRecalculationDoesNotRestartIt()
+{
+    m_dialogs->thief = m_window->firmaadiEdit;
+    setParameters();
+    clickCell(1, ColDueDate);
+    typeInCell("31022024");
+    enter(); // the move recalculates the row and refuses the date
+    const QStringList expected = {QStringLiteral("31.02.2024 Tarih Girişiniz doğru değil.")};
+    QCOMPARE(m_dialogs->texts(), expected);
+    QVERIFY(ledger().cell(1, ColDueDate).isEmpty());
+    // the grid losing the focus recalculates the row it leaves
+    clickCell(1, ColTransactionDate);
+    typeInCell("0500");
+    QTest::mouseClick(m_window->borceksureEdit, Qt::LeftButton);
+    QCOMPARE(m_dialogs->texts().size(), 2);
+    QCOMPARE(m_dialogs->texts().last(), QStringLiteral("\"05.00.2024\" tarih girişiniz uygun değil!"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,294 @@
+#include "ledger/errors.h"
+#include "ledger/regional.h"
+#include "ledger/textfuncs.h"
+
+#include <QtTest>
+
+using namespace kervio;
+
+namespace {
+const Regional TR = Regional::turkish();
+Regional dotSlash()
+{
+    Regional r;
+    r.decimal = u'.';
+    r.thousands = u',';
+    r.date = u'/';
+    return r;
+}
+QString raised(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const KervioError &e) {
+        return e.text();
+    }
+    return {};
+}
+} // namespace
+
+class TestTextFuncs : public QObject {
+    Q_OBJECT
+private slots:
+    void parseAmount_data()
+    {
+        QTest::addColumn<bool>("turkish");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("grouped") << true << "1.234,56" << 1234.56;
+        QTest::newRow("negative") << true << "-12,5" << -12.5;
+        QTest::newRow("letters inside") << true << "12a3" << 123.0;
+        QTest::newRow("letters only") << true << "abc" << 0.0;
+        QTest::newRow("empty") << true << "" << 0.0;
+        QTest::newRow("plus") << true << "+7" << 7.0;
+        QTest::newRow("trailing minus") << true << "7-" << 7.0;
+        QTest::newRow("lone separator") << true << "," << 0.0;
+        QTest::newRow("dot decimal") << false << "1,234.56" << 1234.56;
+        QTest::newRow("dot decimal negative") << false << "-0.5" << -0.5;
+    }
+    void parseAmount()
+    {
+        QFETCH(bool, turkish);
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(ParseAmount(text, turkish ? TR : dotSlash()), value);
+    }
+
+    void parseErrors_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("lone minus") << "-" << "'-' is not a valid floating point value";
+        QTest::newRow("two separators") << "1,2,3" << "'1,2,3' is not a valid floating point value";
+        QTest::newRow("grouping dropped first") << "1.2,3,4x" << "'12,3,4' is not a valid floating point value";
+    }
+    void parseErrors()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        QCOMPARE(raised([&] { ParseAmount(text, TR); }), message);
+    }
+
+    void parseDigits_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("date") << "05.03.2024" << 5032024.0;
+        QTest::newRow("comma") << "1,5" << 15.0;
+        QTest::newRow("blanks") << "  " << 0.0;
+        QTest::newRow("signed") << "-05" << -5.0;
+    }
+    void parseDigits()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(ParseDigits(text), value);
+    }
+
+    void validDate_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("leap day") << "29.02.2024" << true;
+        QTest::newRow("no leap day") << "29.02.2023" << false;
+        QTest::newRow("31 april") << "31.04.2024" << false;
+        QTest::newRow("day zero") << "00.01.2024" << false;
+        QTest::newRow("month 13") << "01.13.2024" << false;
+        QTest::newRow("slash separators") << "31/12/2024" << true;
+        QTest::newRow("century rule") << "29.02.1900" << false;
+        QTest::newRow("400 rule") << "29.02.2000" << true;
+    }
+    void validDate()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QCOMPARE(IsValidDateText(text), valid);
+    }
+    void validDateRaisesOnNonInteger()
+    {
+        QCOMPARE(raised([] { IsValidDateText(QStringLiteral("ab.01.2024")); }),
+                 QStringLiteral("'ab' is not a valid integer value"));
+        QCOMPARE(raised([] { IsValidDateText(QStringLiteral("01.01")); }),
+                 QStringLiteral("'' is not a valid integer value"));
+    }
+
+    void pad()
+    {
+        QCOMPARE(PadLeft(5, QStringLiteral("abc")), QStringLiteral("  abc"));
+        QCOMPARE(PadRight(5, QStringLiteral("abc")), QStringLiteral("abc  "));
+        QCOMPARE(PadRight(2, QStringLiteral("abc")), QStringLiteral("abc"));
+        QCOMPARE(PadLeft(2, QStringLiteral("abc")), QStringLiteral("abc"));
+    }
+
+    void formats_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("turkish");
+        QTest::addColumn<QString>("dotted");
+        QTest::newRow("grouped amount") << "#,##0.00" << -1234.5 << "-1.234,50" << "-1,234.50";
+        QTest::newRow("half away from zero") << "#,##0.00" << 2.675 << "2,68" << "2.68";
+        QTest::newRow("eighth") << "#,##0.00" << 0.125 << "0,13" << "0.13";
+        QTest::newRow("negative half") << "#,##0.00" << -0.125 << "-0,13" << "-0.13";
+        QTest::newRow("no minus on zero") << "#,##0.00" << -0.001 << "0,00" << "0.00";
+        QTest::newRow("millions") << "#,##0.00" << 1234567.891 << "1.234.567,89" << "1,234,567.89";
+        QTest::newRow("carry") << "#,##0.00" << 999.995 << "1.000,00" << "1,000.00";
+        QTest::newRow("whole") << "#,##0" << -169.0 << "-169" << "-169";
+        QTest::newRow("whole grouped") << "#,##0" << 12345.0 << "12.345" << "12,345";
+        QTest::newRow("whole half") << "#,##0" << 2.5 << "3" << "3";
+        QTest::newRow("optional int") << "#,###.00" << 0.5 << ",50" << ".50";
+        QTest::newRow("optional int zero") << "#,###.00" << 0.0 << ",00" << ".00";
+        QTest::newRow("optional int grouped") << "#,###.00" << 389.59 << "389,59" << "389.59";
+        QTest::newRow("tiny") << "#,##0.00" << 0.000001 << "0,00" << "0.00";
+    }
+    void formats()
+    {
+        QFETCH(QString, picture);
+        QFETCH(double, value);
+        QFETCH(QString, turkish);
+        QFETCH(QString, dotted);
+        QCOMPARE(FormatFloat(picture, value, TR), turkish);
+        QCOMPARE(FormatFloat(picture, value, dotSlash()), dotted);
+    }
+
+    // The formats against a plain reference: the value's 15-digit decimal
+    // form, rounded half away from zero by hand.
+    void formatsAgainstReference()
+    {
+        auto reference = [](double v, int decimals) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));
+            QString mant = QString::fromLatin1(buf).section(u'e', 0, 0).remove(u'.');
+            const int exp = QString::fromLatin1(buf).section(u'e', 1).toInt();
+            // digits with the point after position exp+1, padded with zeros
+            QString digits = mant;
+            int point = exp + 1;
+            if (point <= 0) {
+                digits = QString(-point + 1, u'0') + digits;
+                point = 1;
+            }
+            while (digits.size() < point + decimals + 1)
+                digits += u'0';
+            QString kept = digits.left(point + decimals);
+            if (digits[point + decimals] >= u'5') {
+                int i = kept.size() - 1;
+                while (i >= 0 && kept[i] == u'9')
+                    kept[i--] = u'0';
+                if (i >= 0)
+                    kept[i] = QChar(kept[i].unicode() + 1);
+                else
+                    kept.prepend(u'1');
+            }
+            QString ip = kept.left(kept.size() - decimals), fp = kept.right(decimals);
+            while (ip.size() > 1 && ip[0] == u'0')
+                ip.remove(0, 1);
+            if (ip.isEmpty())
+                ip = QStringLiteral("0");
+            QString grouped;
+            for (int i = 0; i < ip.size(); ++i) {
+                if (i > 0 && (ip.size() - i) % 3 == 0)
+                    grouped += u'.';
+                grouped += ip[i];
+            }
+            const bool zero = (ip + fp).count(u'0') == (ip + fp).size();
+            return (v < 0 && !zero ? QStringLiteral("-") : QString()) + grouped +
+                   (decimals ? QStringLiteral(",") + fp : QString());
+        };
+        QRandomGenerator rng(11);
+        for (int i = 0; i < 200000; ++i) {
+            double v;
+            switch (i % 4) {
+            case 0: v = double(int64_t(rng.generate64() % 2000000000000LL) - 1000000000000LL) / 1000; break;
+            case 1: v = (double(rng.bounded(100000000)) + 0.5) / 100; break; // ties at the third decimal
+            case 2: v = std::ldexp(rng.generateDouble(), int(rng.bounded(90)) - 30); break;
+            default: v = double(rng.bounded(1000000)) * (double(int(rng.bounded(4000)) - 2000)) * 24 / 36500; break;
+            }
+            if (i % 7 == 0)
+                v = -v;
+            QCOMPARE(FormatAmount(v, TR), reference(v, 2));
+            QCOMPARE(FormatWhole(v, TR), reference(v, 0));
+        }
+    }
+
+    void general_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole") << 2.0 << "2";
+        QTest::newRow("half") << 2.5 << "2,5";
+        QTest::newRow("15 digits") << 25.0 / 12 << "2,08333333333333";
+        QTest::newRow("negative") << -61.0 << "-61";
+        QTest::newRow("zero") << 0.0 << "0";
+        QTest::newRow("small fixed") << 0.00001 << "0,00001";
+        QTest::newRow("smaller is E") << 0.000001 << "1E-6";
+        QTest::newRow("big E") << 1e20 << "1E20";
+        QTest::newRow("monthly") << 67.5926 / 12 << "5,63271666666667";
+        QTest::newRow("fifteen integer digits") << 123456789012345.0 << "123456789012345";
+    }
+    void general()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(FloatToStr(value, TR), text);
+        QCOMPARE(FloatToStr(value, dotSlash()), QString(text).replace(u',', u'.'));
+    }
+
+    void strToFloat_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<double>("value");
+        QTest::newRow("plain") << "24" << true << 24.0;
+        QTest::newRow("decimal") << "1,75" << true << 1.75;
+        QTest::newRow("blanks around") << " 24 " << true << 24.0;
+        QTest::newRow("lone separator") << "," << true << 0.0;
+        QTest::newRow("two separators") << "1,2,3" << false << 0.0;
+        QTest::newRow("grouping refused") << "1.000" << false << 0.0;
+        QTest::newRow("empty") << "" << false << 0.0;
+        QTest::newRow("exponent") << "1E3" << true << 1000.0;
+    }
+    void strToFloat()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(double, value);
+        double v = -1;
+        QCOMPARE(TryStrToFloat(text, TR, &v), ok);
+        if (ok)
+            QCOMPARE(v, value);
+        else
+            QCOMPARE(raised([&] { StrToFloat(text, TR); }),
+                     QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    }
+
+    void roundingAndDivision()
+    {
+        QCOMPARE(RoundHalfEven(-2.5), int64_t(-2));
+        QCOMPARE(RoundHalfEven(3.5), int64_t(4));
+        QCOMPARE(RoundHalfEven(-169.29), int64_t(-169));
+        QCOMPARE(raised([] { RoundHalfEven(1e19); }), QStringLiteral("Invalid floating point operation"));
+        QCOMPARE(raised([] { Divide(1, 0); }), QStringLiteral("Floating point division by zero"));
+        QCOMPARE(raised([] { Divide(0, 0); }), QStringLiteral("Invalid floating point operation"));
+    }
+
+    void dates()
+    {
+        QCOMPARE(DateToText(QDate(2024, 3, 7), TR), QStringLiteral("07.03.2024"));
+        QCOMPARE(DateToText(QDate(2024, 3, 7), dotSlash()), QStringLiteral("07/03/2024"));
+    }
+
+    void regionalFromLocale()
+    {
+        QCOMPARE(Regional::fromLocale(QLocale::c()), Regional::turkish());
+        const Regional tr = Regional::fromLocale(QLocale(QLocale::Turkish, QLocale::Turkey));
+        QCOMPARE(tr.decimal, QChar(u','));
+        QCOMPARE(tr.thousands, QChar(u'.'));
+        QCOMPARE(tr.date, QChar(u'.'));
+        const Regional us = Regional::fromLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(us.decimal, QChar(u'.'));
+        QCOMPARE(us.date, QChar(u'/'));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextFuncs)
+#include "tst_textfuncs.moc"

@@ -1,0 +1,176 @@
+#include "files/codepage1254.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QStringList Header = {
+    QStringLiteral(",\"İşlem Tarihi\",\"Vade Tarihi\",Açıklama,\"Borç Tutarı\",\"Alacak Tutarı\",Gün,"
+                   "\"B.Vade Farkı\",\"A.Vade Farkı\",\"Borç Adat\",\"Alacak Adat\",Index,Index2")};
+
+QByteArray ledgerBytes(const QStringList &lines)
+{
+    QByteArray b;
+    for (const QString &l : lines)
+        b += kervio::toCp1254(l) + "\r\n";
+    return b;
+}
+
+struct Run {
+    int exitCode = -1;
+    QStringList out, err;
+};
+
+Run runKervio(const QStringList &args, const QString &locale = QStringLiteral("C.UTF-8"))
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), locale);
+    env.insert(QStringLiteral("LANG"), locale);
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(KERVIO_BINARY), args);
+    p.waitForFinished(60000);
+    Run r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    r.err = QString::fromUtf8(p.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+    return r;
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    }
+
+    QString workedExample()
+    {
+        return write(QStringLiteral("örnek.krv"),
+                     ledgerBytes(QStringList{QStringLiteral("365,24,2,0,0,\"Cari Hesap\",H,H,H,31.12.2024")} + Header +
+                                 QStringList{
+                                     QStringLiteral("1,01.10.2024,31.10.2024,Fatura,\"10.000,00\",,,,,,,,"),
+                                     QStringLiteral("2,15.11.2024,15.01.2025,Tahsilat,,\"4.000,00\",,,,,,,"),
+                                     QStringLiteral("3,20.11.2024,30.11.2024,Çek,,\"2.500,00\",,,,,,,"),
+                                     QStringLiteral("4,,,,,,,,,,,,"),
+                                 }));
+    }
+
+private slots:
+    void version()
+    {
+        const Run r = runKervio({QStringLiteral("--version")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringList{QStringLiteral("Kavrel Kervio 2.0 Güncelleme:0")});
+        QVERIFY(runKervio({QStringLiteral("--help")}).out.join(u'\n').contains(QStringLiteral("--recalculate")));
+    }
+
+    void recalculate()
+    {
+        const Run r = runKervio({QStringLiteral("--recalculate"), workedExample()});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QStringList());
+        QCOMPARE(r.out, QStringList({"borctoplamEdit=10.000,00", "alacaktoplamtutarEdit=6.500,00",
+                                     "bakiyetutarEdit=3.500,00", "borckervioEdit=401,10", "alacakkervioEdit=11,51",
+                                     "netkervioEdit=389,59", "genelortgunEdit=-169", "borcortgunEdit=-61",
+                                     "alacakortEdit=-3", "DateTimePicker4=15.07.2024", "DateTimePicker76=31.10.2024",
+                                     "DateTimePicker3=28.12.2024", "yillikfaizneolurEdit=338,8594",
+                                     "aylikfaizneolurEdit=28,2382833333333"}));
+    }
+
+    void sortAndOutput()
+    {
+        const QString in = write(QStringLiteral("sırasız.krv"),
+                                 ledgerBytes(QStringList{QStringLiteral("365,24,2,,,Cari,H,H,H,31.12.2024")} + Header +
+                                             QStringList{
+                                                 QStringLiteral("1,15.02.2024,15.02.2024,c,\"1,00\",,,,,,,,"),
+                                                 QStringLiteral("2,03.01.2024,03.01.2024,b,\"1,00\",,,,,,,,"),
+                                                 QStringLiteral("3,28.12.2023,28.12.2023,a,,\"1,00\",,,,,,,"),
+                                             }));
+        const QString out = m_dir.filePath(QStringLiteral("sıralı.krv"));
+        const Run r = runKervio({QStringLiteral("--recalculate"), in, QStringLiteral("--sort"),
+                                 QStringLiteral("--output"), out});
+        QCOMPARE(r.exitCode, 0);
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QStringList lines = kervio::fromCp1254(f.readAll()).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 6); // parameter line, header, three rows, the final break
+        QVERIFY(lines[2].startsWith(QStringLiteral("1,28.12.2023,28.12.2023,a,")));
+        QVERIFY(lines[4].startsWith(QStringLiteral("3,15.02.2024,15.02.2024,c,")));
+        QVERIFY(lines[4].endsWith(QStringLiteral(",20240215")));
+        QCOMPARE(r.out.size(), 14);
+        QCOMPARE(r.out[0], QStringLiteral("borctoplamEdit=2,00"));
+    }
+
+    void messagesGoToStandardError()
+    {
+        const QString in = write(QStringLiteral("hatalı.krv"),
+                                 ledgerBytes(QStringList{QStringLiteral("365,24,2,,,Cari,H,H,H,31.12.2024")} + Header +
+                                             QStringList{
+                                                 QStringLiteral("1,01.02.2024,31.02.2024,x,\"1,00\",,,,,,,,"),
+                                                 QStringLiteral("2,05.00.2024,05.00.2024,y,\"1,00\",,,,,,,,"),
+                                             }));
+        const Run r = runKervio({QStringLiteral("--recalculate"), in});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QStringList({"31.02.2024 Tarih Girişiniz doğru değil.",
+                                     "\"05.00.2024\" tarih girişiniz uygun değil!"}));
+        QCOMPARE(r.out.size(), 14);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("short parameter line") << QByteArray("365,24,2\r\n");
+        QTest::newRow("no lines") << QByteArray();
+        QTest::newRow("iso date") << QByteArray("365,24,2,,,Cari,H,H,H,2024-03-07\r\n");
+    }
+    void failures()
+    {
+        QFETCH(QByteArray, content);
+        const QString path = write(QStringLiteral("bozuk.krv"), content);
+        const Run r = runKervio({QStringLiteral("--recalculate"), path});
+        QVERIFY(r.exitCode != 0);
+        QCOMPARE(r.out, QStringList());
+        QCOMPARE(r.err.size(), 1);
+        QVERIFY(r.err[0].startsWith(QStringLiteral("Dosya açılamadı:")));
+        QVERIFY(r.err[0].contains(path));
+    }
+    void missingFile()
+    {
+        const Run r = runKervio({QStringLiteral("--recalculate"), m_dir.filePath(QStringLiteral("yok.krv"))});
+        QVERIFY(r.exitCode != 0);
+        QCOMPARE(r.out, QStringList());
+        QCOMPARE(r.err.size(), 1);
+    }
+
+    void otherRegionalSettings()
+    {
+        // decimal point, slash dates: the file is read and written in those
+        const QString in = write(QStringLiteral("us.krv"),
+                                 ledgerBytes(QStringList{QStringLiteral("365,24,2,,,Cari,H,H,H,31/12/2024")} + Header +
+                                             QStringList{
+                                                 QStringLiteral("1,01/10/2024,31/10/2024,x,\"10,000.00\",,,,,,,,"),
+                                                 QStringLiteral("2,15/11/2024,15/01/2025,y,,4000.5,,,,,,,"),
+                                             }));
+        const Run r = runKervio({QStringLiteral("--recalculate"), in}, QStringLiteral("en_US.UTF-8"));
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out.mid(0, 3), QStringList({"borctoplamEdit=10,000.00", "alacaktoplamtutarEdit=4,000.50",
+                                               "bakiyetutarEdit=5,999.50"}));
+        QVERIFY(r.out.contains(QStringLiteral("DateTimePicker76=31/10/2024")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
