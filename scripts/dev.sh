@@ -14,7 +14,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   clang libclang-rt-14-dev
-  fonts-liberation fonts-dejavu-core xdg-utils
+  liborcus-dev libfreexl-dev libxlsxwriter-dev libsodium-dev
+  fonts-liberation fonts-dejavu-core xdg-utils poppler-utils
 )
 
 as_root() {

@@ -295,7 +295,7 @@ void LedgerTable::replaceEntries(std::vector<Row> rows)
     rebuildCaches();
     endResetModel();
     if (m_currentRow >= gridRowCount())
-        m_currentRow = gridRowCount() - 1;
+        setCurrent(gridRowCount() - 1, m_currentCol);
 }
 
 void LedgerTable::clearEntries()
@@ -306,7 +306,7 @@ void LedgerTable::clearEntries()
     rebuildCaches();
     endResetModel();
     if (m_currentRow >= 2)
-        m_currentRow = 1;
+        setCurrent(1, m_currentCol);
 }
 
 void LedgerTable::renumber()

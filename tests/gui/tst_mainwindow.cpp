@@ -41,7 +41,6 @@ private slots:
     void init();
     void cleanup();
 
-    void debugWalk();
     void startup();
     void workedExampleTypedRowByRow();
     void parameterKeyFilters_data();
@@ -51,6 +50,7 @@ private slots:
     void enterWalkAndAutomaticNewRow();
     void cursorNeverReachesComputedColumns();
     void insertOnRowThreeOfFive();
+    void dragRowByItsNumber();
     void deleteRow_data();
     void deleteRow();
     void rateLink_data();
@@ -159,24 +159,6 @@ void TestMainWindow::fillRows(int count)
 }
 
 // --- tests ---------------------------------------------------------------------
-void TestMainWindow::debugWalk()
-{
-    setParameters();
-    clickCell(1, ColTransactionDate);
-    auto dump = [&](const char *w) {
-        qDebug() << w << "cur" << ledger().currentRow() << ledger().currentColumn() << "view" << m_window->StringGrid3->currentIndex()
-                 << "ed" << editor() << (editor() ? editor()->text() : QString()) << "focus" << QApplication::focusWidget()
-                 << "cells" << ledger().cell(1,1) << ledger().cell(1,2);
-    };
-    dump("start");
-    typeInCell("01102024");
-    dump("typed");
-    enter();
-    dump("enter");
-    typeInCell("31102024");
-    dump("typed2");
-}
-
 void TestMainWindow::startup()
 {
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Kavrel Kervio Programı 2.0 Güncelleme:0"));
@@ -324,31 +306,35 @@ void TestMainWindow::enterWalkAndAutomaticNewRow()
     setParameters();
     clickCell(1, ColTransactionDate);
     typeInCell("05112024");
-    for (int col : {2, 3, 4, 5, 1}) {
-        enter();
-        QCOMPARE(ledger().currentColumn(), col);
-        QCOMPARE(ledger().currentRow(), 1); // the last row: Enter after the credit stays on it
-    }
-    QCOMPARE(ledger().cell(1, ColDueDate), QStringLiteral("05.11.2024")); // the one date copied
+    enter();
+    QCOMPARE(ledger().currentColumn(), int(ColDueDate));
+    QCOMPARE(ledger().cell(1, ColDueDate), QStringLiteral("05.11.2024")); // the one date copied on the move
+    enter();
+    QCOMPARE(ledger().currentColumn(), int(ColDescription));
     QCOMPARE(ledger().gridRowCount(), 2);
-    // a key in the description of the last row, once its due date is filled
-    clickCell(1, ColDescription);
-    typeInCell("x");
+    // any key in the description of the last row, once its due date is filled
+    enter();
     QCOMPARE(ledger().gridRowCount(), 3);
     QCOMPARE(ledger().cell(2, ColNumber), QStringLiteral("2"));
-    // in a row that is not the last one, none
-    typeInCell("yz");
-    QCOMPARE(ledger().gridRowCount(), 3);
-    // an empty due date adds none either
-    clickCell(2, ColDescription);
-    typeInCell("abc");
-    QCOMPARE(ledger().gridRowCount(), 3);
-    // Enter after the credit moves to the next row when there is one
-    clickCell(1, ColCredit);
+    QCOMPARE(ledger().currentColumn(), int(ColDebit));
+    enter();
+    QCOMPARE(ledger().currentColumn(), int(ColCredit));
     enter();
     QCOMPARE(ledger().currentRow(), 2);
     QCOMPARE(ledger().currentColumn(), int(ColTransactionDate));
+    // on the last row Enter after the credit stays on it
+    clickCell(2, ColCredit);
+    enter();
+    QCOMPARE(ledger().currentRow(), 2);
+    QCOMPARE(ledger().currentColumn(), int(ColTransactionDate));
+    // not in a row that is not the last one, nor without a due date
+    clickCell(1, ColDescription);
+    typeInCell("yz");
+    clickCell(2, ColDescription);
+    typeInCell("abc");
+    QCOMPARE(ledger().gridRowCount(), 3);
     // Up recalculates the row it leaves: the year comes from the calculation date
+    clickCell(2, ColTransactionDate);
     typeInCell("0712");
     QTest::keyClick(editor(), Qt::Key_Up);
     QCOMPARE(ledger().currentRow(), 1);
@@ -357,6 +343,7 @@ void TestMainWindow::enterWalkAndAutomaticNewRow()
 
 void TestMainWindow::cursorNeverReachesComputedColumns()
 {
+    setParameters();
     fillRows(3);
     clickCell(2, ColCredit);
     QCOMPARE(ledger().currentColumn(), int(ColCredit));
@@ -388,6 +375,7 @@ void TestMainWindow::cursorNeverReachesComputedColumns()
 
 void TestMainWindow::insertOnRowThreeOfFive()
 {
+    setParameters();
     fillRows(5);
     clickCell(3, ColDescription);
     QTest::keyClick(editor(), Qt::Key_Insert, Qt::ShiftModifier);
@@ -405,6 +393,27 @@ void TestMainWindow::insertOnRowThreeOfFive()
     for (int i = 0; i < 4; ++i)
         QCOMPARE(items[i]->text(), captions[i]);
     QCOMPARE(items[1]->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+}
+
+void TestMainWindow::dragRowByItsNumber()
+{
+    fillRows(4);
+    QHeaderView *numbers = m_window->StringGrid3->verticalHeader();
+    const int x = numbers->width() / 2;
+    auto centreOf = [&](int row) { return QPoint(x, numbers->sectionViewportPosition(row - 1) + numbers->sectionSize(0) / 2); };
+    QTest::mousePress(numbers->viewport(), Qt::LeftButton, {}, centreOf(1));
+    const QPoint past = centreOf(3) + QPoint(0, 4); // beyond the middle of row 3
+    for (int y = centreOf(1).y(); y <= past.y(); y += 4)
+        QTest::mouseMove(numbers->viewport(), QPoint(x, y));
+    QTest::mouseRelease(numbers->viewport(), Qt::LeftButton, {}, past);
+    // the row goes whole, its number with it, until the next renumbering
+    const QStringList order = {"kayıt 2", "kayıt 3", "kayıt 1", "kayıt 4"};
+    const QStringList numbersAfter = {"2", "3", "1", "4"};
+    for (int r = 1; r <= 4; ++r) {
+        QCOMPARE(ledger().cell(r, ColDescription), order[r - 1]);
+        QCOMPARE(ledger().cell(r, ColNumber), numbersAfter[r - 1]);
+        QCOMPARE(numbers->logicalIndex(r - 1), r - 1); // the header shows the model as it is
+    }
 }
 
 void TestMainWindow::deleteRow_data()
@@ -425,9 +434,12 @@ void TestMainWindow::deleteRow()
     QFETCH(int, answer);
     QFETCH(int, questions);
     QFETCH(QString, row2After);
+    setParameters();
     fillRows(3);
-    if (emptyDate)
+    if (emptyDate) {
         ledger().setCell(2, ColTransactionDate, QString());
+        ledger().setCell(2, ColDueDate, QString());
+    }
     clickCell(2, ColDescription);
     m_dialogs->clear();
     m_dialogs->answers.push_back(Answer(answer));
@@ -599,7 +611,7 @@ void TestMainWindow::saveAndReopenThroughDialogs()
     m_dialogs->fileNames.push_back(path + QStringLiteral(".krv"));
     QTest::mouseClick(m_window->BitBtn46, Qt::LeftButton);
     QCOMPARE(m_dialogs->fileDialogs.back().title, QStringLiteral("Vade Farkı Dosyası Aç"));
-    QCOMPARE(ledger().gridRowCount(), 5);
+    QCOMPARE(ledger().gridRowCount(), 4);
     QCOMPARE(m_window->firmaadiEdit->text(), QStringLiteral("Cari, \"A\""));
     QVERIFY(m_window->CheckBox8->isChecked());
     QCOMPARE(m_window->DateTimePicker61->date(), QDate(2024, 12, 31));
@@ -629,12 +641,16 @@ void TestMainWindow::boxDuringRecalculationDoesNotRestartIt()
     const QStringList expected = {QStringLiteral("31.02.2024 Tarih Girişiniz doğru değil.")};
     QCOMPARE(m_dialogs->texts(), expected);
     QVERIFY(ledger().cell(1, ColDueDate).isEmpty());
-    // the grid losing the focus recalculates the row it leaves
+    // the lone date was copied into the transaction date: entering the row refuses it again, once
+    m_dialogs->clear();
     clickCell(1, ColTransactionDate);
+    QCOMPARE(m_dialogs->texts(), expected);
+    // the grid losing the focus recalculates the row it leaves
     typeInCell("0500");
     QTest::mouseClick(m_window->borceksureEdit, Qt::LeftButton);
     QCOMPARE(m_dialogs->texts().size(), 2);
-    QCOMPARE(m_dialogs->texts().last(), QStringLiteral("\"05.00.2024\" tarih girişiniz uygun değil!"));
+    QCOMPARE(m_dialogs->texts().last(), QStringLiteral("\"05.00.    \" tarih girişiniz uygun değil!"));
+    QVERIFY(ledger().cell(1, ColTransactionDate).isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)

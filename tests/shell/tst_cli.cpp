@@ -1,4 +1,5 @@
 #include "files/codepage1254.h"
+#include "shell/appinfo.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -75,6 +76,16 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QStringList{QStringLiteral("Kavrel Kervio 2.0 Güncelleme:0")});
         QVERIFY(runKervio({QStringLiteral("--help")}).out.join(u'\n').contains(QStringLiteral("--recalculate")));
+    }
+
+    void executableFolder()
+    {
+        // the folder of the executable, whatever the current directory
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        const QString p = kervio::GetPathPath();
+        QDir::setCurrent(before);
+        QCOMPARE(p, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
     }
 
     void recalculate()

@@ -11,16 +11,6 @@ namespace kervio {
 namespace {
 
 // All drawing is on a 32 x 32 grid, scaled to the requested size.
-void sheet(QPainter &p, const QColor &paper, const QColor &line)
-{
-    p.setPen(QPen(line, 1.5));
-    p.setBrush(paper);
-    p.drawRect(QRectF(6, 4, 18, 24));
-    p.setPen(QPen(line, 1));
-    for (int y = 10; y <= 24; y += 4)
-        p.drawLine(QPointF(9, y), QPointF(21, y));
-}
-
 void arrow(QPainter &p, QPointF from, QPointF to, const QColor &c)
 {
     p.setPen(QPen(c, 3, Qt::SolidLine, Qt::RoundCap));

@@ -16,6 +16,9 @@ namespace kervio {
 namespace {
 
 const QColor WindowColour(192, 220, 192);
+// The typing limit of a field; a program step may set a longer text, which
+// QLineEdit::maxLength would cut.
+const char *const LengthLimit = "kervioLengthLimit";
 const QColor FocusColour(255, 255, 0);
 
 // Tahoma is narrower than its substitute; the condensed face keeps the
@@ -211,13 +214,13 @@ void Tkervio2F::buildParametersPanel(QWidget *p)
     DateTimePicker61->setCalendarPopup(true);
     makeLabel(p, QStringLiteral("Yıldaki Gün"), 24, 60);
     yildakigunEdit = makeEdit(p, "yildakigunEdit", 104, 58, 49);
-    yildakigunEdit->setMaxLength(3);
+    yildakigunEdit->setProperty(LengthLimit, 3);
     makeLabel(p, QStringLiteral("Yıllık Faiz"), 210, 34);
     yillikfaizEdit = makeEdit(p, "yillikfaizEdit", 272, 32, 65);
-    yillikfaizEdit->setMaxLength(8);
+    yillikfaizEdit->setProperty(LengthLimit, 8);
     makeLabel(p, QStringLiteral("Aylık Faiz"), 209, 60);
     aylikfaizEdit = makeEdit(p, "aylikfaizEdit", 272, 58, 65);
-    aylikfaizEdit->setMaxLength(8);
+    aylikfaizEdit->setProperty(LengthLimit, 8);
     CheckBox8 = new QCheckBox(QStringLiteral("Borç Cumartesi - Pazar Ekle"), p);
     CheckBox8->setObjectName(QStringLiteral("CheckBox8"));
     CheckBox8->setFont(tahoma(13));
@@ -229,10 +232,10 @@ void Tkervio2F::buildParametersPanel(QWidget *p)
     makeLabel(p, QStringLiteral("Ek Süre"), 574, 12, true);
     makeLabel(p, QStringLiteral("Borç"), 560, 34);
     borceksureEdit = makeEdit(p, "borceksureEdit", 600, 32, 49);
-    borceksureEdit->setMaxLength(4);
+    borceksureEdit->setProperty(LengthLimit, 4);
     makeLabel(p, QStringLiteral("Alacak"), 548, 60);
     alacakeksureEdit = makeEdit(p, "alacakeksureEdit", 600, 58, 49);
-    alacakeksureEdit->setMaxLength(4);
+    alacakeksureEdit->setProperty(LengthLimit, 4);
 
     YazdirButton = makeButton(p, "YazdirButton", QString(), {652, 12, 57, 60}, 13, Picture::Preview);
     YazdirButton->setIconSize(QSize(40, 40));
@@ -508,6 +511,10 @@ bool Tkervio2F::eventFilter(QObject *object, QEvent *event)
         break;
     case QEvent::KeyPress: {
         auto *ke = static_cast<QKeyEvent *>(event);
+        const int limit = edit->property(LengthLimit).toInt();
+        if (limit > 0 && !ke->text().isEmpty() && ke->text().at(0).isPrint()
+            && edit->text().size() - edit->selectedText().size() >= limit)
+            return true;
         if (edit == yildakigunEdit || edit == borceksureEdit || edit == alacakeksureEdit)
             return yildakigunEditKeyPress(ke);
         if (edit == yillikfaizEdit || edit == aylikfaizEdit)

@@ -116,10 +116,12 @@ void LedgerCellDelegate::setEditorData(QWidget *editor, const QModelIndex &index
 {
     auto *le = static_cast<QLineEdit *>(editor);
     const QString text = index.data(Qt::EditRole).toString();
-    if (m_grid->storedText(le, index.column()) == text)
+    if (m_grid->storedText(le, index.column()) == text && !le->text().isEmpty())
         return;
+    // a cell entered, or changed from outside, shows its text selected
     le->setText(text);
-    le->setCursorPosition(le->text().isEmpty() && le->hasAcceptableInput() ? 0 : le->displayText().size());
+    le->setCursorPosition(0);
+    le->selectAll();
 }
 
 void LedgerCellDelegate::setModelData(QWidget *, QAbstractItemModel *, const QModelIndex &) const
@@ -152,6 +154,15 @@ bool LedgerCellDelegate::eventFilter(QObject *object, QEvent *event)
     case QEvent::KeyRelease:
         m_grid->StringGrid3KeyUp(static_cast<QKeyEvent *>(event));
         return false;
+    case QEvent::FocusIn: {
+        // coming back into the grid enters the cell anew: its text selected
+        const Qt::FocusReason why = static_cast<QFocusEvent *>(event)->reason();
+        if (why != Qt::MouseFocusReason && why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) {
+            editor->setCursorPosition(0);
+            editor->selectAll();
+        }
+        return false;
+    }
     default:
         // the editor stays open when the focus leaves the grid
         return false;
@@ -262,6 +273,17 @@ QString LedgerGrid::storedText(const QLineEdit *editor, int col) const
 void LedgerGrid::editorCreated(QLineEdit *editor, int)
 {
     m_editor = editor;
+    m_newEditor = true;
+}
+
+void LedgerGrid::settleEditor()
+{
+    // a cell entered shows its text selected, the caret at its start
+    if (m_newEditor && m_editor) {
+        m_editor->setCursorPosition(0);
+        m_editor->selectAll();
+    }
+    m_newEditor = false;
 }
 
 void LedgerGrid::syncView()
@@ -270,16 +292,18 @@ void LedgerGrid::syncView()
     const QModelIndex idx = model()->index(L.currentRow() - 1, L.currentColumn());
     if (!idx.isValid())
         return;
-    const bool editorThere = m_editor && !m_editor->isHidden() && indexWidget(idx) == nullptr
-        && currentIndex() == idx && state() == QAbstractItemView::EditingState;
-    if (currentIndex() == idx && editorThere)
+    const bool editorThere = m_editor && !m_editor->isHidden() && indexWidget(idx) == m_editor;
+    if (currentIndex() == idx && (editorThere || !isVisible())) {
+        settleEditor();
         return;
+    }
     QWidget *focus = QApplication::focusWidget();
     m_syncing = true;
     if (currentIndex() != idx)
         selectionModel()->setCurrentIndex(idx, QItemSelectionModel::NoUpdate);
-    else if (state() != QAbstractItemView::EditingState && isVisible())
-        edit(idx);
+    else if (!editorThere && isVisible())
+        QTableView::edit(idx, QAbstractItemView::AllEditTriggers, nullptr);
+    settleEditor();
     // opening the editor takes the focus; a program step must not
     if (focus && !owns(focus) && QApplication::focusWidget() != focus)
         focus->setFocus(Qt::OtherFocusReason);
@@ -485,8 +509,9 @@ void LedgerGrid::mousePressEvent(QMouseEvent *e)
         else
             m_session.StringGrid3Click();
     });
-    if (m_editor && !m_editor->isHidden())
-        m_editor->setFocus(Qt::MouseFocusReason);
+    // a mouse focus reason would clear the selection of the entered cell
+    if (m_editor && !m_editor->isHidden() && !m_editor->hasFocus())
+        m_editor->setFocus(Qt::OtherFocusReason);
 }
 
 void LedgerGrid::mouseDoubleClickEvent(QMouseEvent *e)

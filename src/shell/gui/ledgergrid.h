@@ -89,6 +89,7 @@ private:
     friend class LedgerCellDelegate;
     void moveTo(int row, int col);
     void editorCreated(QLineEdit *editor, int col);
+    void settleEditor();
     void onCursorChanged();
     void onRowHeaderMoved(int logical, int oldVisual, int newVisual);
     bool menuShortcut(QKeyEvent *e);
@@ -98,6 +99,7 @@ private:
     LedgerCellDelegate *m_delegate;
     QPointer<QLineEdit> m_editor;
     bool m_syncing = false;
+    bool m_newEditor = false;
 };
 
 } // namespace kervio

@@ -1,0 +1,81 @@
+#include "reporttemplate.h"
+
+namespace kervio {
+
+namespace {
+
+ReportObject memo(const char *name, BandKind band, QRectF rect, const QString &text, ReportFont font,
+                  Qt::Alignment align, bool rule = false)
+{
+    ReportObject o;
+    o.name = QString::fromLatin1(name);
+    o.band = band;
+    o.rectMm = rect;
+    o.lines = text.isEmpty() ? QStringList{} : QStringList{text};
+    o.font = std::move(font);
+    o.alignment = align;
+    o.topRule = rule;
+    return o;
+}
+
+} // namespace
+
+ReportTemplate ReportTemplate::standard()
+{
+    ReportTemplate t;
+    t.bands = {
+        {QStringLiteral("ReportTitle1"), BandKind::ReportTitle, 32.2},
+        {QStringLiteral("PageHeader1"), BandKind::PageHeader, 12.2},
+        {QStringLiteral("ReportSummary1"), BandKind::ReportSummary, 209.6},
+        {QStringLiteral("PageFooter1"), BandKind::PageFooter, 11.1},
+    };
+    const ReportFont arial{QStringLiteral("Arial"), 10};
+    const ReportFont times{QStringLiteral("Times New Roman Tur"), 12};
+    const ReportFont timesBold{QStringLiteral("Times New Roman Tur"), 12, true};
+    const ReportFont courier{QStringLiteral("Courier New"), 10};
+    const double left = 14.5, wide = 183.1;
+    using B = BandKind;
+    t.objects = {
+        memo("Memo5", B::ReportTitle, {left, 1.1, wide, 5.0}, QString(), timesBold, Qt::AlignHCenter),
+        memo("Memo6", B::ReportTitle, {left, 10.0, wide, 5.0}, QString(), arial, Qt::AlignLeft),
+        memo("Memo7", B::ReportTitle, {left, 15.5, wide, 5.0}, QString(), arial, Qt::AlignLeft),
+        memo("Memo8", B::ReportTitle, {left, 21.1, wide, 5.0}, QString(), arial, Qt::AlignLeft),
+        memo("Memo9", B::ReportTitle, {left, 26.6, wide, 5.0}, QString(), arial, Qt::AlignLeft),
+        memo("Memo3", B::PageHeader, {156.3, 0.6, 41.3, 5.0}, QStringLiteral("[DATE]"), courier, Qt::AlignRight),
+        memo("Memo1", B::PageHeader, {left, 6.7, wide, 5.0}, QString(), arial, Qt::AlignLeft),
+        memo("Rich1", B::ReportSummary, {left, 0.6, wide, 207.9}, QString(), ReportFont{}, Qt::AlignLeft, true),
+        memo("Memo2", B::PageFooter, {left, 4.4, 154.1, 6.1}, QString(), times, Qt::AlignLeft, true),
+        memo("Memo4", B::PageFooter, {168.6, 4.4, 29.0, 6.1}, QStringLiteral("Sayfa [PAGE#]"), times,
+             Qt::AlignRight, true),
+    };
+    for (ReportObject &o : t.objects) {
+        if (o.name == QLatin1String("Rich1"))
+            o.kind = ReportObject::Rich;
+        if (o.name == QLatin1String("Memo3"))
+            o.datePattern = QStringLiteral("dd.MM.yyyy");
+    }
+    return t;
+}
+
+ReportObject *ReportTemplate::findObject(const QString &name)
+{
+    for (ReportObject &o : objects)
+        if (o.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &o;
+    return nullptr;
+}
+
+const ReportObject *ReportTemplate::findObject(const QString &name) const
+{
+    return const_cast<ReportTemplate *>(this)->findObject(name);
+}
+
+const ReportBand *ReportTemplate::band(BandKind kind) const
+{
+    for (const ReportBand &b : bands)
+        if (b.kind == kind)
+            return &b;
+    return nullptr;
+}
+
+} // namespace kervio
