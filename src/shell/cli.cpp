@@ -34,6 +34,7 @@ const char *const Usage =
     "  kervio --recalculate IN.krv [--sort] [--output OUT.krv]\n"
     "                                          dosyayı açar, yeniden hesaplar (--sort ile sıralar),\n"
     "                                          FAİZ BUL çalıştırır ve özet alanlarını yazar\n"
+    "  kervio --screenshot OUT.png             örnek defterle ana pencerenin resmini çizer\n"
     "  kervio --version                        sürümü yazar\n"
     "  kervio --help                           bu yardımı yazar\n";
 

@@ -109,7 +109,7 @@ bool Guncelleme::IsConnected() const
     if (connectivity)
         return connectivity();
     if (!QNetworkInformation::instance())
-        QNetworkInformation::load(QNetworkInformation::Feature::Reachability);
+        QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
     const QNetworkInformation *info = QNetworkInformation::instance();
     // without a backend the state is unknown: let the download decide
     return !info || info->reachability() != QNetworkInformation::Reachability::Disconnected;

@@ -424,13 +424,17 @@ void Tkervio2F::openFile(const QString &path)
 void Tkervio2F::refreshSummary()
 {
     const Summary &s = m_session.summary();
-    for (int f = 0; f < int(m_summaryEdits.size()); ++f) {
-        const QString t = s.text(Summary::Field(f));
-        if (m_summaryEdits[size_t(f)]->text() != t)
-            m_summaryEdits[size_t(f)]->setText(t);
-    }
-    yillikfaizneolurEdit->setText(s.text(Summary::YearlyRateResult));
-    aylikfaizneolurEdit->setText(s.text(Summary::MonthlyRateResult));
+    // A result longer than its field shows from its first digit.
+    auto show = [](QLineEdit *edit, const QString &t) {
+        if (edit->text() != t) {
+            edit->setText(t);
+            edit->setCursorPosition(0);
+        }
+    };
+    for (int f = 0; f < int(m_summaryEdits.size()); ++f)
+        show(m_summaryEdits[size_t(f)], s.text(Summary::Field(f)));
+    show(yillikfaizneolurEdit, s.text(Summary::YearlyRateResult));
+    show(aylikfaizneolurEdit, s.text(Summary::MonthlyRateResult));
     DateTimePicker4->setDate(s.date(Summary::OverallDate));
     DateTimePicker76->setDate(s.date(Summary::DebitDate));
     DateTimePicker3->setDate(s.date(Summary::CreditDate));
