@@ -34,6 +34,9 @@ const char *const Usage =
     "  kervio --recalculate IN.krv [--sort] [--output OUT.krv]\n"
     "                                          dosyayı açar, yeniden hesaplar (--sort ile sıralar),\n"
     "                                          FAİZ BUL çalıştırır ve özet alanlarını yazar\n"
+    "  kervio --report IN.krv --pdf OUT.pdf [--net]\n"
+    "                                          dosyayı açar ve YAZDIR'ın (--net ile önizleme düğmesinin)\n"
+    "                                          raporunu PDF olarak yazar\n"
     "  kervio --screenshot OUT.png             örnek defterle ana pencerenin resmini çizer\n"
     "  kervio --version                        sürümü yazar\n"
     "  kervio --help                           bu yardımı yazar\n";

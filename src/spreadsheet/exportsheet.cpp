@@ -157,7 +157,8 @@ ExportSheet buildExportSheet(const Session &session)
 
     for (int k = ColDebit; k <= Columns; ++k) {
         const QString x = columnLetter(k);
-        b.formula(totalsRow, k - 1, QStringLiteral("=SUM(%14:%1%2)").arg(x).arg(N + 3), double(sums[k]));
+        b.formula(totalsRow, k - 1, QStringLiteral("=SUM(") + x + QStringLiteral("4:") + x + QString::number(N + 3) + u')',
+                  double(sums[k]));
     }
 
     auto amount = [&](Summary::Field f) { return S.amount(f); };
@@ -204,7 +205,7 @@ ExportSheet buildExportSheet(const Session &session)
     return sheet;
 }
 
-void writeExportWorkbook(const ExportSheet &sheet, const QString &path)
+void writeExportWorkbook(const ExportSheet &sheet, const QString &path, WorkbookMemory memory)
 {
     auto unableToWrite = [&] { return KervioError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path))); };
     QTemporaryDir work;
@@ -214,7 +215,9 @@ void writeExportWorkbook(const ExportSheet &sheet, const QString &path)
     const QByteArray tmpDir = QFile::encodeName(work.path());
 
     lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE;
+    const bool constant = memory == WorkbookMemory::Constant
+                          || (memory == WorkbookMemory::Auto && sheet.cells.size() > ConstantMemoryCells);
+    options.constant_memory = constant ? LXW_TRUE : LXW_FALSE;
     options.tmpdir = const_cast<char *>(tmpDir.constData());
     lxw_workbook *wb = workbook_new_opt(tmpName.constData(), &options);
     if (!wb)
@@ -253,7 +256,7 @@ void writeExportWorkbook(const ExportSheet &sheet, const QString &path)
     std::vector<bool> written;
     for (int row = 0; row <= lastRow && err == LXW_NO_ERROR; ++row) {
         if (row < 3 && rowStyle[row])
-            check(worksheet_set_row(ws, lxw_row_t(row), row == 0 ? 15.75 : 15.75, formats[rowStyle[row]]));
+            check(worksheet_set_row(ws, lxw_row_t(row), 15.75, formats[rowStyle[row]]));
         written.assign(ExportSheet::FittedColumns, false);
         for (; i < sheet.cells.size() && sheet.cells[i].row == row; ++i) {
             const SheetCell &c = sheet.cells[i];
@@ -290,8 +293,6 @@ void writeExportWorkbook(const ExportSheet &sheet, const QString &path)
             }
         }
     }
-    // blanks must come in column order within a row in constant-memory
-    // mode? No: a row is buffered until the next one starts.
     const lxw_error closed = workbook_close(wb);
     if (err != LXW_NO_ERROR || closed != LXW_NO_ERROR)
         throw KervioError(QStringLiteral("Unable to write to %1 (%2)")

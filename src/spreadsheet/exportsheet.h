@@ -49,8 +49,12 @@ QString columnLetter(int column1);
 // parameters and summary as they stand.
 ExportSheet buildExportSheet(const Session &session);
 
-// Writes the sheet as an xlsx workbook (rows streamed in constant-memory
-// mode) and replaces `path` atomically. Raises KervioError on failure.
-void writeExportWorkbook(const ExportSheet &sheet, const QString &path);
+// Writes the sheet as an xlsx workbook and replaces `path` atomically.
+// Raises KervioError on failure. A big sheet is streamed row by row
+// (constant-memory mode, its texts written inline); a small one keeps its
+// texts in the shared string table, which every reader understands.
+enum class WorkbookMemory { Auto, Constant, Normal };
+void writeExportWorkbook(const ExportSheet &sheet, const QString &path, WorkbookMemory memory = WorkbookMemory::Auto);
+constexpr size_t ConstantMemoryCells = 100000;
 
 } // namespace kervio

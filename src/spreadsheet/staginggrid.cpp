@@ -2,8 +2,6 @@
 #include "celltext.h"
 #include "workbookreader.h"
 
-#include <QBrush>
-#include <QColor>
 
 #include <algorithm>
 
@@ -98,18 +96,9 @@ QVariant StagingGrid::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    const bool fixed = index.row() == 0 || index.column() == 0;
-    switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole:
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
         return cell(index.column(), index.row());
-    case Qt::BackgroundRole:
-        if (fixed)
-            return QBrush(QColor(0xF0, 0xF0, 0xF0));
-        return {};
-    default:
-        return {};
-    }
+    return {};
 }
 
 bool StagingGrid::setData(const QModelIndex &index, const QVariant &value, int role)

@@ -16,6 +16,8 @@
 #include <orcus/spreadsheet/import_interface.hpp>
 
 #include <algorithm>
+#include <cctype>
+#include <orcus/exception.hpp>
 #include <cmath>
 #include <exception>
 #include <map>
@@ -49,7 +51,7 @@ QString builtinNumberFormat(int id)
     case 10: return QStringLiteral("0.00%");
     case 11: return QStringLiteral("0.00E+00");
     case 12: return QStringLiteral("# ?/?");
-    case 13: return QStringLiteral("# ??/??");
+    case 13: return QStringLiteral("# ?\?/?\?");
     case 14: return QStringLiteral("mm-dd-yy");
     case 15: return QStringLiteral("d-mmm-yy");
     case 16: return QStringLiteral("d-mmm");
@@ -313,7 +315,7 @@ struct Settings : iface::import_global_settings {
     void set_origin_date(int year, int month, int day) override { origin = QDate(year, month, day); }
     void set_default_formula_grammar(ss::formula_grammar_t g) override { grammar = g; }
     ss::formula_grammar_t get_default_formula_grammar() const override { return grammar; }
-    void set_character_set(ss::character_set_t) override {}
+    void set_character_set(orcus::character_set_t) override {}
 };
 
 // Collects the cells of one sheet; only the first sheet keeps anything.
@@ -482,9 +484,44 @@ void Formula::commit()
     m_cell = WorkbookCell{};
 }
 
+// A1 addresses of the dimension, merge and formula references.
+struct References : iface::import_reference_resolver {
+    static ss::src_address_t address(std::string_view s)
+    {
+        const size_t bang = s.rfind('!');
+        if (bang != std::string_view::npos)
+            s.remove_prefix(bang + 1);
+        ss::src_address_t a{0, 0, 0};
+        long col = 0, row = 0;
+        size_t i = 0;
+        for (; i < s.size() && (s[i] == '$' || std::isalpha(static_cast<unsigned char>(s[i]))); ++i)
+            if (s[i] != '$')
+                col = std::min(col * 26 + (std::toupper(static_cast<unsigned char>(s[i])) - 'A' + 1), 1L << 20);
+        for (; i < s.size(); ++i)
+            if (std::isdigit(static_cast<unsigned char>(s[i])))
+                row = std::min(row * 10 + (s[i] - '0'), 1L << 24);
+        if (col < 1 || row < 1)
+            throw orcus::general_error("invalid cell address");
+        a.row = ss::row_t(row - 1);
+        a.column = ss::col_t(col - 1);
+        return a;
+    }
+    ss::src_address_t resolve_address(std::string_view s) override { return address(s); }
+    ss::src_range_t resolve_range(std::string_view s) override
+    {
+        const size_t colon = s.find(':');
+        if (colon == std::string_view::npos) {
+            const ss::src_address_t a = address(s);
+            return {a, a};
+        }
+        return {address(s.substr(0, colon)), address(s.substr(colon + 1))};
+    }
+};
+
 class Factory : public iface::import_factory {
 public:
     explicit Factory(int maxRows) : m_maxRows(maxRows) {}
+    iface::import_reference_resolver *get_reference_resolver(ss::formula_ref_context_t) override { return &m_refs; }
     iface::import_global_settings *get_global_settings() override { return &settings; }
     iface::import_shared_strings *get_shared_strings() override { return &strings; }
     iface::import_styles *get_styles() override { return &styles; }
@@ -519,6 +556,7 @@ public:
     Styles styles;
 
 private:
+    References m_refs;
     int m_maxRows;
     std::vector<std::unique_ptr<Sheet>> m_sheets;
     std::vector<std::string> m_names;

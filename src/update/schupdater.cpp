@@ -178,7 +178,7 @@ QString TSchUpdater::ShellScriptText(const QString &E, const QString &A, const Q
     s += QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 0.2 2>/dev/null || sleep 1; done\n").arg(pid);
     s += QStringLiteral("rm -f ") + e + u'\n';
     // a copy cut short must not pass for the new program: the backup comes back instead
-    s += QStringLiteral("if [ ! -e ") + e + QStringLiteral(" ]; then cp -p ") + staged + u' ' + e
+    s += QStringLiteral("if [ ! -e ") + e + QStringLiteral(" ] && [ -e ") + staged + QStringLiteral(" ]; then cp -p ") + staged + u' ' + e
         + QStringLiteral(" || rm -f ") + e + QStringLiteral("; fi\n");
     s += QStringLiteral("rm -f ") + staged + u'\n';
     for (const QString &O : others) {

@@ -177,7 +177,7 @@ void TestReportText::headerFollowsColumnTitles()
     QVERIFY(tableLine(ReportTable::Split, t, 0).startsWith("    Vade Tarihi"));
     t.setCell(0, ColDueDate, "Vade");
     t.setCell(0, ColNumber, "No");
-    QVERIFY(tableLine(ReportTable::Split, t, 0).startsWith("No        Vade    Borç Tutarı"));
+    QVERIFY(tableLine(ReportTable::Split, t, 0).startsWith("No         Vade    Borç Tutarı"));
     QVERIFY(tableLine(ReportTable::Net, t, 0).endsWith("     Vade Farkı"));
 }
 

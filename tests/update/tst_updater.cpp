@@ -122,10 +122,6 @@ void TestUpdater::batchScript_data()
     QTest::addColumn<QStringList>("others");
     QTest::addColumn<bool>("restart");
     QTest::addColumn<QStringList>("expected");
-    const QString E = QStringLiteral("C:\\Prog\\Kervio.exe");
-    const QString W = QStringLiteral("C:\\Prog\\Kervio.bat");
-    Q_UNUSED(E);
-    Q_UNUSED(W);
     QTest::newRow("one other file, restart")
         << QStringList{QStringLiteral("Rapor.frf")} << true
         << QStringList{

@@ -5,6 +5,8 @@
 #include "ledger/errors.h"
 #include "shell/appinfo.h"
 #include "shell/scripteddialogs.h"
+#include "update/gui/kayit.h"
+#include "update/gui/yardim.h"
 
 #include <QApplication>
 #include <QDir>
@@ -153,9 +155,14 @@ int runGui(int argc, char **argv)
     kervio2F->setAttribute(Qt::WA_DeleteOnClose);
     dialogs.setParentWidget(kervio2F);
     TaktarexcelF aktarexcelF;
-    TyardimF yardimF;
-    TraporF raporF;
-    TForm2 form2;
+    yardim::TyardimF yardimF;
+    kayit::TForm2 form2;
+    kervio2F->attachHelp(&yardimF);
+    kervio2F->attachUpdate(&form2);
+    kervio2F->attachReport();
+    // Closing the main window ends the program even while the help window is
+    // open: the update's script waits for the process to end.
+    QObject::connect(kervio2F, &QObject::destroyed, &app, &QCoreApplication::quit);
     kervio2F->showMaximized();
 
     const QStringList args = QApplication::arguments().mid(1);

@@ -11,6 +11,13 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
+#include "report/gui/previewwindow.h"
+#include "update/guncelleme.h"
+#include "update/gui/kayit.h"
+#include "update/gui/yardim.h"
+
+#include <QApplication>
+
 namespace kervio {
 
 namespace {
@@ -607,6 +614,81 @@ void Tkervio2F::aylikfaizEditExit()
 {
     setBackground(aylikfaizEdit, Qt::white);
     m_session.params().aylikfaizEditExit();
+}
+
+} // namespace kervio
+
+namespace kervio {
+
+Tkervio2F::~Tkervio2F() = default;
+
+void Tkervio2F::attachHelp(yardim::TyardimF *yardimF)
+{
+    m_yardimF = yardimF;
+    tfXPButton2->setEnabled(yardimF != nullptr);
+    JvXPButton2->setEnabled(true);
+    connect(tfXPButton2, &QPushButton::clicked, this, &Tkervio2F::tfXPButton2Click, Qt::UniqueConnection);
+    connect(JvXPButton2, &QPushButton::clicked, this, &Tkervio2F::JvXPButton2Click, Qt::UniqueConnection);
+}
+
+void Tkervio2F::tfXPButton2Click()
+{
+    if (m_yardimF)
+        act([this] { yardim::kervio2::tfXPButton2Click(*m_yardimF); });
+}
+
+void Tkervio2F::JvXPButton2Click()
+{
+    // whatever the viewer does is the system's business
+    act([] { yardim::kervio2::JvXPButton2Click(); });
+}
+
+void Tkervio2F::attachUpdate(kayit::TForm2 *form2)
+{
+    m_form2 = form2;
+    m_guncelleme = std::make_unique<Guncelleme>(&m_session.dialogs());
+    m_guncelleme->setSettingsPath(m_session.settingsPath());
+    m_guncelleme->setConfirmOnClose = [this](bool on) { m_session.setConfirmOnClose(on); };
+    m_guncelleme->showForm2 = [this] {
+        if (m_form2) {
+            m_form2->show();
+            m_form2->raise();
+            QApplication::processEvents();
+        }
+    };
+    m_guncelleme->hideForm2 = [this] {
+        if (m_form2)
+            m_form2->hide();
+    };
+    // after the "Güncelleme yapıldı" box, so the box's owner outlives it
+    m_guncelleme->closeMainWindow = [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); };
+    BitBtn3->setEnabled(true);
+    connect(BitBtn3, &QPushButton::clicked, this, &Tkervio2F::BitBtn3Click, Qt::UniqueConnection);
+}
+
+void Tkervio2F::attachReport()
+{
+    installPreviewWindow(m_report, m_session.dialogs(), this);
+    BitBtn28->setEnabled(true);
+    YazdirButton->setEnabled(true);
+    connect(BitBtn28, &QPushButton::clicked, this, &Tkervio2F::BitBtn28Click, Qt::UniqueConnection);
+    connect(YazdirButton, &QPushButton::clicked, this, &Tkervio2F::YazdirButtonClick, Qt::UniqueConnection);
+}
+
+void Tkervio2F::BitBtn28Click()
+{
+    act([this] { kervio::BitBtn28Click(m_session, m_report); });
+}
+
+void Tkervio2F::YazdirButtonClick()
+{
+    act([this] { kervio::YazdirButtonClick(m_session, m_report); });
+}
+
+void Tkervio2F::BitBtn3Click()
+{
+    if (m_guncelleme)
+        act([this] { m_guncelleme->ProgramGuncelle(); });
 }
 
 } // namespace kervio

@@ -1,5 +1,6 @@
 #pragma once
 #include "ledgergrid.h"
+#include "report/reportcommands.h"
 #include "shell/session.h"
 
 #include <QCheckBox>
@@ -10,8 +11,17 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <array>
+#include <memory>
 
 namespace kervio {
+
+class Guncelleme;
+namespace yardim {
+class TyardimF;
+}
+namespace kayit {
+class TForm2;
+}
 
 // The main window: the button column, the parameters panel, the ledger grid
 // and the summary panel, bound to a session that holds everything they show.
@@ -21,6 +31,21 @@ public:
     // The session (with its regional settings, dialogs and settings path)
     // must outlive the window.
     explicit Tkervio2F(Session &session, QWidget *parent = nullptr);
+    ~Tkervio2F() override;
+
+    // The windows created beside this one; the commands that show them are
+    // enabled once they are attached.
+    void attachHelp(yardim::TyardimF *yardimF);
+    void attachUpdate(kayit::TForm2 *form2);
+    void tfXPButton2Click();  // help picture button
+    void JvXPButton2Click();  // "KULLANIM KILAVUZU"
+    void BitBtn3Click();      // "Programı Güncelle"
+    // Printing: the text holder, the template and the modal preview.
+    void attachReport();
+    void BitBtn28Click();     // "YAZDIR"
+    void YazdirButtonClick(); // print-preview picture button
+    ReportHost &report() { return m_report; }
+    Guncelleme *guncelleme() { return m_guncelleme.get(); }
 
     Session &session() { return m_session; }
     // Runs one user action under the general error handler; false when it
@@ -84,6 +109,10 @@ private:
     QDateEdit *makeDatePicker(QWidget *parent, const QString &name);
 
     Session &m_session;
+    yardim::TyardimF *m_yardimF = nullptr;
+    kayit::TForm2 *m_form2 = nullptr;
+    std::unique_ptr<Guncelleme> m_guncelleme;
+    ReportHost m_report;
     bool m_busy = false;
     std::array<QLineEdit *, 9> m_summaryEdits{};
 };

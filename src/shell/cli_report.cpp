@@ -1,0 +1,111 @@
+#include "cli_report.h"
+
+#include "report/pdfexport.h"
+#include "report/reportcommands.h"
+#include "shell/scripteddialogs.h"
+#include "shell/session.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <cstdio>
+#include <memory>
+
+namespace kervio {
+
+namespace {
+
+void errLine(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
+    const QByteArray b = text.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+const char *const Usage = "Kullanım: kervio --report IN.krv --pdf OUT.pdf [--net]\n";
+
+int usage(const QString &message)
+{
+    std::fputs(Usage, stderr);
+    errLine(message);
+    return 64;
+}
+
+} // namespace
+
+bool isReportCommandLine(const QStringList &arguments)
+{
+    return arguments.contains(QStringLiteral("--report"));
+}
+
+int runReportCommandLine(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    if (!args.isEmpty() && !args.first().startsWith(QLatin1String("--")))
+        args.removeFirst();
+    QString in, out;
+    bool net = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--report") && i + 1 < args.size())
+            in = args[++i];
+        else if (a == QLatin1String("--pdf") && i + 1 < args.size())
+            out = args[++i];
+        else if (a == QLatin1String("--net"))
+            net = true;
+        else
+            return usage(QStringLiteral("Bilinmeyen ya da eksik seçenek: ") + a);
+    }
+    if (in.isEmpty())
+        return usage(QStringLiteral("Eksik seçenek: --report"));
+    if (out.isEmpty())
+        return usage(QStringLiteral("Eksik seçenek: --pdf"));
+
+    std::unique_ptr<QGuiApplication> ownApp;
+    static int argc = 1;
+    static char name[] = "kervio";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        ownApp = std::make_unique<QGuiApplication>(argc, argv);
+    } else if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        errLine(QStringLiteral("--report yazı tipleri için grafik uygulama nesnesi gerektirir"));
+        return 70;
+    }
+
+    ScriptedDialogs dialogs;
+    dialogs.sink = [](const QString &t) { errLine(t); };
+    Session session(Regional::system(), &dialogs);
+    const QString path = QFileInfo(in).absoluteFilePath();
+    if (!QFileInfo(path).isFile()) {
+        errLine(QStringLiteral("Dosya açılamadı: ") + path);
+        return 2;
+    }
+    // as openLedger: load, then the recalculation, which may fail on its own
+    bool opened = false;
+    session.guarded([&] { opened = session.LoadFromFile(path); });
+    if (!opened)
+        return 2;
+    session.guarded([&] { session.BitBtn1Click(); });
+
+    ReportHost host;
+    bool shown = false;
+    host.showPreview = [&](const ComposedReport &) { shown = true; };
+    session.guarded([&] {
+        if (net)
+            YazdirButtonClick(session, host);
+        else
+            BitBtn28Click(session, host);
+    });
+    if (!shown)
+        return 3; // the reason was shown through the dialogs
+    if (!session.guarded([&] { savePdfFile(host.lastReport, QFileInfo(out).absoluteFilePath()); }))
+        return 3;
+    return 0;
+}
+
+} // namespace kervio

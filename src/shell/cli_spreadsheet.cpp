@@ -1,0 +1,157 @@
+#include "cli_spreadsheet.h"
+#include "files/settings.h"
+#include "shell/scripteddialogs.h"
+#include "shell/session.h"
+#include "spreadsheet/exportsheet.h"
+#include "spreadsheet/staginggrid.h"
+#include "spreadsheet/transfer.h"
+
+#include <QFileInfo>
+#include <cstdio>
+
+namespace kervio {
+
+namespace {
+
+void writeErr(const QString &line)
+{
+    QString t = line;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    t.replace(u'\r', u' ');
+    t.replace(u'\n', u' ');
+    const QByteArray b = t.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+const char *const Usage =
+    "Kullanım:\n"
+    "  kervio --export IN.krv --xlsx OUT.xlsx\n"
+    "          dosyayı açar, yeniden hesaplar ve EXCEL'E VERİ AKTAR sayfasını OUT.xlsx olarak yazar\n"
+    "  kervio --import KITAP --mapping vade=1,islem=2,aciklama=3,borc=4,alacak=5,basla=3,bitir=10,vadeCheck=2 --output OUT.krv\n"
+    "          KITAP'ın (xlsx, ods, xls, csv) ilk sayfasını eşleştirmeyle yeni bir deftere aktarır ve kaydeder;\n"
+    "          verilmeyen anahtar boş sayılır\n";
+
+int usage(const QString &message)
+{
+    std::fputs(Usage, stderr);
+    if (!message.isEmpty())
+        writeErr(message);
+    return 64;
+}
+
+bool parseMapping(const QString &text, ExcelAyarSettings *out, QString *bad)
+{
+    ExcelAyarSettings m;
+    for (const QString &pair : text.split(u',', Qt::SkipEmptyParts)) {
+        const int eq = pair.indexOf(u'=');
+        const QString key = (eq < 0 ? pair : pair.left(eq)).trimmed();
+        const QString value = eq < 0 ? QString() : pair.mid(eq + 1).trimmed();
+        const QString k = key.toLower();
+        if (k == QLatin1String("vade")) m.vade = value;
+        else if (k == QLatin1String("islem")) m.islem = value;
+        else if (k == QLatin1String("aciklama")) m.aciklama = value;
+        else if (k == QLatin1String("borc")) m.borc = value;
+        else if (k == QLatin1String("alacak")) m.alacak = value;
+        else if (k == QLatin1String("basla")) m.basla = value;
+        else if (k == QLatin1String("bitir")) m.bitir = value;
+        else if (k == QLatin1String("vadecheck")) m.vadeCheck = value == QLatin1String("1");
+        else {
+            *bad = key;
+            return false;
+        }
+    }
+    *out = m;
+    return true;
+}
+
+int exportLedger(const QString &in, const QString &out)
+{
+    ScriptedDialogs dialogs;
+    dialogs.sink = writeErr;
+    Session session(Regional::system(), &dialogs);
+    const QString path = QFileInfo(in).absoluteFilePath();
+    if (!QFileInfo(path).isFile()) {
+        writeErr(QStringLiteral("Dosya açılamadı: ") + path);
+        return 2;
+    }
+    bool opened = false;
+    session.guarded([&] { opened = session.LoadFromFile(path); });
+    if (!opened)
+        return 2;
+    session.guarded([&] { session.BitBtn1Click(); });
+    // as the button does: the cursor goes to row 1 before the sheet is read
+    session.guarded([&] {
+        if (session.ledger().currentRow() != 1)
+            session.setCurrentCell(1, 1);
+    });
+    const bool written = session.guarded([&] {
+        writeExportWorkbook(buildExportSheet(session), QFileInfo(out).absoluteFilePath());
+    });
+    return written ? 0 : 3;
+}
+
+int importBook(const QString &book, const ExcelAyarSettings &mapping, const QString &out)
+{
+    ScriptedDialogs dialogs;
+    dialogs.sink = writeErr;
+    Session session(Regional::system(), &dialogs);
+    // a fresh program: the parameters of the settings file beside it
+    session.guarded([&] { session.hafizadanoku(); });
+    StagingGrid grid;
+    const QString path = QFileInfo(book).absoluteFilePath();
+    if (!session.guarded([&] { Xls_To_StringGrid(grid, path, session.regional()); }))
+        return 2;
+    grid.numberRowsAndColumns();
+    bool done = false;
+    // the mapping given here is not stored in the settings file
+    session.guarded([&] { done = transferStagingToLedger(grid, mapping, session, false); });
+    if (!done)
+        return 2;
+    const bool saved = session.guarded([&] { session.SaveToFile(QFileInfo(out).absoluteFilePath()); });
+    return saved ? 0 : 3;
+}
+
+} // namespace
+
+bool isSpreadsheetCommandLine(const QStringList &arguments)
+{
+    return arguments.contains(QStringLiteral("--export")) || arguments.contains(QStringLiteral("--import"));
+}
+
+int runSpreadsheetCommandLine(const QStringList &arguments)
+{
+    const QStringList args = arguments.mid(1);
+    QString exportIn, xlsx, importIn, mappingText, output;
+    bool hasMapping = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("--export") && hasValue)
+            exportIn = args[++i];
+        else if (a == QLatin1String("--xlsx") && hasValue)
+            xlsx = args[++i];
+        else if (a == QLatin1String("--import") && hasValue)
+            importIn = args[++i];
+        else if (a == QLatin1String("--mapping") && hasValue) {
+            mappingText = args[++i];
+            hasMapping = true;
+        } else if (a == QLatin1String("--output") && hasValue)
+            output = args[++i];
+        else
+            return usage(QStringLiteral("Bilinmeyen ya da eksik seçenek: ") + a);
+    }
+    if (!exportIn.isEmpty() && importIn.isEmpty() && !xlsx.isEmpty() && !hasMapping && output.isEmpty())
+        return exportLedger(exportIn, xlsx);
+    if (!importIn.isEmpty() && exportIn.isEmpty() && xlsx.isEmpty() && hasMapping && !output.isEmpty()) {
+        ExcelAyarSettings mapping;
+        QString bad;
+        if (!parseMapping(mappingText, &mapping, &bad))
+            return usage(QStringLiteral("Bilinmeyen eşleştirme anahtarı: ") + bad);
+        return importBook(importIn, mapping, output);
+    }
+    return usage({});
+}
+
+} // namespace kervio

@@ -1,0 +1,78 @@
+#include "report/pdftext.h"
+#include "report/reportfixture.h"
+#include "shell/cli_report.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kervio;
+using namespace kervio::test;
+
+class TestCliReport : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void writesThePdf_data();
+    void writesThePdf();
+    void failures_data();
+    void failures();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_ledger;
+};
+
+void TestCliReport::initTestCase()
+{
+    ReportFixture f;
+    m_ledger = m_dir.filePath("ornek.krv");
+    QVERIFY(f.session.guarded([&] { f.session.SaveToFile(m_ledger); }));
+}
+
+void TestCliReport::writesThePdf_data()
+{
+    QTest::addColumn<bool>("net");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("totals");
+    QTest::newRow("split") << false << "Vade Tarihi Borç Tutarı Alacak Tutarı Gün B.Vade Farkı A.Vade Farkı"
+                           << "TOPLAM 10.000,00 6.500,00 -169 401,10 11,51";
+    QTest::newRow("net") << true << "Vade Tarihi Açıklama Borç Tutarı Alacak Tutarı Gün Vade Farkı"
+                         << "TOPLAM 10.000,00 6.500,00 -169 389,59";
+}
+
+void TestCliReport::writesThePdf()
+{
+    QFETCH(bool, net);
+    QFETCH(QString, header);
+    QFETCH(QString, totals);
+    const QString pdf = m_dir.filePath(net ? "net.pdf" : "split.pdf");
+    QStringList args{"kervio", "--report", m_ledger, "--pdf", pdf};
+    if (net)
+        args << "--net";
+    QCOMPARE(runReportCommandLine(args), 0);
+    QString missing;
+    const QString text = pdfText(pdf);
+    QVERIFY2(containsInOrder(text, {"Kavrel Kervio 2.0 Güncelleme:0 Rapor Dökümü", "İşlem Tarihi : 31.12.2024",
+                                    header, "1 31.10.2024", totals, "Net Vade Farkı : 389,59", "Sayfa 1"},
+                             &missing),
+             qPrintable(missing + "\n" + text));
+}
+
+void TestCliReport::failures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::newRow("missing ledger") << QStringList{"--report", "/yok/boyle.krv", "--pdf", "x.pdf"} << 2;
+    QTest::newRow("no pdf option") << QStringList{"--report", "a.krv"} << 64;
+    QTest::newRow("unknown option") << QStringList{"--report", "a.krv", "--pdf", "x.pdf", "--foo"} << 64;
+}
+
+void TestCliReport::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QCOMPARE(runReportCommandLine(args), status);
+}
+
+QTEST_MAIN(TestCliReport)
+#include "tst_clireport.moc"

@@ -1,0 +1,320 @@
+#include "report/frpfile.h"
+#include "report/gui/previewwindow.h"
+#include "report/pdftext.h"
+#include "report/reportfixture.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace kervio;
+using namespace kervio::test;
+
+namespace {
+
+ComposedReport preparedReport(int entries)
+{
+    ReportFixture f(longLedger(entries));
+    f.print(ReportTable::Split);
+    return f.host.lastReport;
+}
+
+struct Preview {
+    ScriptedDialogs dialogs;
+    TfrPreviewForm form;
+    explicit Preview(const ComposedReport &r) : form(r, dialogs)
+    {
+        form.printerAvailable = [] { return false; };
+        form.resize(1000, 800);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+    }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(form.pages, Qt::Key(k), m); }
+    QString status() const { return form.pageLabel->text(); }
+    int scroll() const { return form.pages->verticalScrollBar()->value(); }
+};
+
+QAction *menuAction(QMenu *menu, const QString &text)
+{
+    for (QAction *a : menu->actions())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
+
+} // namespace
+
+class TestPreview : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { TfrPreviewForm::lastZoom() = PreviewZoom{}; }
+    void captionAndPages();
+    void navigationKeys();
+    void zoomMenu();
+    void zoomKeptForLaterPreviews();
+    void searchShowsTheHit();
+    void saveAndOpen();
+    void saveAsPdf();
+    void openRefusesBadFile();
+    void printWithoutPrinterDoesNothing();
+    void printRanges_data();
+    void printRanges();
+    void escapeCloses();
+    void previewHookShowsReport();
+};
+
+void TestPreview::captionAndPages()
+{
+    Preview p(preparedReport(300));
+    QCOMPARE(p.form.windowTitle(), QStringLiteral("Preview - Kavrel Rapor Önizleme - Vade farkı raporu"));
+    QVERIFY(p.form.pageCount() >= 4);
+    QCOMPARE(p.status(), QStringLiteral("Page 1/%1").arg(p.form.pageCount()));
+    QCOMPARE(p.form.zoomButton->text(), QStringLiteral("100%"));
+    const QStringList buttons{p.form.zoomButton->text(), p.form.printButton->text(), p.form.saveButton->text(),
+                              p.form.openButton->text(), p.form.closeButton->text()};
+    QCOMPARE(buttons, (QStringList{"100%", "Yazdır", "Sakla", "Aç", "Kapat"}));
+    QVERIFY(!p.form.prevPageButton->isEnabled());
+    p.form.nextPageButton->click();
+    QCOMPARE(p.status(), QStringLiteral("Page 2/%1").arg(p.form.pageCount()));
+    p.form.prevPageButton->click();
+    QCOMPARE(p.form.currentPage(), 0);
+}
+
+void TestPreview::navigationKeys()
+{
+    Preview p(preparedReport(300));
+    const int n = p.form.pageCount();
+    p.key(Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(p.status(), QStringLiteral("Page %1/%1").arg(n));
+    QVERIFY(!p.form.nextPageButton->isEnabled());
+    p.key(Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(p.scroll(), 0);
+    QCOMPARE(p.form.currentPage(), 0);
+    p.key(Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(p.form.currentPage(), 1);
+    p.key(Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(p.form.currentPage(), 0);
+
+    const int step = p.form.pages->verticalScrollBar()->singleStep();
+    p.key(Qt::Key_Down);
+    QCOMPARE(p.scroll(), step);
+    p.key(Qt::Key_Up);
+    QCOMPARE(p.scroll(), 0);
+    p.key(Qt::Key_PageDown);
+    QCOMPARE(p.scroll(), p.form.pages->verticalScrollBar()->pageStep());
+    p.key(Qt::Key_PageUp);
+    QCOMPARE(p.scroll(), 0);
+
+    // the wheel scrolls too
+    QWidget *vp = p.form.pages->viewport();
+    QWheelEvent wheel(QPointF(50, 50), vp->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(vp, &wheel);
+    QVERIFY(p.scroll() > 0);
+}
+
+void TestPreview::zoomMenu()
+{
+    Preview p(preparedReport(150));
+    QStringList entries;
+    for (QAction *a : p.form.zoomMenu->actions())
+        if (!a->isSeparator())
+            entries << a->text();
+    QCOMPARE(entries, (QStringList{"200%", "150%", "100%", "75%", "50%", "25%", "10%", "Page width", "Whole page",
+                                   "Two pages"}));
+    QVERIFY(menuAction(p.form.zoomMenu, "100%")->isChecked());
+
+    p.key(Qt::Key_Space);
+    QTRY_VERIFY(p.form.zoomMenu->isVisible());
+    p.form.zoomMenu->hide();
+
+    menuAction(p.form.zoomMenu, "50%")->trigger();
+    QCOMPARE(p.form.zoomButton->text(), QStringLiteral("50%"));
+    QVERIFY(menuAction(p.form.zoomMenu, "50%")->isChecked());
+    QVERIFY(!menuAction(p.form.zoomMenu, "100%")->isChecked());
+
+    menuAction(p.form.zoomMenu, "Whole page")->trigger();
+    const QRectF page = p.form.pages->pageRect(0);
+    QVERIFY(page.height() <= p.form.pages->viewport()->height());
+    QCOMPARE(p.form.zoomButton->text(), QStringLiteral("%1%").arg(p.form.effectivePercent()));
+
+    menuAction(p.form.zoomMenu, "Page width")->trigger();
+    QVERIFY(qAbs(p.form.pages->pageRect(0).width() - (p.form.pages->viewport()->width() - 20)) < 1.0);
+
+    menuAction(p.form.zoomMenu, "Two pages")->trigger();
+    QCOMPARE(p.form.pages->pageRect(0).top(), p.form.pages->pageRect(1).top());
+    QVERIFY(p.form.pages->pageRect(0).right() < p.form.pages->pageRect(1).left());
+}
+
+void TestPreview::zoomKeptForLaterPreviews()
+{
+    const ComposedReport r = preparedReport(3);
+    {
+        Preview p(r);
+        menuAction(p.form.zoomMenu, "75%")->trigger();
+    }
+    Preview again(r);
+    QCOMPARE(again.form.zoomButton->text(), QStringLiteral("75%"));
+    QVERIFY(menuAction(again.form.zoomMenu, "75%")->isChecked());
+}
+
+void TestPreview::searchShowsTheHit()
+{
+    Preview p(preparedReport(300));
+    QStringList asked{"sayfa 3", "yok böyle metin"};
+    p.form.askSearchText = [&] { return asked.takeFirst(); };
+    p.key(Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(p.form.searchHit());
+    QCOMPARE(p.form.searchHit()->page, 2);
+    QCOMPARE(p.form.currentPage(), 2);
+    if (qEnvironmentVariableIsSet("KERVIO_PREVIEW_PNG"))
+        p.form.grab().save(qEnvironmentVariable("KERVIO_PREVIEW_PNG"));
+    QCOMPARE(p.status(), QStringLiteral("Page 3/%1").arg(p.form.pageCount()));
+    const DrawItem &item = p.form.report().pages[2].items[size_t(p.form.searchHit()->item)];
+    QCOMPARE(item.text, QStringLiteral("Sayfa 3"));
+
+    // F3 goes on from the hit; "Fatura" is not in the split table, "2.500,00" is
+    p.form.askSearchText = [] { return QStringLiteral("2.500,00"); };
+    p.key(Qt::Key_F, Qt::ControlModifier);
+    const SearchHit first = *p.form.searchHit();
+    p.key(Qt::Key_F3);
+    QVERIFY(p.form.searchHit());
+    const SearchHit second = *p.form.searchHit();
+    QVERIFY(second.page > first.page || second.item > first.item);
+
+    p.form.askSearchText = [] { return QStringLiteral("yok böyle metin"); };
+    p.key(Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(!p.form.searchHit());
+    QCOMPARE(p.dialogs.texts().last(), QStringLiteral("Aranan metin bulunamadı: yok böyle metin"));
+}
+
+void TestPreview::saveAndOpen()
+{
+    QTemporaryDir dir;
+    const ComposedReport big = preparedReport(300), small = preparedReport(3);
+    Preview p(big);
+    p.dialogs.fileNames.push_back(dir.filePath("buyuk")); // the extension is added
+    p.key(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(p.dialogs.fileDialogs.back().filter, QStringLiteral("Report file (*.frp);;PDF Dosyası (*.pdf)"));
+    QCOMPARE(loadFrpFile(dir.filePath("buyuk.frp")), big);
+
+    saveFrpFile(small, dir.filePath("kucuk.frp"));
+    p.dialogs.fileNames.push_back(dir.filePath("kucuk.frp"));
+    p.key(Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(p.form.report(), small);
+    QCOMPARE(p.status(), QStringLiteral("Page 1/1"));
+
+    // an existing file is kept unless the user agrees
+    p.dialogs.fileNames.push_back(dir.filePath("buyuk.frp"));
+    p.dialogs.answers.push_back(Dialogs::Answer::No);
+    p.form.saveButton->click();
+    QCOMPARE(p.dialogs.texts().last(), QStringLiteral("Dosya mevcut Üzerine kayıt edilsinmi?"));
+    QCOMPARE(loadFrpFile(dir.filePath("buyuk.frp")), big);
+}
+
+void TestPreview::saveAsPdf()
+{
+    QTemporaryDir dir;
+    Preview p(preparedReport(3));
+    p.dialogs.fileNames.push_back(dir.filePath("rapor.PDF"));
+    p.form.saveButton->click();
+    QVERIFY(p.dialogs.shown.empty());
+    const QString text = pdfText(dir.filePath("rapor.PDF"));
+    QVERIFY2(containsInOrder(text, {"Kavrel Kervio 2.0", "TOPLAM", "Sayfa 1"}), qPrintable(text));
+}
+
+void TestPreview::openRefusesBadFile()
+{
+    QTemporaryDir dir;
+    const ComposedReport r = preparedReport(3);
+    Preview p(r);
+    const QString bad = dir.filePath("bozuk.frp");
+    QFile f(bad);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(frpBytes(r).left(100));
+    f.close();
+    p.dialogs.fileNames.push_back(bad);
+    p.form.openButton->click();
+    QCOMPARE(p.dialogs.shown.size(), size_t(1));
+    QCOMPARE(p.dialogs.shown[0].kind, ScriptedDialogs::Shown::Error);
+    QVERIFY(p.dialogs.shown[0].text.contains("hazır rapor dosyası değil"));
+    QCOMPARE(p.form.report(), r);
+}
+
+void TestPreview::printWithoutPrinterDoesNothing()
+{
+    Preview p(preparedReport(3));
+    p.key(Qt::Key_P, Qt::ControlModifier); // would block on a dialog if it opened one
+    p.form.printButton->click();
+    QVERIFY(p.dialogs.shown.empty());
+    QVERIFY(p.form.isVisible());
+}
+
+void TestPreview::printRanges_data()
+{
+    QTest::addColumn<int>("range");
+    QTest::addColumn<QString>("pages");
+    QTest::addColumn<QStringList>("printed");
+    QTest::newRow("all") << int(QPrinter::AllPages) << "" << QStringList{"Sayfa 1", "Sayfa 2", "Sayfa 3", "Sayfa 4"};
+    QTest::newRow("list") << int(QPrinter::PageRange) << "1,3-4" << QStringList{"Sayfa 1", "Sayfa 3", "Sayfa 4"};
+    QTest::newRow("beyond the end") << int(QPrinter::PageRange) << "4-12" << QStringList{"Sayfa 4"};
+    QTest::newRow("current") << int(QPrinter::CurrentPage) << "" << QStringList{"Sayfa 2"};
+}
+
+void TestPreview::printRanges()
+{
+    QFETCH(int, range);
+    QFETCH(QString, pages);
+    QFETCH(QStringList, printed);
+    const ComposedReport r = preparedReport(250);
+    QCOMPARE(int(r.pages.size()), 4);
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("baski.pdf"));
+    printer.setFullPage(true);
+    printer.setPrintRange(QPrinter::PrintRange(range));
+    if (!pages.isEmpty())
+        printer.setPageRanges(QPageRanges::fromString(pages));
+    QVERIFY(printReport(r, printer, 1));
+    const QString text = pdfText(dir.filePath("baski.pdf"));
+    QCOMPARE(int(text.count(u'\f')), int(printed.size()));
+    QVERIFY2(containsInOrder(text, printed), qPrintable(text.right(500)));
+    for (int i = 1; i <= 4; ++i) {
+        const QString s = QStringLiteral("Sayfa %1").arg(i);
+        QCOMPARE(text.contains(s), printed.contains(s));
+    }
+}
+
+void TestPreview::escapeCloses()
+{
+    Preview p(preparedReport(3));
+    p.key(Qt::Key_Escape);
+    QVERIFY(!p.form.isVisible());
+    QCOMPARE(p.form.result(), int(QDialog::Rejected));
+}
+
+void TestPreview::previewHookShowsReport()
+{
+    // the window's binding: the modal preview opens over the parent and the
+    // command returns when it is closed
+    ReportFixture f;
+    installPreviewWindow(f.host, f.dialogs, nullptr);
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        auto *form = qobject_cast<TfrPreviewForm *>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        caption = form->windowTitle();
+        QVERIFY(form->windowState() & Qt::WindowMaximized);
+        form->closeButton->click();
+    });
+    QVERIFY(f.session.guarded([&] { BitBtn28Click(f.session, f.host); }));
+    QCOMPARE(caption, QStringLiteral("Preview - Kavrel Rapor Önizleme - Vade farkı raporu"));
+}
+
+QTEST_MAIN(TestPreview)
+#include "tst_preview.moc"

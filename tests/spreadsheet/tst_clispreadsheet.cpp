@@ -1,0 +1,87 @@
+#include "files/settings.h"
+#include "shell/appinfo.h"
+#include "shell/cli_spreadsheet.h"
+#include "shell/scripteddialogs.h"
+#include "shell/session.h"
+#include "spreadsheet/workbookreader.h"
+
+#include <QtTest>
+
+using namespace kervio;
+
+class TestCliSpreadsheet : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    static int run(const QStringList &args) { return runSpreadsheetCommandLine(QStringList{"kervio"} + args); }
+
+private slots:
+    void exportWritesTheSheet()
+    {
+        ScriptedDialogs dialogs;
+        Session s(Regional::system(), &dialogs);
+        s.params().setText(Parameters::Company, "Firma");
+        s.params().setCalculationDate(QDate(2024, 12, 31));
+        s.params().setText(Parameters::DaysInYear, "365");
+        s.params().setText(Parameters::YearlyRate, "24");
+        s.ledger().setGridRowCount(3);
+        s.ledger().setCell(1, ColTransactionDate, "01.10.2024");
+        s.ledger().setCell(1, ColDueDate, "31.10.2024");
+        s.ledger().setCell(1, ColDebit, "10.000,00");
+        s.ledger().renumber();
+        QVERIFY(s.guarded([&] { s.BitBtn1Click(); s.SaveToFile(path("in.krv")); }));
+
+        QCOMPARE(run({"--export", path("in.krv"), "--xlsx", path("out.xlsx")}), 0);
+        const WorkbookSheet sheet = readWorkbook(path("out.xlsx"), Regional::turkish());
+        QCOMPARE(sheet.at(0, 0).text, QStringLiteral("İşlem Yapılan Firma : Firma"));
+        QCOMPARE(sheet.at(3, 3).number, 10000.0);
+        QCOMPARE(sheet.at(3, 6).number, 401.10);
+
+        QCOMPARE(run({"--export", path("missing.krv"), "--xlsx", path("x.xlsx")}), 2);
+        QCOMPARE(run({"--export", path("in.krv"), "--xlsx", path("no/folder/x.xlsx")}), 3);
+    }
+
+    void importBuildsALedger()
+    {
+        QFile csv(path("book.csv"));
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("Vade;Açıklama;Borç;Alacak\n"
+                  "31.10.2024;Fatura;1.000,50;\n"
+                  "30.11.2024;Tahsilat;;250\n");
+        csv.close();
+        // a fresh program takes its parameters from the settings beside it
+        const QString ini = GetPathPath() + QStringLiteral("Ayarlar.ini");
+        QVERIFY(!QFile::exists(ini));
+        AyarSettings ayar;
+        ayar.yilgun = "365";
+        ayar.ayfaiz = "24";
+        ayar.yilfaiz = "2";
+        writeAyar(ini, ayar);
+        struct Remove {
+            QString p;
+            ~Remove() { QFile::remove(p); }
+        } remove{ini};
+        // a key left out counts as empty: no transaction date column
+        QCOMPARE(run({"--import", path("book.csv"), "--mapping", "vade=1,aciklama=2,borc=3,alacak=4,basla=2,bitir=3",
+                      "--output", path("out.krv")}),
+                 0);
+        ScriptedDialogs dialogs;
+        Session s(Regional::turkish(), &dialogs);
+        QVERIFY(s.LoadFromFile(path("out.krv")));
+        QCOMPARE(s.ledger().cell(1, ColDueDate), QStringLiteral("31.10.2024"));
+        QCOMPARE(s.ledger().cell(1, ColTransactionDate), QStringLiteral("31.10.2024"));
+        QCOMPARE(s.ledger().cell(1, ColDebit), QStringLiteral("1.000,50"));
+        QCOMPARE(s.ledger().cell(2, ColCredit), QStringLiteral("250,00"));
+        QCOMPARE(s.ledger().cell(2, ColDescription), QStringLiteral("Tahsilat"));
+
+        // a required key left out is refused with its message
+        QCOMPARE(run({"--import", path("book.csv"), "--mapping", "vade=1,borc=3,basla=2,bitir=3", "--output", path("x.krv")}), 2);
+        QVERIFY(!QFile::exists(path("x.krv")));
+        QCOMPARE(run({"--import", path("nothing.xlsx"), "--mapping", "vade=1", "--output", path("x.krv")}), 2);
+        QCOMPARE(run({"--import", path("book.csv"), "--mapping", "renk=1", "--output", path("x.krv")}), 64);
+        QCOMPARE(run({"--import", path("book.csv"), "--output", path("x.krv")}), 64);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliSpreadsheet)
+#include "tst_clispreadsheet.moc"

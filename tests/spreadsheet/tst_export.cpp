@@ -1,0 +1,264 @@
+#include "ledger/errors.h"
+#include "shell/scripteddialogs.h"
+#include "shell/session.h"
+#include "spreadsheet/exchange.h"
+#include "spreadsheet/exportsheet.h"
+#include "spreadsheet/workbookreader.h"
+
+#include <QtTest>
+
+using namespace kervio;
+using F = Parameters::Field;
+using K = WorkbookCell::Kind;
+
+namespace {
+
+struct Entry {
+    QString transaction, due, description, debit, credit;
+};
+
+struct Fixture {
+    ScriptedDialogs dialogs;
+    Session session{Regional::turkish(), &dialogs};
+
+    explicit Fixture(const std::vector<Entry> &entries, const QString &company = QStringLiteral("Deneme Ltd. Şti."))
+    {
+        Parameters &p = session.params();
+        p.setText(F::Company, company);
+        p.setCalculationDate(QDate(2024, 12, 31));
+        p.setText(F::DaysInYear, QStringLiteral("365"));
+        p.setText(F::YearlyRate, QStringLiteral("24"));
+        p.setText(F::MonthlyRate, QStringLiteral("2"));
+        p.setText(F::DebitGrace, QStringLiteral("0"));
+        p.setText(F::CreditGrace, QStringLiteral("0"));
+        LedgerTable &t = session.ledger();
+        t.setGridRowCount(int(entries.size()) + 2);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const int r = int(i) + 1;
+            t.setCell(r, ColTransactionDate, entries[i].transaction);
+            t.setCell(r, ColDueDate, entries[i].due);
+            t.setCell(r, ColDescription, entries[i].description);
+            t.setCell(r, ColDebit, entries[i].debit);
+            t.setCell(r, ColCredit, entries[i].credit);
+        }
+        t.renumber();
+        if (!session.guarded([&] { session.BitBtn1Click(); }))
+            qFatal("recalculation failed");
+    }
+};
+
+const std::vector<Entry> WorkedExample = {
+    {"01.10.2024", "31.10.2024", "Fatura", "10.000,00", ""},
+    {"15.11.2024", "15.01.2025", "Tahsilat", "", "4.000,00"},
+    {"20.11.2024", "30.11.2024", "Çek", "", "2.500,00"},
+};
+
+// Sheet cell by its address ("D10").
+const WorkbookCell &at(const WorkbookSheet &s, const char *address)
+{
+    const QString a = QString::fromLatin1(address);
+    return s.at(a.mid(1).toInt() - 1, a[0].unicode() - 'A');
+}
+
+} // namespace
+
+class TestExport : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    WorkbookSheet exportAndRead(Session &session, const QString &name)
+    {
+        const QString file = m_dir.filePath(name);
+        writeExportWorkbook(buildExportSheet(session), file);
+        return readWorkbook(file, Regional::turkish());
+    }
+
+private slots:
+    void workedExampleCellByCell()
+    {
+        Fixture f(WorkedExample);
+        const WorkbookSheet s = exportAndRead(f.session, "worked.xlsx");
+        // N = 5 (header, three entries, the empty row): totals in row 10,
+        // summary in rows 12 to 16
+        struct Expect {
+            const char *cell;
+            K kind;
+            QString text;
+            double number;
+            bool bold;
+            const char *format;
+        };
+        const QString amount = QStringLiteral("#,##0.00");
+        const Expect expected[] = {
+            {"A1", K::Text, "İşlem Yapılan Firma : Deneme Ltd. Şti.", 0, true, "General"},
+            {"A2", K::Text, "Hesap Tarihi :", 0, true, "General"},
+            {"B2", K::Text, "31.12.2024", 0, true, "General"},
+            {"C2", K::Text, "Yıldaki Gün :", 0, true, "General"},
+            {"D2", K::Text, "365", 0, true, "General"},
+            {"E2", K::Text, "Yıllık Faiz :", 0, true, "General"},
+            {"F2", K::Number, {}, 24, true, "General"},
+            {"G2", K::Text, "Aylık Faiz :", 0, true, "General"},
+            {"H2", K::Number, {}, 2, true, "General"},
+            {"A3", K::Text, "İşlem Tarihi", 0, true, "General"},
+            {"D3", K::Text, "Borç Tutarı", 0, true, "General"},
+            {"H3", K::Text, "A.Vade Farkı", 0, true, "General"},
+            {"A4", K::Text, "01.10.2024", 0, false, "General"},
+            {"B4", K::Text, "31.10.2024", 0, false, "General"},
+            {"C4", K::Text, "Fatura", 0, false, "General"},
+            {"D4", K::Number, {}, 10000, false, "#,##0.00"},
+            {"E4", K::Empty, {}, 0, false, "#,##0.00"},
+            {"F4", K::Number, {}, -61, false, "General"},
+            {"G4", K::Number, {}, 401.10, false, "#,##0.00"},
+            {"H4", K::Empty, {}, 0, false, "#,##0.00"},
+            {"E5", K::Number, {}, 4000, false, "#,##0.00"},
+            {"H5", K::Number, {}, -39.45, false, "#,##0.00"},
+            {"C6", K::Text, "Çek", 0, false, "General"},
+            {"A7", K::Empty, {}, 0, false, "General"},
+            {"D10", K::Number, {}, 10000, true, "#,##0.00"},
+            {"E10", K::Number, {}, 6500, true, "#,##0.00"},
+            {"F10", K::Number, {}, -77, true, "General"},
+            {"H10", K::Number, {}, 11.51, true, "#,##0.00"},
+            {"A12", K::Text, "Ortalama Vade:", 0, false, "General"},
+            {"B12", K::Text, "15.07.2024", 0, false, "General"},
+            {"A13", K::Text, "Ortalama Gün:", 0, false, "General"},
+            {"B13", K::Number, {}, -169, false, "General"},
+            {"G13", K::Text, "Borç Ortalama Vade:", 0, false, "General"},
+            {"H13", K::Text, "31.10.2024", 0, false, "General"},
+            {"A14", K::Text, "Borç Toplam Tutarı:", 0, false, "General"},
+            {"B14", K::Number, {}, 10000, false, "#,##0.00"},
+            {"D14", K::Text, "Borç Vade Farkı:", 0, false, "General"},
+            {"E14", K::Number, {}, 401.10, false, "#,##0.00"},
+            {"G14", K::Text, "Borç Ortalama Gün:", 0, false, "General"},
+            {"H14", K::Number, {}, -61, false, "General"},
+            {"A15", K::Text, "Alacak Toplam Tutarı:", 0, false, "General"},
+            {"B15", K::Number, {}, 6500, false, "#,##0.00"},
+            {"E15", K::Number, {}, 11.51, false, "#,##0.00"},
+            {"H15", K::Text, "28.12.2024", 0, false, "General"},
+            {"A16", K::Text, "Bakiye Tutarı:", 0, false, "General"},
+            {"B16", K::Number, {}, 3500, false, "#,##0.00"},
+            {"D16", K::Text, "Net Vade Farkı:", 0, false, "General"},
+            {"E16", K::Number, {}, 389.59, false, "#,##0.00"},
+            {"G16", K::Text, "Alacak Ortalama Gün:", 0, false, "General"},
+            {"H16", K::Number, {}, -3, false, "General"},
+        };
+        for (const Expect &e : expected) {
+            const WorkbookCell &c = at(s, e.cell);
+            const QByteArray where = e.cell;
+            QVERIFY2(c.kind == e.kind, where.constData());
+            if (e.kind == K::Text)
+                QVERIFY2(c.text == e.text, qPrintable(where + ": " + c.text));
+            if (e.kind == K::Number)
+                QVERIFY2(qFuzzyCompare(c.number, e.number), qPrintable(where + ": " + QByteArray::number(c.number)));
+            if (e.kind != K::Empty) {
+                QVERIFY2(c.bold == e.bold, where.constData());
+                QVERIFY2(c.numberFormat == QLatin1String(e.format), qPrintable(where + ": " + c.numberFormat));
+            }
+        }
+        QCOMPARE(at(s, "A1").fontSize, 12.0);
+        QCOMPARE(at(s, "A2").fontSize, 12.0);
+        QCOMPARE(at(s, "A4").fontSize, 11.0);
+        // live totals over the entries and the empty row after them
+        const char *letters = "DEFGH";
+        for (int i = 0; i < 5; ++i) {
+            const QString address = QString(QChar(letters[i])) + QStringLiteral("10");
+            QCOMPARE(at(s, address.toLatin1().constData()).formula,
+                     QStringLiteral("SUM(") + letters[i] + QStringLiteral("4:") + letters[i] + QStringLiteral("8)"));
+        }
+        // nothing below the summary block, nothing right of column H
+        QCOMPARE(s.rows, 16);
+        QCOMPARE(s.columns, 8);
+    }
+
+    // Header and one entry; an entry without a debit and due on the
+    // calculation date leaves D and F empty; an empty company name.
+    void smallestLedger()
+    {
+        Fixture f({{"31.12.2024", "31.12.2024", "", "", "5,00"}}, QString());
+        const WorkbookSheet s = exportAndRead(f.session, "small.xlsx");
+        QCOMPARE(at(s, "A1").text, QStringLiteral("İşlem Yapılan Firma : "));
+        QCOMPARE(at(s, "A4").text, QStringLiteral("31.12.2024"));
+        QCOMPARE(at(s, "D4").kind, K::Empty);
+        QCOMPARE(at(s, "F4").kind, K::Empty);
+        QCOMPARE(at(s, "E4").number, 5.0);
+        // N = 3: the entry, the empty row, totals in row 8
+        QCOMPARE(at(s, "D8").formula, QStringLiteral("SUM(D4:D6)"));
+        QCOMPARE(at(s, "A10").text, QStringLiteral("Ortalama Vade:"));
+        QCOMPARE(at(s, "A14").text, QStringLiteral("Bakiye Tutarı:"));
+    }
+
+    void columnWidthsFollowContent()
+    {
+        Fixture f(WorkedExample, QStringLiteral("Çok Uzun Bir Firma Adı Anonim Şirketi Ve Ortakları"));
+        const ExportSheet sheet = buildExportSheet(f.session);
+        // A is fitted over the table only, not the company line
+        QVERIFY(sheet.widths[0] > 8 && sheet.widths[0] < 20);
+        // B holds the dates and the summary amounts
+        QVERIFY(sheet.widths[1] >= 10);
+        // C holds "Yıldaki Gün :" in bold size 12
+        QVERIFY(sheet.widths[2] > sheet.widths[5]);
+        QCOMPARE(sheet.widths[9], 0.0);
+    }
+
+    // Step 4: from another row the cursor moves to row 1 (recalculating
+    // it); the workbook is handed to the opener, or a message names it.
+    void exportMovesToFirstRowAndOpens()
+    {
+        Fixture f(WorkedExample);
+        f.session.setCurrentCell(3, 2);
+        // a change in row 1 shows only when row 1 is recalculated by the move
+        f.session.ledger().setCell(1, ColDebit, QStringLiteral("20000"));
+        QString opened;
+        const QString path = CekExcel2(f.session, [&](const QString &p) {
+            opened = p;
+            return true;
+        });
+        QCOMPARE(opened, path);
+        QVERIFY(path.startsWith(QDir::tempPath()));
+        QVERIFY(path.endsWith(QStringLiteral(".xlsx")));
+        QCOMPARE(f.session.ledger().currentRow(), 1);
+        QCOMPARE(f.session.ledger().cell(1, ColDebit), QStringLiteral("20.000,00"));
+        const WorkbookSheet s = readWorkbook(path, Regional::turkish());
+        QCOMPARE(at(s, "D4").number, 20000.0);
+        QVERIFY(f.dialogs.shown.empty());
+        QFile::remove(path);
+
+        BitBtn26Click(f.session, [](const QString &) { return false; });
+        QCOMPARE(f.dialogs.shown.size(), size_t(1));
+        const QString message = f.dialogs.shown[0].text;
+        const QString named = message.mid(message.indexOf(u'\r') + 1);
+        QVERIFY2(QFile::exists(named), qPrintable(message));
+        QFile::remove(named);
+    }
+
+    // The streamed form of a big ledger holds the same numbers, formulas
+    // and formats (its inline texts are beyond this reader library).
+    void constantMemoryModeKeepsNumbers()
+    {
+        Fixture f(WorkedExample);
+        const QString file = m_dir.filePath("streamed.xlsx");
+        writeExportWorkbook(buildExportSheet(f.session), file, WorkbookMemory::Constant);
+        const WorkbookSheet s = readWorkbook(file, Regional::turkish());
+        QCOMPARE(at(s, "D4").number, 10000.0);
+        QCOMPARE(at(s, "D4").numberFormat, QStringLiteral("#,##0.00"));
+        QCOMPARE(at(s, "F2").number, 24.0);
+        QVERIFY(at(s, "F2").bold);
+        QCOMPARE(at(s, "E10").formula, QStringLiteral("SUM(E4:E8)"));
+        QVERIFY(at(s, "E10").bold);
+        QCOMPARE(at(s, "E16").number, 389.59);
+    }
+
+    void unwritableTargetRaises()
+    {
+        Fixture f(WorkedExample);
+        const QString target = m_dir.filePath("no/such/folder/book.xlsx");
+        try {
+            writeExportWorkbook(buildExportSheet(f.session), target);
+            QFAIL("no error");
+        } catch (const KervioError &e) {
+            QVERIFY2(e.text().startsWith(QStringLiteral("Unable to write to ")), qPrintable(e.text()));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExport)
+#include "tst_export.moc"
