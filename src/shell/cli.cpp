@@ -1,6 +1,7 @@
 #include "cli.h"
 #include "ledger/textfuncs.h"
 #include "shell/appinfo.h"
+#include "shell/cli_spreadsheet.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
 
@@ -37,6 +38,9 @@ const char *const Usage =
     "  kervio --report IN.krv --pdf OUT.pdf [--net]\n"
     "                                          dosyayı açar ve YAZDIR'ın (--net ile önizleme düğmesinin)\n"
     "                                          raporunu PDF olarak yazar\n"
+    "  kervio --export IN.krv --xlsx OUT.xlsx  dosyayı açar ve EXCEL'E VERİ AKTAR'ın çalışma kitabını yazar\n"
+    "  kervio --import KİTAP --mapping vade=1,islem=2,aciklama=3,borc=4,alacak=5,basla=3,bitir=10,vadeCheck=2\n"
+    "         --output OUT.krv                 kitabı okur, eşlemeyle deftere aktarır ve kaydeder\n"
     "  kervio --screenshot OUT.png             örnek defterle ana pencerenin resmini çizer\n"
     "  kervio --version                        sürümü yazar\n"
     "  kervio --help                           bu yardımı yazar\n";
@@ -95,6 +99,8 @@ bool isCommandLine(int argc, char **argv)
 
 int runCommandLine(const QStringList &arguments)
 {
+    if (isSpreadsheetCommandLine(arguments))
+        return runSpreadsheetCommandLine(arguments);
     const QStringList args = arguments.mid(1);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         std::fputs(Usage, stdout);

@@ -1,10 +1,10 @@
 #include "guiapp.h"
 #include "kervio2.h"
-#include "otherwindows.h"
 #include "widgetdialogs.h"
 #include "ledger/errors.h"
 #include "shell/appinfo.h"
 #include "shell/scripteddialogs.h"
+#include "spreadsheet/gui/aktarexcel.h"
 #include "update/gui/kayit.h"
 #include "update/gui/yardim.h"
 
@@ -154,12 +154,13 @@ int runGui(int argc, char **argv)
     auto *kervio2F = new Tkervio2F(session);
     kervio2F->setAttribute(Qt::WA_DeleteOnClose);
     dialogs.setParentWidget(kervio2F);
-    TaktarexcelF aktarexcelF;
+    spreadsheet::TaktarexcelF aktarexcelF(session);
     yardim::TyardimF yardimF;
     kayit::TForm2 form2;
     kervio2F->attachHelp(&yardimF);
     kervio2F->attachUpdate(&form2);
     kervio2F->attachReport();
+    kervio2F->attachSpreadsheet(&aktarexcelF);
     // Closing the main window ends the program even while the help window is
     // open: the update's script waits for the process to end.
     QObject::connect(kervio2F, &QObject::destroyed, &app, &QCoreApplication::quit);

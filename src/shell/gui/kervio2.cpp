@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 
 #include "report/gui/previewwindow.h"
+#include "spreadsheet/exchange.h"
+#include "spreadsheet/gui/aktarexcel.h"
 #include "update/guncelleme.h"
 #include "update/gui/kayit.h"
 #include "update/gui/yardim.h"
@@ -359,6 +361,11 @@ void Tkervio2F::bindSession()
     connect(DateTimePicker61, &QDateEdit::dateChanged, this,
             [this](const QDate &d) { act([this, d] { m_session.params().setCalculationDate(d); }); });
     connect(&m_session, &Session::summaryChanged, this, &Tkervio2F::refreshSummary);
+    // commands started from other windows (the import) move the cursor too
+    connect(&m_session, &Session::summaryChanged, this, [this] {
+        if (!m_busy)
+            StringGrid3->syncView();
+    });
     connect(StringGrid3, &LedgerGrid::recalculateRequested, this, [this] { act([this] { m_session.BitBtn1Click(); }); });
     connect(StringGrid3, &LedgerGrid::resetRequested, this, [this] { act([this] { m_session.BitBtn4Click(); }); });
     connect(qApp, &QApplication::focusChanged, this, &Tkervio2F::onFocusChanged);
@@ -683,6 +690,37 @@ void Tkervio2F::BitBtn28Click()
 void Tkervio2F::YazdirButtonClick()
 {
     act([this] { kervio::YazdirButtonClick(m_session, m_report); });
+}
+
+void Tkervio2F::attachSpreadsheet(spreadsheet::TaktarexcelF *aktarexcelF)
+{
+    m_aktarexcelF = aktarexcelF;
+    for (QPushButton *b : {BitBtn26, BitBtn23, mailgonder})
+        b->setEnabled(true);
+    connect(BitBtn26, &QPushButton::clicked, this, &Tkervio2F::BitBtn26Click, Qt::UniqueConnection);
+    connect(BitBtn23, &QPushButton::clicked, this, &Tkervio2F::BitBtn23Click, Qt::UniqueConnection);
+    connect(mailgonder, &QPushButton::clicked, this, &Tkervio2F::mailgonderClick, Qt::UniqueConnection);
+    if (aktarexcelF && m_yardimF) {
+        aktarexcelF->tfXPButton2->setEnabled(true);
+        connect(aktarexcelF->tfXPButton2, &QPushButton::clicked, this,
+                [this] { act([this] { yardim::aktarexcel::tfXPButton2Click(*m_yardimF); }); });
+    }
+}
+
+void Tkervio2F::BitBtn26Click()
+{
+    act([this] { kervio::BitBtn26Click(m_session); });
+}
+
+void Tkervio2F::BitBtn23Click()
+{
+    if (m_aktarexcelF)
+        act([this] { m_aktarexcelF->BitBtn23Click(); });
+}
+
+void Tkervio2F::mailgonderClick()
+{
+    act([this] { kervio::mailgonderClick(m_session); });
 }
 
 void Tkervio2F::BitBtn3Click()

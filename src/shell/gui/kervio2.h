@@ -22,6 +22,9 @@ class TyardimF;
 namespace kayit {
 class TForm2;
 }
+namespace spreadsheet {
+class TaktarexcelF;
+}
 
 // The main window: the button column, the parameters panel, the ledger grid
 // and the summary panel, bound to a session that holds everything they show.
@@ -45,6 +48,11 @@ public:
     void BitBtn28Click();     // "YAZDIR"
     void YazdirButtonClick(); // print-preview picture button
     ReportHost &report() { return m_report; }
+    // Workbook exchange: export, import window, mail.
+    void attachSpreadsheet(spreadsheet::TaktarexcelF *aktarexcelF);
+    void BitBtn26Click();     // "EXCEL'E VERİ AKTAR"
+    void BitBtn23Click();     // "EXCEL'DEN VERİ AL"
+    void mailgonderClick();   // mail picture button
     Guncelleme *guncelleme() { return m_guncelleme.get(); }
 
     Session &session() { return m_session; }
@@ -111,6 +119,7 @@ private:
     Session &m_session;
     yardim::TyardimF *m_yardimF = nullptr;
     kayit::TForm2 *m_form2 = nullptr;
+    spreadsheet::TaktarexcelF *m_aktarexcelF = nullptr;
     std::unique_ptr<Guncelleme> m_guncelleme;
     ReportHost m_report;
     bool m_busy = false;
