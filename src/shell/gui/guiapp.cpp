@@ -125,6 +125,28 @@ void loadWorkedExample(Session &session)
     session.BitBtn19Click();
 }
 
+KervioWindows::KervioWindows(Session &session)
+    : m_kervio2F(new Tkervio2F(session)),
+      m_aktarexcelF(std::make_unique<spreadsheet::TaktarexcelF>(session)),
+      m_yardimF(std::make_unique<yardim::TyardimF>()),
+      m_form2(std::make_unique<kayit::TForm2>())
+{
+    m_kervio2F->attachHelp(m_yardimF.get());
+    m_kervio2F->attachUpdate(m_form2.get());
+    m_kervio2F->attachReport();
+    m_kervio2F->attachSpreadsheet(m_aktarexcelF.get());
+}
+
+Tkervio2F *KervioWindows::kervio2F() const
+{
+    return m_kervio2F.data();
+}
+
+KervioWindows::~KervioWindows()
+{
+    delete m_kervio2F.data();
+}
+
 int runGui(int argc, char **argv)
 {
     const bool screenshot = isScreenshotRequest(argc, argv);
@@ -150,17 +172,10 @@ int runGui(int argc, char **argv)
     WidgetDialogs dialogs;
     app.dialogs = &dialogs;
     Session session(Regional::system(), &dialogs);
-    // Created once, in this order; only the main window is shown.
-    auto *kervio2F = new Tkervio2F(session);
+    KervioWindows windows(session);
+    Tkervio2F *kervio2F = windows.kervio2F();
     kervio2F->setAttribute(Qt::WA_DeleteOnClose);
     dialogs.setParentWidget(kervio2F);
-    spreadsheet::TaktarexcelF aktarexcelF(session);
-    yardim::TyardimF yardimF;
-    kayit::TForm2 form2;
-    kervio2F->attachHelp(&yardimF);
-    kervio2F->attachUpdate(&form2);
-    kervio2F->attachReport();
-    kervio2F->attachSpreadsheet(&aktarexcelF);
     // Closing the main window ends the program even while the help window is
     // open: the update's script waits for the process to end.
     QObject::connect(kervio2F, &QObject::destroyed, &app, &QCoreApplication::quit);

@@ -1,9 +1,41 @@
 #pragma once
+#include <QPointer>
 #include <QString>
+#include <memory>
 
 namespace kervio {
 
 class Session;
+class Tkervio2F;
+namespace spreadsheet {
+class TaktarexcelF;
+}
+namespace yardim {
+class TyardimF;
+}
+namespace kayit {
+class TForm2;
+}
+
+// The program's windows, created once in their order (the main window, the
+// import window, the help window, the waiting window; the report text holder
+// lives in the main window) and bound to each other. Only the main window is
+// shown. It may delete itself on closing; the others live as long as this.
+class KervioWindows {
+public:
+    explicit KervioWindows(Session &session);
+    ~KervioWindows();
+    Tkervio2F *kervio2F() const;
+    spreadsheet::TaktarexcelF &aktarexcelF() { return *m_aktarexcelF; }
+    yardim::TyardimF &yardimF() { return *m_yardimF; }
+    kayit::TForm2 &form2() { return *m_form2; }
+
+private:
+    QPointer<Tkervio2F> m_kervio2F;
+    std::unique_ptr<spreadsheet::TaktarexcelF> m_aktarexcelF;
+    std::unique_ptr<yardim::TyardimF> m_yardimF;
+    std::unique_ptr<kayit::TForm2> m_form2;
+};
 
 // Starts the windowed program; a FILE.krv argument is opened as
 // "KAYITTAN AÇ" would open it. `kervio --screenshot OUT.png` instead renders
