@@ -1,6 +1,7 @@
 #include "cli.h"
 #include "ledger/textfuncs.h"
 #include "shell/appinfo.h"
+#include "shell/cli_common.h"
 #include "shell/cli_spreadsheet.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
@@ -12,22 +13,6 @@
 namespace kervio {
 
 namespace {
-
-void writeOut(FILE *f, const QString &line)
-{
-    const QByteArray b = line.toUtf8();
-    std::fwrite(b.constData(), 1, size_t(b.size()), f);
-    std::fputc('\n', f);
-    std::fflush(f);
-}
-
-QString oneLine(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    text.replace(u'\r', u' ');
-    text.replace(u'\n', u' ');
-    return text;
-}
 
 const char *const Usage =
     "Kullanım:\n"
@@ -47,23 +32,16 @@ const char *const Usage =
 
 int fail(const QString &message, int code = 2)
 {
-    writeOut(stderr, oneLine(message));
+    writeErrorLine(message);
     return code;
 }
 
 int recalculate(const QString &in, bool sort, const QString &out)
 {
-    ScriptedDialogs dialogs;
-    dialogs.sink = [](const QString &t) { writeOut(stderr, oneLine(t)); };
-    Session session(Regional::system(), &dialogs);
-    const QString path = QFileInfo(in).absoluteFilePath();
-    if (!QFileInfo(path).isFile())
-        return fail(QStringLiteral("Dosya açılamadı: ") + path);
-    bool opened = false;
-    session.guarded([&] { opened = session.LoadFromFile(path); });
-    if (!opened)
-        return 2; // the reason was shown through the dialogs
-    session.guarded([&] { session.BitBtn1Click(); });
+    CommandLineSession cli;
+    Session &session = cli.session;
+    if (!cli.open(in))
+        return 2;
     if (sort)
         session.guarded([&] { session.BitBtn2Click(); });
     session.guarded([&] { session.BitBtn19Click(); });
@@ -73,11 +51,11 @@ int recalculate(const QString &in, bool sort, const QString &out)
     for (Summary::Field f : {Summary::DebitTotal, Summary::CreditTotal, Summary::Balance, Summary::DebitDiff,
                              Summary::CreditDiff, Summary::NetDiff, Summary::OverallDays, Summary::DebitDays,
                              Summary::CreditDays})
-        writeOut(stdout, QString::fromLatin1(Summary::fieldName(f)) + u'=' + s.text(f));
+        writeOutputLine(QString::fromLatin1(Summary::fieldName(f)) + u'=' + s.text(f));
     for (Summary::Picker p : {Summary::OverallDate, Summary::DebitDate, Summary::CreditDate})
-        writeOut(stdout, QString::fromLatin1(Summary::pickerName(p)) + u'=' + DateToText(s.date(p), reg));
+        writeOutputLine(QString::fromLatin1(Summary::pickerName(p)) + u'=' + DateToText(s.date(p), reg));
     for (Summary::Field f : {Summary::YearlyRateResult, Summary::MonthlyRateResult})
-        writeOut(stdout, QString::fromLatin1(Summary::fieldName(f)) + u'=' + s.text(f));
+        writeOutputLine(QString::fromLatin1(Summary::fieldName(f)) + u'=' + s.text(f));
 
     if (!out.isEmpty()) {
         const bool saved = session.guarded([&] { session.SaveToFile(QFileInfo(out).absoluteFilePath()); });
@@ -107,7 +85,7 @@ int runCommandLine(const QStringList &arguments)
         return 0;
     }
     if (args.contains(QStringLiteral("--version"))) {
-        writeOut(stdout, ApplicationTitle() + VersionText());
+        writeOutputLine(ApplicationTitle() + VersionText());
         return 0;
     }
     QString in, out;

@@ -1,4 +1,5 @@
 #include "cli_report.h"
+#include "cli_common.h"
 
 #include "report/pdfexport.h"
 #include "report/reportcommands.h"
@@ -14,23 +15,12 @@ namespace kervio {
 
 namespace {
 
-void errLine(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    text.replace(u'\r', u' ');
-    text.replace(u'\n', u' ');
-    const QByteArray b = text.toUtf8();
-    std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
-}
-
 const char *const Usage = "Kullanım: kervio --report IN.krv --pdf OUT.pdf [--net]\n";
 
 int usage(const QString &message)
 {
     std::fputs(Usage, stderr);
-    errLine(message);
+    writeErrorLine(message);
     return 64;
 }
 
@@ -73,24 +63,14 @@ int runReportCommandLine(const QStringList &arguments)
             qputenv("QT_QPA_PLATFORM", "offscreen");
         ownApp = std::make_unique<QGuiApplication>(argc, argv);
     } else if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        errLine(QStringLiteral("--report yazı tipleri için grafik uygulama nesnesi gerektirir"));
+        writeErrorLine(QStringLiteral("--report yazı tipleri için grafik uygulama nesnesi gerektirir"));
         return 70;
     }
 
-    ScriptedDialogs dialogs;
-    dialogs.sink = [](const QString &t) { errLine(t); };
-    Session session(Regional::system(), &dialogs);
-    const QString path = QFileInfo(in).absoluteFilePath();
-    if (!QFileInfo(path).isFile()) {
-        errLine(QStringLiteral("Dosya açılamadı: ") + path);
+    CommandLineSession cli;
+    Session &session = cli.session;
+    if (!cli.open(in))
         return 2;
-    }
-    // as openLedger: load, then the recalculation, which may fail on its own
-    bool opened = false;
-    session.guarded([&] { opened = session.LoadFromFile(path); });
-    if (!opened)
-        return 2;
-    session.guarded([&] { session.BitBtn1Click(); });
 
     ReportHost host;
     bool shown = false;

@@ -1,4 +1,5 @@
 #include "cli_spreadsheet.h"
+#include "cli_common.h"
 #include "files/settings.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
@@ -13,18 +14,6 @@ namespace kervio {
 
 namespace {
 
-void writeErr(const QString &line)
-{
-    QString t = line;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    t.replace(u'\r', u' ');
-    t.replace(u'\n', u' ');
-    const QByteArray b = t.toUtf8();
-    std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
-}
-
 const char *const Usage =
     "Kullanım:\n"
     "  kervio --export IN.krv --xlsx OUT.xlsx\n"
@@ -37,7 +26,7 @@ int usage(const QString &message)
 {
     std::fputs(Usage, stderr);
     if (!message.isEmpty())
-        writeErr(message);
+        writeErrorLine(message);
     return 64;
 }
 
@@ -68,19 +57,10 @@ bool parseMapping(const QString &text, ExcelAyarSettings *out, QString *bad)
 
 int exportLedger(const QString &in, const QString &out)
 {
-    ScriptedDialogs dialogs;
-    dialogs.sink = writeErr;
-    Session session(Regional::system(), &dialogs);
-    const QString path = QFileInfo(in).absoluteFilePath();
-    if (!QFileInfo(path).isFile()) {
-        writeErr(QStringLiteral("Dosya açılamadı: ") + path);
+    CommandLineSession cli;
+    Session &session = cli.session;
+    if (!cli.open(in))
         return 2;
-    }
-    bool opened = false;
-    session.guarded([&] { opened = session.LoadFromFile(path); });
-    if (!opened)
-        return 2;
-    session.guarded([&] { session.BitBtn1Click(); });
     // as the button does: the cursor goes to row 1 before the sheet is read
     session.guarded([&] {
         if (session.ledger().currentRow() != 1)
@@ -94,9 +74,8 @@ int exportLedger(const QString &in, const QString &out)
 
 int importBook(const QString &book, const ExcelAyarSettings &mapping, const QString &out)
 {
-    ScriptedDialogs dialogs;
-    dialogs.sink = writeErr;
-    Session session(Regional::system(), &dialogs);
+    CommandLineSession cli;
+    Session &session = cli.session;
     // a fresh program: the parameters of the settings file beside it
     session.guarded([&] { session.hafizadanoku(); });
     StagingGrid grid;
