@@ -1,33 +1,41 @@
 #include "shell/cli.h"
 #include "shell/cli_report.h"
+#include "shell/gui/guiapp.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 
-#ifdef KERVIO_WITH_GUI
-#include "shell/gui/guiapp.h"
-#endif
+namespace {
+
+// On the command line standard error carries the program's messages only;
+// the toolkit's own notices (a missing runtime folder, an offscreen
+// platform's limits) would read as if they were some.
+void quietToolkit(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-#ifdef KERVIO_WITH_GUI
-    if (kervio::isScreenshotRequest(argc, argv))
+    if (kervio::isScreenshotRequest(argc, argv)) {
+        qInstallMessageHandler(quietToolkit);
         return kervio::runGui(argc, argv);
-#endif
-    {
+    }
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (kervio::isReportCommandLine(args)) {
         // the report needs fonts: it makes its own offscreen application
-        QStringList args;
-        for (int i = 0; i < argc; ++i)
-            args << QString::fromLocal8Bit(argv[i]);
-        if (kervio::isReportCommandLine(args))
-            return kervio::runReportCommandLine(args);
+        qInstallMessageHandler(quietToolkit);
+        return kervio::runReportCommandLine(args);
     }
     if (kervio::isCommandLine(argc, argv)) {
+        qInstallMessageHandler(quietToolkit);
         QCoreApplication app(argc, argv);
         return kervio::runCommandLine(QCoreApplication::arguments());
     }
-#ifdef KERVIO_WITH_GUI
     return kervio::runGui(argc, argv);
-#else
-    return kervio::runCommandLine({QStringLiteral("kervio"), QStringLiteral("--help")});
-#endif
 }

@@ -77,6 +77,15 @@ void installFontSubstitutions()
     QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
 }
 
+QFont tahoma(int pixels, bool bold, int stretch)
+{
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    f.setStretch(stretch);
+    return f;
+}
+
 bool isScreenshotRequest(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i)

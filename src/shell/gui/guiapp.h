@@ -1,4 +1,5 @@
 #pragma once
+#include <QFont>
 #include <QPointer>
 #include <QString>
 #include <memory>
@@ -48,6 +49,10 @@ bool isScreenshotRequest(int argc, char **argv);
 // Fonts the machine lacks map to their metric twins, never to whatever the
 // toolkit would pick.
 void installFontSubstitutions();
+
+// Tahoma is narrower than its substitute; the semi-condensed face keeps the
+// captions inside the sizes the layouts give them.
+QFont tahoma(int pixels, bool bold = false, int stretch = QFont::SemiCondensed);
 
 // The three-entry example ledger with its parameters, recalculated.
 void loadWorkedExample(Session &session);

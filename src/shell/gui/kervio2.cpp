@@ -1,4 +1,5 @@
 #include "kervio2.h"
+#include "guiapp.h"
 #include "icons.h"
 #include "ledger/errors.h"
 #include "shell/appinfo.h"
@@ -30,16 +31,6 @@ const QColor WindowColour(192, 220, 192);
 const char *const LengthLimit = "kervioLengthLimit";
 const QColor FocusColour(255, 255, 0);
 
-// Tahoma is narrower than its substitute; the condensed face keeps the
-// captions inside the sizes the layout gives them.
-QFont tahoma(int pixels, bool bold = false, int stretch = QFont::SemiCondensed)
-{
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    f.setStretch(stretch);
-    return f;
-}
 
 QLabel *makeLabel(QWidget *parent, const QString &text, int x, int y, bool bold = false, int pixels = 13)
 {

@@ -1,4 +1,6 @@
 #include "aktarexcel.h"
+#include "shell/gui/guiapp.h"
+#include "shell/gui/icons.h"
 #include "ledger/errors.h"
 #include "shell/appinfo.h"
 #include "shell/session.h"
@@ -25,13 +27,6 @@ namespace {
 
 const char *const InitialCaption = "Kavrel Kervio Excel'den Veri Aktarma";
 
-QFont tahoma(int pixels, bool bold = false)
-{
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
 
 } // namespace
 
@@ -88,8 +83,10 @@ TaktarexcelF::TaktarexcelF(Session &session, QWidget *parent) : QWidget(parent, 
     JvXPButton1 = button("JvXPButton1", QStringLiteral("Excel Dosyası Aç"), {462, 4, 179, 34});
     JvXPButton2 = button("JvXPButton2", QStringLiteral("Vade Farkına Aktar"), {462, 40, 179, 34});
     JvXPButton7 = button("JvXPButton7", QStringLiteral("Yeni Dosya"), {648, 4, 121, 66});
-    tfXPButton2 = button("tfXPButton2", QStringLiteral("?"), {781, 12, 50, 50});
-    tfXPButton2->setEnabled(false); // the help text comes with the help window
+    tfXPButton2 = button("tfXPButton2", QString(), {781, 12, 50, 50});
+    tfXPButton2->setIcon(pictureIcon(Picture::Help, 40));
+    tfXPButton2->setIconSize(QSize(40, 40));
+    tfXPButton2->setEnabled(false); // enabled once the help window is there
 
     setTabOrder(JvDotNetEdit19, JvDotNetEdit3);
     setTabOrder(JvDotNetEdit3, JvDotNetEdit4);
