@@ -1,3 +1,4 @@
+#include "common/ledgerfixture.h"
 #include "ledger/errors.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
@@ -11,9 +12,7 @@ using S = Summary::Field;
 
 namespace {
 
-struct Entry {
-    QString transaction, due, description, debit, credit;
-};
+using test::Entry;
 
 // A fresh session with the worked example's parameters.
 struct Fixture {
@@ -22,28 +21,13 @@ struct Fixture {
 
     explicit Fixture(const std::vector<Entry> &entries = {})
     {
-        Parameters &p = session.params();
-        p.setCalculationDate(QDate(2024, 12, 31));
-        p.setText(F::DaysInYear, QStringLiteral("365"));
-        p.setText(F::YearlyRate, QStringLiteral("24"));
-        p.setText(F::DebitGrace, QStringLiteral("0"));
-        p.setText(F::CreditGrace, QStringLiteral("0"));
+        test::setWorkedExampleParameters(session.params());
         if (!entries.empty())
             fill(entries);
     }
     void fill(const std::vector<Entry> &entries, bool trailingEmptyRow = true)
     {
-        LedgerTable &t = session.ledger();
-        t.setGridRowCount(int(entries.size()) + (trailingEmptyRow ? 2 : 1));
-        for (size_t i = 0; i < entries.size(); ++i) {
-            const int r = int(i) + 1;
-            t.setCell(r, ColTransactionDate, entries[i].transaction);
-            t.setCell(r, ColDueDate, entries[i].due);
-            t.setCell(r, ColDescription, entries[i].description);
-            t.setCell(r, ColDebit, entries[i].debit);
-            t.setCell(r, ColCredit, entries[i].credit);
-        }
-        t.renumber();
+        test::fillLedger(session.ledger(), entries, trailingEmptyRow);
     }
     QString cell(int r, int c) const { return session.ledger().cell(r, c); }
     QString field(S f) const { return session.summary().text(f); }
@@ -51,11 +35,7 @@ struct Fixture {
     bool recalc() { return session.guarded([&] { session.BitBtn1Click(); }); }
 };
 
-const std::vector<Entry> WorkedExample = {
-    {"01.10.2024", "31.10.2024", "Fatura", "10.000,00", ""},
-    {"15.11.2024", "15.01.2025", "Tahsilat", "", "4.000,00"},
-    {"20.11.2024", "30.11.2024", "Çek", "", "2.500,00"},
-};
+const std::vector<Entry> &WorkedExample = test::workedExample();
 
 } // namespace
 

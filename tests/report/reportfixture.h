@@ -1,6 +1,7 @@
 #pragma once
 // A session with the worked example's parameters and a report host that
 // keeps the prepared report instead of showing it.
+#include "common/ledgerfixture.h"
 #include "report/reportcommands.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
@@ -8,20 +9,6 @@
 #include <vector>
 
 namespace kervio::test {
-
-struct Entry {
-    QString transaction, due, description, debit, credit;
-};
-
-inline const std::vector<Entry> &workedExample()
-{
-    static const std::vector<Entry> e = {
-        {"01.10.2024", "31.10.2024", "Fatura", "10.000,00", ""},
-        {"15.11.2024", "15.01.2025", "Tahsilat", "", "4.000,00"},
-        {"20.11.2024", "30.11.2024", "Çek", "", "2.500,00"},
-    };
-    return e;
-}
 
 struct ReportFixture {
     ScriptedDialogs dialogs;
@@ -31,32 +18,12 @@ struct ReportFixture {
 
     explicit ReportFixture(const std::vector<Entry> &entries = workedExample())
     {
-        Parameters &p = session.params();
-        p.setText(Parameters::Company, QStringLiteral("Örnek Ticaret A.Ş."));
-        p.setCalculationDate(QDate(2024, 12, 31));
-        p.setText(Parameters::DaysInYear, QStringLiteral("365"));
-        p.setText(Parameters::YearlyRate, QStringLiteral("24"));
-        p.setText(Parameters::MonthlyRate, QStringLiteral("2"));
-        p.setText(Parameters::DebitGrace, QStringLiteral("0"));
-        p.setText(Parameters::CreditGrace, QStringLiteral("0"));
+        setWorkedExampleParameters(session.params());
         fill(entries);
         host.today = [] { return QDate(2025, 3, 7); };
         host.showPreview = [this](const ComposedReport &) { ++shown; };
     }
-    void fill(const std::vector<Entry> &entries)
-    {
-        LedgerTable &t = session.ledger();
-        t.setGridRowCount(int(entries.size()) + 2);
-        for (size_t i = 0; i < entries.size(); ++i) {
-            const int r = int(i) + 1;
-            t.setCell(r, ColTransactionDate, entries[i].transaction);
-            t.setCell(r, ColDueDate, entries[i].due);
-            t.setCell(r, ColDescription, entries[i].description);
-            t.setCell(r, ColDebit, entries[i].debit);
-            t.setCell(r, ColCredit, entries[i].credit);
-        }
-        t.renumber();
-    }
+    void fill(const std::vector<Entry> &entries) { fillLedger(session.ledger(), entries); }
     bool print(ReportTable table)
     {
         return session.guarded([&] {

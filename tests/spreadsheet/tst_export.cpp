@@ -1,3 +1,4 @@
+#include "common/ledgerfixture.h"
 #include "ledger/errors.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
@@ -13,9 +14,7 @@ using K = WorkbookCell::Kind;
 
 namespace {
 
-struct Entry {
-    QString transaction, due, description, debit, credit;
-};
+using test::Entry;
 
 struct Fixture {
     ScriptedDialogs dialogs;
@@ -23,35 +22,14 @@ struct Fixture {
 
     explicit Fixture(const std::vector<Entry> &entries, const QString &company = QStringLiteral("Deneme Ltd. Şti."))
     {
-        Parameters &p = session.params();
-        p.setText(F::Company, company);
-        p.setCalculationDate(QDate(2024, 12, 31));
-        p.setText(F::DaysInYear, QStringLiteral("365"));
-        p.setText(F::YearlyRate, QStringLiteral("24"));
-        p.setText(F::MonthlyRate, QStringLiteral("2"));
-        p.setText(F::DebitGrace, QStringLiteral("0"));
-        p.setText(F::CreditGrace, QStringLiteral("0"));
-        LedgerTable &t = session.ledger();
-        t.setGridRowCount(int(entries.size()) + 2);
-        for (size_t i = 0; i < entries.size(); ++i) {
-            const int r = int(i) + 1;
-            t.setCell(r, ColTransactionDate, entries[i].transaction);
-            t.setCell(r, ColDueDate, entries[i].due);
-            t.setCell(r, ColDescription, entries[i].description);
-            t.setCell(r, ColDebit, entries[i].debit);
-            t.setCell(r, ColCredit, entries[i].credit);
-        }
-        t.renumber();
+        test::setWorkedExampleParameters(session.params(), company);
+        test::fillLedger(session.ledger(), entries);
         if (!session.guarded([&] { session.BitBtn1Click(); }))
             qFatal("recalculation failed");
     }
 };
 
-const std::vector<Entry> WorkedExample = {
-    {"01.10.2024", "31.10.2024", "Fatura", "10.000,00", ""},
-    {"15.11.2024", "15.01.2025", "Tahsilat", "", "4.000,00"},
-    {"20.11.2024", "30.11.2024", "Çek", "", "2.500,00"},
-};
+const std::vector<Entry> &WorkedExample = test::workedExample();
 
 // Sheet cell by its address ("D10").
 const WorkbookCell &at(const WorkbookSheet &s, const char *address)
