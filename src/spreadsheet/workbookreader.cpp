@@ -862,8 +862,15 @@ WorkbookSheet readCsvText(const QByteArray &raw, const Regional &reg, int maxRow
     CsvHandler handler;
     handler.maxRows = maxRows;
     if (!utf8.isEmpty()) {
-        orcus::csv_parser<CsvHandler> parser(utf8.constData(), size_t(utf8.size()), handler, config);
-        parser.parse();
+        // the parser's own exceptions become ours, with its reason
+        try {
+            orcus::csv_parser<CsvHandler> parser(utf8.constData(), size_t(utf8.size()), handler, config);
+            parser.parse();
+        } catch (const KervioError &) {
+            throw;
+        } catch (const std::exception &e) {
+            throw KervioError(QString::fromUtf8(e.what()));
+        }
     }
     WorkbookSheet out;
     for (size_t r = 0; r < handler.rows.size(); ++r) {
