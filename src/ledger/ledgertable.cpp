@@ -258,15 +258,6 @@ void LedgerTable::moveRow(int from, int to)
     rebuildCaches();
 }
 
-void LedgerTable::swapRows(int a, int b)
-{
-    if (a == b)
-        return;
-    std::swap(m_rows[size_t(a)], m_rows[size_t(b)]);
-    rebuildCaches();
-    emit dataChanged(index(std::min(a, b) - 1, 0), index(std::max(a, b) - 1, ColumnCount - 1));
-}
-
 void LedgerTable::applyPermutation(const std::vector<int> &order)
 {
     beginResetModel();

@@ -66,7 +66,6 @@ public:
     void insertEmptyRow(int row);           // the rows from `row` on move down
     void removeRowAt(int row);              // the rows below move up
     void moveRow(int from, int to);         // a dragged row, content and number
-    void swapRows(int a, int b);
     void applyPermutation(const std::vector<int> &order); // new row i+1 = old row order[i]
     void replaceEntries(std::vector<Row> rows);           // rows below the header
     void clearEntries();                                  // header plus one empty row

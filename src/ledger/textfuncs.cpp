@@ -77,14 +77,7 @@ bool decimalToDouble(const char *s, int len, double *out)
         *out = neg ? -v : v;
         return true;
     }
-    std::string a(s, size_t(len));
-    if (a.size() >= 2 && (a[0] == '-' || a[0] == '+') && a[1] == '.')
-        a.insert(1, "0");
-    else if (!a.empty() && a[0] == '.')
-        a.insert(0, "0");
-    if (!a.empty() && a.back() == '.')
-        a += '0';
-    return asciiToDouble(a, out);
+    return asciiToDouble(std::string(s, size_t(len)), out);
 }
 
 // 15 significant decimal digits of |value| and the decimal exponent of the
@@ -195,19 +188,7 @@ bool TryStrToFloat(const QString &text, const Regional &reg, double *out)
         *out = 0;
         return true;
     }
-    std::string s = a;
-    if (s.size() >= 2 && (s[0] == '-' || s[0] == '+') && s[1] == '.')
-        s.insert(1, "0");
-    else if (!s.empty() && s[0] == '.')
-        s.insert(0, "0");
-    if (!s.empty() && s.back() == '.')
-        s += '0';
-    {
-        auto epos = s.find('e');
-        if (epos != std::string::npos && epos > 0 && s[epos - 1] == '.')
-            s.insert(epos, "0");
-    }
-    return asciiToDouble(s, out);
+    return asciiToDouble(a, out);
 }
 
 int StrToInt(QStringView text)
@@ -366,17 +347,6 @@ QString FloatToStr(double value, const Regional &reg)
 QString PlainNumberText(double value)
 {
     return FloatToStr(value, Regional::turkish());
-}
-
-double Round15(double value)
-{
-    if (!std::isfinite(value) || value == 0)
-        return value;
-    char buf[48];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    double v = value;
-    std::from_chars(buf, res.ptr, v);
-    return v;
 }
 
 namespace {

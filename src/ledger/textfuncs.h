@@ -34,8 +34,6 @@ QString FormatFloat(const QString &picture, double value, const Regional &reg);
 QString FormatAmount(double value, const Regional &reg);    // "#,##0.00"
 QString FormatWhole(double value, const Regional &reg);     // "#,##0"
 
-// Rounds to 15 significant digits, as a value passes through its text.
-double Round15(double value);
 // Round to the nearest integer, ties to even; out of the 64-bit range raises
 // "Invalid floating point operation".
 int64_t RoundHalfEven(double value);

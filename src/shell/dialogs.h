@@ -4,7 +4,7 @@
 
 namespace kervio {
 
-struct FileDialogSpec {
+struct FileDialogRequest {
     QString title;
     QString filter;       // Qt form: "Vade Farkı Dosyası (*.krv)"
     QString initialDir;   // relative names resolve against the current directory
@@ -26,8 +26,8 @@ public:
     virtual void error(const QString &text) = 0;
     virtual Answer question(const QString &title, const QString &text, Icon icon, Buttons buttons) = 0;
     // Empty when cancelled.
-    virtual QString saveFileName(const FileDialogSpec &spec) = 0;
-    virtual QString openFileName(const FileDialogSpec &spec) = 0;
+    virtual QString saveFileName(const FileDialogRequest &request) = 0;
+    virtual QString openFileName(const FileDialogRequest &request) = 0;
 };
 
 } // namespace kervio

@@ -22,7 +22,7 @@ public:
     std::vector<Shown> shown;
     std::deque<Answer> answers;
     std::deque<QString> fileNames;
-    std::vector<FileDialogSpec> fileDialogs;
+    std::vector<FileDialogRequest> fileDialogs;
     std::function<void(const QString &)> sink;
 
     void message(const QString &text) override { record(Shown::Message, text, {}); }
@@ -36,8 +36,8 @@ public:
         answers.pop_front();
         return a;
     }
-    QString saveFileName(const FileDialogSpec &spec) override { return nextName(spec); }
-    QString openFileName(const FileDialogSpec &spec) override { return nextName(spec); }
+    QString saveFileName(const FileDialogRequest &request) override { return nextName(request); }
+    QString openFileName(const FileDialogRequest &request) override { return nextName(request); }
 
     QStringList texts() const
     {
@@ -55,9 +55,9 @@ private:
         if (sink)
             sink(text);
     }
-    QString nextName(const FileDialogSpec &spec)
+    QString nextName(const FileDialogRequest &request)
     {
-        fileDialogs.push_back(spec);
+        fileDialogs.push_back(request);
         if (fileNames.empty())
             return {};
         const QString n = fileNames.front();

@@ -22,7 +22,6 @@ public:
 
     const Regional &regional() const { return m_reg; }
     Dialogs &dialogs() { return *m_dialogs; }
-    void setDialogs(Dialogs *d) { m_dialogs = d; }
     LedgerTable &ledger() { return m_ledger; }
     Parameters &params() { return m_params; }
     Summary &summary() { return m_summary; }

@@ -303,11 +303,11 @@ void TestLedgerFile::malformedFileChangesNothing()
     f.session.BitBtn46Click();
 
     QCOMPARE(f.dialogs.fileDialogs.size(), size_t(1));
-    const FileDialogSpec &spec = f.dialogs.fileDialogs[0];
-    QCOMPARE(spec.title, QStringLiteral("Vade Farkı Dosyası Aç"));
-    QCOMPARE(spec.filter, QStringLiteral("Vade Farkı Dosyası (*.krv)"));
-    QCOMPARE(spec.initialDir, f.session.fileDialogFolder());
-    QVERIFY(spec.proposedName.isEmpty());
+    const FileDialogRequest &request = f.dialogs.fileDialogs[0];
+    QCOMPARE(request.title, QStringLiteral("Vade Farkı Dosyası Aç"));
+    QCOMPARE(request.filter, QStringLiteral("Vade Farkı Dosyası (*.krv)"));
+    QCOMPARE(request.initialDir, f.session.fileDialogFolder());
+    QVERIFY(request.proposedName.isEmpty());
     QCOMPARE(f.dialogs.texts(), QStringList{kCantOpen + QFileInfo(path).absoluteFilePath()});
     QCOMPARE(f.session.GetStringsToSave3(), before);
 }
@@ -385,11 +385,11 @@ void TestLedgerFile::krvNaming()
 
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{saved});
     QVERIFY(f.dialogs.shown.empty());
-    const FileDialogSpec &spec = f.dialogs.fileDialogs.at(0);
-    QCOMPARE(spec.title, QStringLiteral("Vade Farkı Dosyası Sakla"));
-    QCOMPARE(spec.filter, QStringLiteral("Vade Farkı Dosyası (*.krv)"));
-    QCOMPARE(spec.initialDir, f.session.fileDialogFolder());
-    QCOMPARE(spec.proposedName, QStringLiteral("Cari Şti"));
+    const FileDialogRequest &request = f.dialogs.fileDialogs.at(0);
+    QCOMPARE(request.title, QStringLiteral("Vade Farkı Dosyası Sakla"));
+    QCOMPARE(request.filter, QStringLiteral("Vade Farkı Dosyası (*.krv)"));
+    QCOMPARE(request.initialDir, f.session.fileDialogFolder());
+    QCOMPARE(request.proposedName, QStringLiteral("Cari Şti"));
 }
 
 void TestLedgerFile::overwriteQuestion_data()

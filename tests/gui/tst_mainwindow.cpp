@@ -595,7 +595,7 @@ void TestMainWindow::saveAndReopenThroughDialogs()
     QTest::mouseClick(m_window->BitBtn45, Qt::LeftButton);
     QVERIFY(QFile::exists(path + QStringLiteral(".krv")));
     QCOMPARE(m_dialogs->fileDialogs.size(), size_t(1));
-    const FileDialogSpec save = m_dialogs->fileDialogs[0];
+    const FileDialogRequest save = m_dialogs->fileDialogs[0];
     QCOMPARE(save.title, QStringLiteral("Vade Farkı Dosyası Sakla"));
     QCOMPARE(save.filter, QStringLiteral("Vade Farkı Dosyası (*.krv)"));
     QCOMPARE(save.initialDir, m_dir->path());

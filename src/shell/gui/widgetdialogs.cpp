@@ -21,20 +21,20 @@ QMessageBox::Icon boxIcon(Dialogs::Icon icon)
     return QMessageBox::NoIcon;
 }
 
-QString runFileDialog(QWidget *parent, const FileDialogSpec &spec, QFileDialog::AcceptMode mode)
+QString runFileDialog(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dlg(parent, spec.title);
+    QFileDialog dlg(parent, request.title);
     dlg.setAcceptMode(mode);
     // the open dialog takes names of files that do not exist; the save
     // dialog leaves the overwrite question to the command
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dlg.setNameFilter(spec.filter);
-    const QDir dir(spec.initialDir);
-    if (!spec.initialDir.isEmpty() && dir.exists())
+    dlg.setNameFilter(request.filter);
+    const QDir dir(request.initialDir);
+    if (!request.initialDir.isEmpty() && dir.exists())
         dlg.setDirectory(dir.absolutePath());
-    if (!spec.proposedName.isEmpty())
-        dlg.selectFile(spec.proposedName);
+    if (!request.proposedName.isEmpty())
+        dlg.selectFile(request.proposedName);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return {};
     return dlg.selectedFiles().constFirst();
@@ -68,14 +68,14 @@ Dialogs::Answer WidgetDialogs::question(const QString &title, const QString &tex
     }
 }
 
-QString WidgetDialogs::saveFileName(const FileDialogSpec &spec)
+QString WidgetDialogs::saveFileName(const FileDialogRequest &request)
 {
-    return runFileDialog(m_parent, spec, QFileDialog::AcceptSave);
+    return runFileDialog(m_parent, request, QFileDialog::AcceptSave);
 }
 
-QString WidgetDialogs::openFileName(const FileDialogSpec &spec)
+QString WidgetDialogs::openFileName(const FileDialogRequest &request)
 {
-    return runFileDialog(m_parent, spec, QFileDialog::AcceptOpen);
+    return runFileDialog(m_parent, request, QFileDialog::AcceptOpen);
 }
 
 } // namespace kervio

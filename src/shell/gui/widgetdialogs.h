@@ -15,8 +15,8 @@ public:
     void message(const QString &text) override;
     void error(const QString &text) override;
     Answer question(const QString &title, const QString &text, Icon icon, Buttons buttons) override;
-    QString saveFileName(const FileDialogSpec &spec) override;
-    QString openFileName(const FileDialogSpec &spec) override;
+    QString saveFileName(const FileDialogRequest &request) override;
+    QString openFileName(const FileDialogRequest &request) override;
 
 private:
     QPointer<QWidget> m_parent;

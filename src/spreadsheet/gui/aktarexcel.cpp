@@ -186,14 +186,14 @@ void TaktarexcelF::hafizayayaz()
 
 void TaktarexcelF::JvXPButton1Click()
 {
-    FileDialogSpec spec;
-    spec.filter = QStringLiteral("Excel Dosyaları (*.xls *.xlsx *.csv *.ods);;"
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Excel Dosyaları (*.xls *.xlsx *.csv *.ods);;"
                                  "2000-2003 Excel Dosyaları (*.xls);;"
                                  "2007 -2010 Excel Dosyaları (*.xlsx);;"
                                  "CSV Dosyaları (*.csv);;"
                                  "OpenDocument Hesap Tabloları (*.ods)");
-    spec.initialDir = QDir::homePath();
-    const QString path = m_session.dialogs().openFileName(spec);
+    request.initialDir = QDir::homePath();
+    const QString path = m_session.dialogs().openFileName(request);
     if (path.isEmpty())
         return;
     openWorkbook(path);
