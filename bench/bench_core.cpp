@@ -1,6 +1,7 @@
 // Prints the timings and memory of the calculation core on generated ledgers.
 // Not a test: the figures are read by people, against the targets in the
 // README.
+#include "ledger/numericlocale.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
 
@@ -77,6 +78,7 @@ double peakMemoryOf(const QStringList &command, int *exitCode, double *wallMs)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    kervio::useCNumericLocaleInProcess(); // figures with a decimal point
     if (argc == 4 && QByteArray(argv[1]) == "--generate") {
         ScriptedDialogs dialogs;
         Session s(Regional::turkish(), &dialogs);

@@ -1,6 +1,7 @@
 // The printed report of a 10,000-entry ledger: text and page composition
 // (target 1 s), the PDF (target 3 s), peak memory (target 300 MB).
 // Usage: bench_report [ENTRIES] [PDF-PATH]   (the PDF is kept when a path is given)
+#include "ledger/numericlocale.h"
 #include "report/pdfexport.h"
 #include "report/reportcommands.h"
 #include "shell/scripteddialogs.h"
@@ -58,6 +59,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    kervio::useCNumericLocaleInProcess(); // figures with a decimal point
     const int n = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
     const QString keep = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
 

@@ -1,5 +1,6 @@
 // Export of a 100,000-entry ledger and reading a 6,500-row workbook into the
 // staging grid: prints the times and the peak memory.
+#include "ledger/numericlocale.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/exportsheet.h"
@@ -26,6 +27,7 @@ static long peakMb()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    kervio::useCNumericLocaleInProcess(); // figures with a decimal point
     QTemporaryDir dir;
     const int entries = 100000;
 

@@ -1,6 +1,7 @@
 // The main window with a 100,000-entry ledger: opening it until the first
 // paint, one change of the current row, and the memory it takes. Prints
 // figures only.
+#include "ledger/numericlocale.h"
 #include "shell/gui/guiapp.h"
 #include "shell/gui/kervio2.h"
 #include "shell/scripteddialogs.h"
@@ -78,6 +79,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    kervio::useCNumericLocaleInProcess(); // figures with a decimal point
     installFontSubstitutions();
     QTemporaryDir dir;
     const QString path = writeLedger(dir.path());

@@ -16,7 +16,10 @@ PACKAGES=(
   clang libclang-rt-14-dev
   liborcus-dev libfreexl-dev libxlsxwriter-dev libsodium-dev
   fonts-liberation fonts-dejavu-core xdg-utils poppler-utils
+  locales
 )
+# The tests run as on a Turkish desktop, some also under US English.
+LOCALES=(tr_TR.UTF-8 en_US.UTF-8)
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
@@ -31,6 +34,30 @@ install_deps() {
     echo "Kurulacak paketler: ${missing[*]}"
     as_root apt-get update -q
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# "locale -a" names tr_TR.UTF-8 as tr_TR.utf8.
+has_locale() {
+  locale -a 2>/dev/null | grep -qixF "${1%%.*}.utf8"
+}
+
+generate_locales() {
+  local missing=()
+  for l in "${LOCALES[@]}"; do
+    has_locale "$l" || missing+=("$l")
+  done
+  if [ "${#missing[@]}" -gt 0 ]; then
+    echo "Üretilecek yereller: ${missing[*]}"
+    for l in "${missing[@]}"; do
+      # enabled in /etc/locale.gen, so that later runs of locale-gen keep it
+      if grep -qE "^# *${l} UTF-8\$" /etc/locale.gen 2>/dev/null; then
+        as_root sed -i -E "s/^# *(${l} UTF-8)\$/\1/" /etc/locale.gen
+      elif ! grep -qE "^${l} UTF-8\$" /etc/locale.gen 2>/dev/null; then
+        echo "${l} UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+      fi
+    done
+    as_root locale-gen
   fi
 }
 
@@ -52,15 +79,18 @@ shift || true
 case "$cmd" in
   run)
     install_deps
+    generate_locales
     build_main
     exec "$BUILD/src/kervio" "$@"
     ;;
   build)
     install_deps
+    generate_locales
     build_main
     ;;
   test)
     install_deps
+    generate_locales
     build_fuzz
     build_main
     cd "$BUILD"

@@ -1,6 +1,7 @@
 #include "cli_report.h"
 #include "cli_common.h"
 
+#include "ledger/numericlocale.h"
 #include "report/pdfexport.h"
 #include "report/reportcommands.h"
 #include "shell/scripteddialogs.h"
@@ -62,6 +63,7 @@ int runReportCommandLine(const QStringList &arguments)
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         ownApp = std::make_unique<QGuiApplication>(argc, argv);
+        useCNumericLocaleInProcess();
     } else if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         writeErrorLine(QStringLiteral("--report yazı tipleri için grafik uygulama nesnesi gerektirir"));
         return 70;

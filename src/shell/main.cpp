@@ -1,3 +1,4 @@
+#include "ledger/numericlocale.h"
 #include "shell/cli.h"
 #include "shell/cli_report.h"
 #include "shell/gui/guiapp.h"
@@ -35,6 +36,7 @@ int main(int argc, char **argv)
     if (kervio::isCommandLine(argc, argv)) {
         qInstallMessageHandler(quietToolkit);
         QCoreApplication app(argc, argv);
+        kervio::useCNumericLocaleInProcess();
         return kervio::runCommandLine(QCoreApplication::arguments());
     }
     return kervio::runGui(argc, argv);

@@ -1,6 +1,7 @@
 #include "exportsheet.h"
 #include "files/savefile.h"
 #include "ledger/errors.h"
+#include "ledger/numericlocale.h"
 #include "ledger/textfuncs.h"
 #include "shell/session.h"
 
@@ -207,6 +208,8 @@ ExportSheet buildExportSheet(const Session &session)
 
 void writeExportWorkbook(const ExportSheet &sheet, const QString &path, WorkbookMemory memory)
 {
+    // the writer prints its numbers and sizes with the C library
+    const CNumericLocale cNumbers;
     auto unableToWrite = [&] { return KervioError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path))); };
     QTemporaryDir work;
     if (!work.isValid())

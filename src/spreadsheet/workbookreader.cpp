@@ -1,6 +1,7 @@
 #include "workbookreader.h"
 #include "files/codepage1254.h"
 #include "ledger/errors.h"
+#include "ledger/numericlocale.h"
 
 #include <QDate>
 #include <QDir>
@@ -933,6 +934,8 @@ WorkbookSheet readWorkbook(const QString &path, const Regional &reg, int maxRows
 {
     if (!QFileInfo(path).isFile())
         raiseUnreadable(path, QStringLiteral("dosya bulunamadı"));
+    // the reader libraries read the files' numbers with the C library
+    const CNumericLocale cNumbers;
     switch (detectWorkbookFormat(path)) {
     case WorkbookFormat::Xlsx:
         return readWithOrcus(path, WorkbookFormat::Xlsx, maxRows);

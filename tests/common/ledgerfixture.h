@@ -3,6 +3,7 @@
 // to put entries into a ledger as a user would type them.
 #include "ledger/ledgertable.h"
 #include "ledger/parameters.h"
+#include "ledger/textfuncs.h"
 
 #include <QDate>
 #include <vector>
@@ -33,6 +34,21 @@ inline void setWorkedExampleParameters(Parameters &p, const QString &company = Q
     p.setText(Parameters::MonthlyRate, QStringLiteral("2"));
     p.setText(Parameters::DebitGrace, QStringLiteral("0"));
     p.setText(Parameters::CreditGrace, QStringLiteral("0"));
+}
+
+// The entries written with the separators of `reg` instead of the Turkish
+// ones, for what reads them with the system's separators.
+inline std::vector<Entry> withSeparators(const std::vector<Entry> &entries, const Regional &reg)
+{
+    const Regional tr = Regional::turkish();
+    auto date = [&](const QString &t) {
+        return t.isEmpty() ? t : DateToText(QDate::fromString(t, QStringLiteral("dd.MM.yyyy")), reg);
+    };
+    auto amount = [&](const QString &t) { return t.isEmpty() ? t : FormatAmount(ParseAmount(t, tr), reg); };
+    std::vector<Entry> out;
+    for (const Entry &e : entries)
+        out.push_back({date(e.transaction), date(e.due), e.description, amount(e.debit), amount(e.credit)});
+    return out;
 }
 
 // The entries in rows 1.., numbered, with the empty row the grid keeps

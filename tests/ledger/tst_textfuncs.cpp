@@ -1,4 +1,5 @@
 #include "ledger/errors.h"
+#include "ledger/numericlocale.h"
 #include "ledger/regional.h"
 #include "ledger/textfuncs.h"
 
@@ -157,7 +158,10 @@ private slots:
     {
         auto reference = [](double v, int decimals) {
             char buf[64];
-            std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));
+            {
+                const CNumericLocale cNumbers; // a decimal point whatever the environment
+                std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));
+            }
             QString mant = QString::fromLatin1(buf).section(u'e', 0, 0).remove(u'.');
             const int exp = QString::fromLatin1(buf).section(u'e', 1).toInt();
             // digits with the point after position exp+1, padded with zeros

@@ -12,11 +12,12 @@ namespace kervio::test {
 
 struct ReportFixture {
     ScriptedDialogs dialogs;
-    Session session{Regional::turkish(), &dialogs};
+    Session session;
     ReportHost host;
     int shown = 0;
 
-    explicit ReportFixture(const std::vector<Entry> &entries = workedExample())
+    explicit ReportFixture(const std::vector<Entry> &entries = workedExample(), const Regional &reg = Regional::turkish())
+        : session(reg, &dialogs)
     {
         setWorkedExampleParameters(session.params());
         fill(entries);

@@ -8,6 +8,32 @@
 using namespace kervio;
 using namespace kervio::test;
 
+namespace {
+
+// The command line works with the system's separators: the dates and
+// amounts of a Turkish text in them.
+QString inSystemSeparators(const QString &turkish)
+{
+    const Regional reg = Regional::system();
+    static const QRegularExpression number(QStringLiteral("\\d[\\d.,]*\\d"));
+    static const QRegularExpression date(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4}$"));
+    QString out = turkish;
+    for (auto it = number.globalMatch(turkish); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        QString t = m.captured();
+        if (date.match(t).hasMatch()) {
+            t.replace(u'.', reg.date);
+        } else {
+            for (QChar &c : t)
+                c = c == u'.' ? reg.thousands : c == u',' ? reg.decimal : c;
+        }
+        out.replace(m.capturedStart(), t.size(), t);
+    }
+    return out;
+}
+
+} // namespace
+
 class TestCliReport : public QObject {
     Q_OBJECT
 private slots:
@@ -24,7 +50,8 @@ private:
 
 void TestCliReport::initTestCase()
 {
-    ReportFixture f;
+    const Regional reg = Regional::system();
+    ReportFixture f(withSeparators(workedExample(), reg), reg);
     m_ledger = m_dir.filePath("ornek.krv");
     QVERIFY(f.session.guarded([&] { f.session.SaveToFile(m_ledger); }));
 }
@@ -52,8 +79,9 @@ void TestCliReport::writesThePdf()
     QCOMPARE(runReportCommandLine(args), 0);
     QString missing;
     const QString text = pdfText(pdf);
-    QVERIFY2(containsInOrder(text, {"Kavrel Kervio 2.0 Güncelleme:0 Rapor Dökümü", "İşlem Tarihi : 31.12.2024",
-                                    header, "1 31.10.2024", totals, "Net Vade Farkı : 389,59", "Sayfa 1"},
+    QVERIFY2(containsInOrder(text, {"Kavrel Kervio 2.0 Güncelleme:0 Rapor Dökümü", inSystemSeparators("İşlem Tarihi : 31.12.2024"),
+                                    header, inSystemSeparators("1 31.10.2024"), inSystemSeparators(totals),
+                                    inSystemSeparators("Net Vade Farkı : 389,59"), "Sayfa 1"},
                              &missing),
              qPrintable(missing + "\n" + text));
 }

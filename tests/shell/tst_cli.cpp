@@ -1,3 +1,4 @@
+#include "common/xlsxparts.h"
 #include "files/codepage1254.h"
 #include "shell/appinfo.h"
 
@@ -24,12 +25,16 @@ struct Run {
     QStringList out, err;
 };
 
-Run runKervio(const QStringList &args, const QString &locale = QStringLiteral("C.UTF-8"))
+// Runs the program with only the given locale variables ("LANG=tr_TR.UTF-8").
+Run runKervio(const QStringList &args, const QStringList &localeVariables = {QStringLiteral("LANG=C.UTF-8")})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), locale);
-    env.insert(QStringLiteral("LANG"), locale);
+    for (const QString &name : env.keys())
+        if (name == QLatin1String("LANG") || name == QLatin1String("LANGUAGE") || name.startsWith(QLatin1String("LC_")))
+            env.remove(name);
+    for (const QString &v : localeVariables)
+        env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     p.setProcessEnvironment(env);
@@ -88,9 +93,19 @@ private slots:
         QCOMPARE(p, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
     }
 
+    // The separators come from the environment, also after the program has
+    // set the C library's numbers back to the C locale.
+    void recalculate_data()
+    {
+        QTest::addColumn<QStringList>("locale");
+        QTest::newRow("C") << QStringList{"LANG=C.UTF-8"};
+        QTest::newRow("Turkish desktop") << QStringList{"LANG=tr_TR.UTF-8"};
+        QTest::newRow("LC_ALL") << QStringList{"LANG=en_US.UTF-8", "LC_ALL=tr_TR.UTF-8"};
+    }
     void recalculate()
     {
-        const Run r = runKervio({QStringLiteral("--recalculate"), workedExample()});
+        QFETCH(QStringList, locale);
+        const Run r = runKervio({QStringLiteral("--recalculate"), workedExample()}, locale);
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.err, QStringList());
         QCOMPARE(r.out, QStringList({"borctoplamEdit=10.000,00", "alacaktoplamtutarEdit=6.500,00",
@@ -166,6 +181,34 @@ private slots:
         QCOMPARE(r.err.size(), 1);
     }
 
+    // Any of the locale variables naming a Turkish locale: the workbook's
+    // stored numbers and sizes still carry a decimal point.
+    void exportUnderTurkishLocale_data()
+    {
+        QTest::addColumn<QStringList>("locale");
+        QTest::newRow("LANG") << QStringList{"LANG=tr_TR.UTF-8"};
+        QTest::newRow("LC_ALL") << QStringList{"LC_ALL=tr_TR.UTF-8"};
+        QTest::newRow("LC_NUMERIC") << QStringList{"LANG=C.UTF-8", "LC_NUMERIC=tr_TR.UTF-8"};
+    }
+    void exportUnderTurkishLocale()
+    {
+        QFETCH(QStringList, locale);
+        const QString out = m_dir.filePath(QStringLiteral("dışa.xlsx"));
+        QFile::remove(out);
+        const Run r = runKervio({QStringLiteral("--export"), workedExample(), QStringLiteral("--xlsx"), out}, locale);
+        QCOMPARE(r.exitCode, 0);
+        const kervio::test::SheetNumbers stored =
+            kervio::test::sheetNumbers(kervio::test::xlsxPart(out, "xl/worksheets/sheet1.xml"));
+        QVERIFY(stored.cells.size() > 20);
+        for (auto it = stored.cells.cbegin(); it != stored.cells.cend(); ++it)
+            QVERIFY2(kervio::test::isXmlNumber(it.value()), qPrintable(it.key() + u'=' + it.value()));
+        QVERIFY(!stored.sizes.isEmpty());
+        for (const QString &size : stored.sizes)
+            QVERIFY2(kervio::test::isXmlNumber(size.section(u'=', 1)), qPrintable(size));
+        QCOMPARE(stored.cells.value(QStringLiteral("G4")), QStringLiteral("401.1"));
+        QCOMPARE(stored.cells.value(QStringLiteral("E16")), QStringLiteral("389.59"));
+    }
+
     void otherRegionalSettings()
     {
         // decimal point, slash dates: the file is read and written in those
@@ -175,7 +218,7 @@ private slots:
                                                  QStringLiteral("1,01/10/2024,31/10/2024,x,\"10,000.00\",,,,,,,,"),
                                                  QStringLiteral("2,15/11/2024,15/01/2025,y,,4000.5,,,,,,,"),
                                              }));
-        const Run r = runKervio({QStringLiteral("--recalculate"), in}, QStringLiteral("en_US.UTF-8"));
+        const Run r = runKervio({QStringLiteral("--recalculate"), in}, {QStringLiteral("LANG=en_US.UTF-8")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out.mid(0, 3), QStringList({"borctoplamEdit=10,000.00", "alacaktoplamtutarEdit=4,000.50",
                                                "bakiyetutarEdit=5,999.50"}));

@@ -1,4 +1,6 @@
+#include "common/xlsxparts.h"
 #include "files/settings.h"
+#include "ledger/textfuncs.h"
 #include "shell/appinfo.h"
 #include "shell/cli_spreadsheet.h"
 #include "shell/scripteddialogs.h"
@@ -15,27 +17,35 @@ class TestCliSpreadsheet : public QObject {
     QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     static int run(const QStringList &args) { return runSpreadsheetCommandLine(QStringList{"kervio"} + args); }
 
+    // The command line works with the system's separators: the files of
+    // these tests are written in them.
+    const Regional m_reg = Regional::system();
+    QString date(int y, int m, int d) const { return DateToText(QDate(y, m, d), m_reg); }
+    QString amount(double v) const { return FormatAmount(v, m_reg); }
+
 private slots:
     void exportWritesTheSheet()
     {
         ScriptedDialogs dialogs;
-        Session s(Regional::system(), &dialogs);
+        Session s(m_reg, &dialogs);
         s.params().setText(Parameters::Company, "Firma");
         s.params().setCalculationDate(QDate(2024, 12, 31));
         s.params().setText(Parameters::DaysInYear, "365");
         s.params().setText(Parameters::YearlyRate, "24");
         s.ledger().setGridRowCount(3);
-        s.ledger().setCell(1, ColTransactionDate, "01.10.2024");
-        s.ledger().setCell(1, ColDueDate, "31.10.2024");
-        s.ledger().setCell(1, ColDebit, "10.000,00");
+        s.ledger().setCell(1, ColTransactionDate, date(2024, 10, 1));
+        s.ledger().setCell(1, ColDueDate, date(2024, 10, 31));
+        s.ledger().setCell(1, ColDebit, amount(10000));
         s.ledger().renumber();
         QVERIFY(s.guarded([&] { s.BitBtn1Click(); s.SaveToFile(path("in.krv")); }));
 
         QCOMPARE(run({"--export", path("in.krv"), "--xlsx", path("out.xlsx")}), 0);
-        const WorkbookSheet sheet = readWorkbook(path("out.xlsx"), Regional::turkish());
+        const WorkbookSheet sheet = readWorkbook(path("out.xlsx"), m_reg);
         QCOMPARE(sheet.at(0, 0).text, QStringLiteral("İşlem Yapılan Firma : Firma"));
         QCOMPARE(sheet.at(3, 3).number, 10000.0);
         QCOMPARE(sheet.at(3, 6).number, 401.10);
+        QCOMPARE(test::sheetNumbers(test::xlsxPart(path("out.xlsx"), "xl/worksheets/sheet1.xml")).cells.value("G4"),
+                 QStringLiteral("401.1"));
 
         QCOMPARE(run({"--export", path("missing.krv"), "--xlsx", path("x.xlsx")}), 2);
         QCOMPARE(run({"--export", path("in.krv"), "--xlsx", path("no/folder/x.xlsx")}), 3);
@@ -45,9 +55,9 @@ private slots:
     {
         QFile csv(path("book.csv"));
         QVERIFY(csv.open(QIODevice::WriteOnly));
-        csv.write("Vade;Açıklama;Borç;Alacak\n"
-                  "31.10.2024;Fatura;1.000,50;\n"
-                  "30.11.2024;Tahsilat;;250\n");
+        csv.write(("Vade;Açıklama;Borç;Alacak\n" + date(2024, 10, 31) + ";Fatura;" + amount(1000.5) + ";\n" +
+                   date(2024, 11, 30) + ";Tahsilat;;250\n")
+                      .toUtf8());
         csv.close();
         // a fresh program takes its parameters from the settings beside it
         const QString ini = GetPathPath() + QStringLiteral("Ayarlar.ini");
@@ -66,12 +76,12 @@ private slots:
                       "--output", path("out.krv")}),
                  0);
         ScriptedDialogs dialogs;
-        Session s(Regional::turkish(), &dialogs);
+        Session s(m_reg, &dialogs);
         QVERIFY(s.LoadFromFile(path("out.krv")));
-        QCOMPARE(s.ledger().cell(1, ColDueDate), QStringLiteral("31.10.2024"));
-        QCOMPARE(s.ledger().cell(1, ColTransactionDate), QStringLiteral("31.10.2024"));
-        QCOMPARE(s.ledger().cell(1, ColDebit), QStringLiteral("1.000,50"));
-        QCOMPARE(s.ledger().cell(2, ColCredit), QStringLiteral("250,00"));
+        QCOMPARE(s.ledger().cell(1, ColDueDate), date(2024, 10, 31));
+        QCOMPARE(s.ledger().cell(1, ColTransactionDate), date(2024, 10, 31));
+        QCOMPARE(s.ledger().cell(1, ColDebit), amount(1000.5));
+        QCOMPARE(s.ledger().cell(2, ColCredit), amount(250));
         QCOMPARE(s.ledger().cell(2, ColDescription), QStringLiteral("Tahsilat"));
 
         // a required key left out is refused with its message

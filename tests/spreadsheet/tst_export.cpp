@@ -1,4 +1,6 @@
 #include "common/ledgerfixture.h"
+#include "common/processlocale.h"
+#include "common/xlsxparts.h"
 #include "ledger/errors.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
@@ -222,6 +224,43 @@ private slots:
         QVERIFY(at(s, "F2").bold);
         QCOMPARE(at(s, "E10").formula, QStringLiteral("SUM(E4:E8)"));
         QVERIFY(at(s, "E10").bold);
+        QCOMPARE(at(s, "E16").number, 389.59);
+    }
+
+    // Whatever the C library's locale, the stored numbers and sizes carry a
+    // decimal point and the values the ledger shows.
+    void storedNumbersUnderEveryProcessLocale_data()
+    {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::addColumn<bool>("streamed");
+        QTest::newRow("C") << QByteArray("C") << false;
+        QTest::newRow("Turkish") << QByteArray("tr_TR.UTF-8") << false;
+        QTest::newRow("Turkish, streamed") << QByteArray("tr_TR.UTF-8") << true;
+        QTest::newRow("US English") << QByteArray("en_US.UTF-8") << false;
+    }
+    void storedNumbersUnderEveryProcessLocale()
+    {
+        QFETCH(QByteArray, locale);
+        QFETCH(bool, streamed);
+        KERVIO_SET_PROCESS_LOCALE(processLocale, locale);
+        Fixture f(WorkedExample);
+        const QString file = m_dir.filePath("locale.xlsx");
+        writeExportWorkbook(buildExportSheet(f.session), file, streamed ? WorkbookMemory::Constant : WorkbookMemory::Normal);
+
+        const test::SheetNumbers stored = test::sheetNumbers(test::xlsxPart(file, "xl/worksheets/sheet1.xml"));
+        QVERIFY(stored.cells.size() > 20);
+        for (auto it = stored.cells.cbegin(); it != stored.cells.cend(); ++it)
+            QVERIFY2(test::isXmlNumber(it.value()), qPrintable(it.key() + u'=' + it.value()));
+        QVERIFY(stored.sizes.contains(QStringLiteral("ht=15.75")));
+        QVERIFY(stored.sizes.contains(QStringLiteral("left=0.7")));
+        for (const QString &size : stored.sizes)
+            QVERIFY2(test::isXmlNumber(size.section(u'=', 1)), qPrintable(size));
+        QCOMPARE(stored.cells.value("G4").toDouble(), 401.1);
+        QCOMPARE(stored.cells.value("H5").toDouble(), -39.45);
+        QCOMPARE(stored.cells.value("E16").toDouble(), 389.59);
+
+        const WorkbookSheet s = readWorkbook(file, Regional::turkish());
+        QCOMPARE(at(s, "G4").number, 401.1);
         QCOMPARE(at(s, "E16").number, 389.59);
     }
 

@@ -1,4 +1,5 @@
 #include "files/settings.h"
+#include "ledger/numericlocale.h"
 #include "shell/appinfo.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
@@ -26,6 +27,7 @@ private slots:
     {
         // a statement: title row, header row, entries from row 3
         m_book = m_dir.filePath("ekstre.xlsx");
+        const CNumericLocale cNumbers; // the library prints its numbers with the C library
         lxw_workbook *wb = workbook_new(QFile::encodeName(m_book).constData());
         lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
         worksheet_write_string(ws, 0, 0, "Ekstre", nullptr);

@@ -1,3 +1,5 @@
+#include "common/processlocale.h"
+#include "common/xlsxparts.h"
 #include "shell/appinfo.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
@@ -73,12 +75,16 @@ private slots:
     void mailsTheWorkbook_data()
     {
         QTest::addColumn<QString>("company");
-        QTest::newRow("company") << "Deneme Ltd. Şti.";
-        QTest::newRow("empty company") << "";
+        QTest::addColumn<QByteArray>("processLocale"); // empty: as the test runs
+        QTest::newRow("company") << "Deneme Ltd. Şti." << QByteArray();
+        QTest::newRow("empty company") << "" << QByteArray();
+        QTest::newRow("Turkish desktop") << "Firma" << QByteArray("tr_TR.UTF-8");
     }
     void mailsTheWorkbook()
     {
         QFETCH(QString, company);
+        QFETCH(QByteArray, processLocale);
+        KERVIO_SET_PROCESS_LOCALE(locale, processLocale);
         installComposer(0);
         const QString attachment = m_folder.filePath("Rapor.xlsx");
         // a leftover of an earlier mailing is replaced
@@ -97,6 +103,13 @@ private slots:
         const WorkbookSheet s = readWorkbook(attachment, Regional::turkish());
         QCOMPARE(s.at(0, 0).text, QStringLiteral("İşlem Yapılan Firma : ") + company);
         QCOMPARE(s.at(3, 3).number, 100.0);
+        // the stored numbers and sizes carry a decimal point
+        const test::SheetNumbers stored = test::sheetNumbers(test::xlsxPart(attachment, "xl/worksheets/sheet1.xml"));
+        QCOMPARE(stored.cells.value("G4"), QStringLiteral("4.01"));
+        for (const QString &v : stored.cells)
+            QVERIFY2(test::isXmlNumber(v), qPrintable(v));
+        for (const QString &size : stored.sizes)
+            QVERIFY2(test::isXmlNumber(size.section(u'=', 1)), qPrintable(size));
     }
 
     void noComposer()

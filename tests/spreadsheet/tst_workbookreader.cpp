@@ -1,4 +1,6 @@
+#include "common/processlocale.h"
 #include "ledger/errors.h"
+#include "ledger/numericlocale.h"
 #include "spreadsheet/celltext.h"
 #include "spreadsheet/staginggrid.h"
 #include "spreadsheet/workbookreader.h"
@@ -15,6 +17,7 @@ namespace {
 // Writes an xlsx with libxlsxwriter; `fill` gets the first sheet and the book.
 QString makeXlsx(const QString &path, const std::function<void(lxw_workbook *, lxw_worksheet *)> &fill)
 {
+    const CNumericLocale cNumbers; // the library prints its numbers with the C library
     lxw_workbook *wb = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet *ws = workbook_add_worksheet(wb, "Hareketler");
     fill(wb, ws);
@@ -81,33 +84,42 @@ class TestWorkbookReader : public QObject {
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
 private slots:
-    // The same sheet in every format arrives as the same texts.
+    // The same sheet in every format arrives as the same texts, also when
+    // the C library's locale is a Turkish desktop's (its fractions 1234.5,
+    // 0.24, 3.25, -0.5 kept).
     void standardBook_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("booleanByName");
-        QTest::newRow("xlsx") << makeXlsx(path("standard.xlsx"), fillStandard) << true;
-        QTest::newRow("ods") << QFINDTESTDATA("fixtures/fixture.ods") << true;
-        // the xls reader library gives logical values as the numbers 1 and 0
-        QTest::newRow("xls") << QFINDTESTDATA("fixtures/fixture.xls") << false;
-        QTest::newRow("csv semicolon") << writeText(path("semicolon.csv"),
-                                                    "\xEF\xBB\xBFİşlem;Vade;Açıklama;Borç;Alacak\r\n"
-                                                    "07.03.2024;7.3.2024 14:30;\"05.03.2024\";1.234,50;24%;True\r\n"
-                                                    "42;3,25;Çek ödemesi;;-0,5\r\n"
-                                                    ";;;;;7\r\n")
-                                       << true;
-        QTest::newRow("csv comma") << writeText(path("comma.csv"),
-                                                "İşlem,Vade,Açıklama,Borç,Alacak\n"
-                                                "2024-03-07,07/03/2024 14:30,05.03.2024,\"1.234,50\",24 %,True\n"
-                                                "42,\"3,25\",\"Çek ödemesi\",,\"-0,5\"\n"
-                                                ",,,,,7\n")
-                                   << true;
+        QTest::addColumn<QByteArray>("processLocale"); // empty: as the test runs
+        const QString xlsx = makeXlsx(path("standard.xlsx"), fillStandard);
+        const QString ods = QFINDTESTDATA("spreadsheet/fixtures/fixture.ods");
+        const QString xls = QFINDTESTDATA("spreadsheet/fixtures/fixture.xls");
+        const QString semicolon = writeText(path("semicolon.csv"), "\xEF\xBB\xBFİşlem;Vade;Açıklama;Borç;Alacak\r\n"
+                                                                   "07.03.2024;7.3.2024 14:30;\"05.03.2024\";1.234,50;24%;True\r\n"
+                                                                   "42;3,25;Çek ödemesi;;-0,5\r\n"
+                                                                   ";;;;;7\r\n");
+        const QString comma = writeText(path("comma.csv"), "İşlem,Vade,Açıklama,Borç,Alacak\n"
+                                                           "2024-03-07,07/03/2024 14:30,05.03.2024,\"1.234,50\",24 %,True\n"
+                                                           "42,\"3,25\",\"Çek ödemesi\",,\"-0,5\"\n"
+                                                           ",,,,,7\n");
+        for (const QByteArray &locale : {QByteArray(), QByteArray("tr_TR.UTF-8")}) {
+            const QByteArray under = locale.isEmpty() ? QByteArray() : " under " + locale;
+            QTest::newRow("xlsx" + under) << xlsx << true << locale;
+            QTest::newRow("ods" + under) << ods << true << locale;
+            // the xls reader library gives logical values as the numbers 1 and 0
+            QTest::newRow("xls" + under) << xls << false << locale;
+            QTest::newRow("csv semicolon" + under) << semicolon << true << locale;
+            QTest::newRow("csv comma" + under) << comma << true << locale;
+        }
     }
     void standardBook()
     {
         QFETCH(QString, file);
         QFETCH(bool, booleanByName);
+        QFETCH(QByteArray, processLocale);
         QVERIFY(!file.isEmpty());
+        KERVIO_SET_PROCESS_LOCALE(locale, processLocale);
         StagingGrid grid;
         Xls_To_StringGrid(grid, file, Regional::turkish());
         // last used cell F4: 5 sheet rows and 7 columns, grid rows 0..6

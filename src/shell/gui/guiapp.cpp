@@ -2,6 +2,7 @@
 #include "kervio2.h"
 #include "widgetdialogs.h"
 #include "ledger/errors.h"
+#include "ledger/numericlocale.h"
 #include "shell/appinfo.h"
 #include "shell/scripteddialogs.h"
 #include "spreadsheet/gui/aktarexcel.h"
@@ -172,6 +173,7 @@ int runGui(int argc, char **argv)
         }
     }
     KervioApplication app(argc, argv);
+    useCNumericLocaleInProcess();
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     installFontSubstitutions();
