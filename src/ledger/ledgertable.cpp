@@ -57,6 +57,7 @@ LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
     bool roundUp = false;
     bool any = false;
     bool anyDigit = false;
+    bool exponent = false;
     for (int i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
         if (i == 0 && (ch == '+' || ch == '-')) {
@@ -81,10 +82,18 @@ LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
         } else if (QChar(ch) == m_reg.decimal) {
             any = true;
             ++seps;
+        } else if (ch == 'E' || ch == 'e') {
+            exponent = true;
         }
     }
     if (!any)
         return c;
+    // E notation: summed in doubles, as ParseAmount reads it
+    double ignored = 0;
+    if (exponent && TryStrToFloat(text, m_reg, &ignored)) {
+        c.huge = true;
+        return c;
+    }
     if (seps > 1 || (sign && !anyDigit && seps == 0)) {
         c.error = true;
         return c;

@@ -1,6 +1,8 @@
 #include "textfuncs.h"
 #include "errors.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -228,7 +230,7 @@ double ParseAmount(const QString &text, const Regional &reg)
         buf = heap.data();
     }
     int n = 0, seps = 0;
-    bool digit = false;
+    bool digit = false, exponent = false;
     for (int i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (i == 0 && (c == '+' || c == '-')) {
@@ -239,11 +241,17 @@ double ParseAmount(const QString &text, const Regional &reg)
         } else if (c == reg.decimal.unicode()) {
             buf[n++] = '.';
             ++seps;
+        } else if (c == 'E' || c == 'e') {
+            exponent = true;
         }
     }
     if (n == 0)
         return 0;
     double v = 0;
+    // the general format's E notation ("1E18", "8,3E-6") is that number,
+    // not its digits run together
+    if (exponent && TryStrToFloat(text, reg, &v))
+        return v;
     if (seps <= 1 && (digit || seps == 1) && decimalToDouble(buf, n, &v))
         return v;
     QString t = QString::fromLatin1(buf, n);
@@ -372,23 +380,23 @@ Picture parsePicture(const QString &picture)
 QString groupDigits(const Picture &pic, bool negative, const char *intDigits, int intLen, const char *frac,
                     int decimals, const Regional &reg)
 {
-    char16_t out[96];
-    int n = 0;
-    if (negative)
-        out[n++] = u'-';
     const int padded = std::max(intLen, std::min(pic.minInt, 20));
+    QVarLengthArray<char16_t, 96> out;
+    out.reserve(2 + padded + padded / 3 + decimals);
+    if (negative)
+        out.append(u'-');
     for (int i = 0; i < padded; ++i) {
         if (pic.grouping && i > 0 && (padded - i) % 3 == 0)
-            out[n++] = reg.thousands.unicode();
+            out.append(reg.thousands.unicode());
         const int k = i - (padded - intLen);
-        out[n++] = k < 0 ? u'0' : char16_t(intDigits[k]);
+        out.append(k < 0 ? u'0' : char16_t(intDigits[k]));
     }
     if (decimals > 0) {
-        out[n++] = reg.decimal.unicode();
+        out.append(reg.decimal.unicode());
         for (int i = 0; i < decimals; ++i)
-            out[n++] = char16_t(frac[i]);
+            out.append(char16_t(frac[i]));
     }
-    return QString(reinterpret_cast<const QChar *>(out), n);
+    return QString(reinterpret_cast<const QChar *>(out.constData()), out.size());
 }
 
 // The common case without a decimal conversion: with at most two decimals
@@ -448,46 +456,41 @@ QString formatPicture(const Picture &pic, double value, const Regional &reg)
             return quick;
     }
     const int decimals = std::min(pic.decimals, 20);
-    // digits of the rounded value; the last `decimals` of them are the fraction
-    char digits[48];
-    int nd = 0;
+    // digits of the rounded value; the last `decimals` of them are the
+    // fraction. Beyond the 15 significant digits every place is a zero, at
+    // any size: all digits are written, never an exponent.
+    std::string digits;
     bool negative = value < 0;
     if (value != 0) {
         const Digits15 dg = digits15(value);
-        if (dg.exp >= 18)
-            return FloatToStr(value, reg);
         const int keep = dg.exp + 1 + decimals;
         if (keep > 0) {
-            for (int i = 0; i < keep; ++i)
-                digits[i] = i < 15 ? dg.d[i] : '0';
-            nd = keep;
+            digits.assign(size_t(keep), '0');
+            std::memcpy(digits.data(), dg.d, size_t(std::min(keep, 15)));
             if (keep < 15 && dg.d[keep] >= '5') {
                 int i = keep - 1;
-                while (i >= 0 && digits[i] == '9')
-                    digits[i--] = '0';
-                if (i >= 0) {
-                    digits[i]++;
-                } else {
-                    std::memmove(digits + 1, digits, size_t(nd));
-                    digits[0] = '1';
-                    ++nd;
-                }
+                while (i >= 0 && digits[size_t(i)] == '9')
+                    digits[size_t(i--)] = '0';
+                if (i >= 0)
+                    digits[size_t(i)]++;
+                else
+                    digits.insert(digits.begin(), '1');
             }
         } else if (keep == 0 && dg.d[0] >= '5') {
-            digits[0] = '1';
-            nd = 1;
+            digits.assign(1, '1');
         }
     }
+    const int nd = int(digits.size());
     // split into integer and fraction digits
     char fracDigits[24];
-    const char *intBegin = digits;
+    const char *intBegin = digits.data();
     int intLen = nd - decimals;
     if (intLen >= 0) {
-        std::memcpy(fracDigits, digits + intLen, size_t(decimals));
+        std::memcpy(fracDigits, digits.data() + intLen, size_t(decimals));
     } else {
         const int zeros = -intLen;
         std::memset(fracDigits, '0', size_t(zeros));
-        std::memcpy(fracDigits + zeros, digits, size_t(nd));
+        std::memcpy(fracDigits + zeros, digits.data(), size_t(nd));
         intLen = 0;
     }
     while (intLen > 0 && *intBegin == '0') {

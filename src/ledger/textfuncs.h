@@ -7,7 +7,8 @@
 namespace kervio {
 
 // Amount text to number: a leading sign, the digits and every decimal
-// separator are kept, everything else dropped; empty gives 0.
+// separator are kept, everything else dropped; empty gives 0. A number in
+// the general format's E notation ("1E18", "-3,35E18") reads as itself.
 double ParseAmount(const QString &text, const Regional &reg);
 // The same without the decimal separator: only a leading sign and the digits.
 double ParseDigits(const QString &text);
@@ -29,7 +30,9 @@ QString PlainNumberText(double value);
 
 // Picture formats "#,##0.00", "#,##0", "#,###.00", "0.00": the value is
 // first read as its 15-significant-digit decimal form, then rounded half
-// away from zero to the picture's decimals.
+// away from zero to the picture's decimals. Every size keeps all its
+// places, the ones beyond the 15th significant digit as zeros; never E
+// notation.
 QString FormatFloat(const QString &picture, double value, const Regional &reg);
 QString FormatAmount(double value, const Regional &reg);    // "#,##0.00"
 QString FormatWhole(double value, const Regional &reg);     // "#,##0"

@@ -82,6 +82,7 @@ private slots:
     void init();
 
     void roundTripRestoresEverything();
+    void hugeAmountsRoundTrip();
     void exactBytesOfSmallFile();
     void dateSeparatorOfRegionalSettings();
     void lineBreaksInCellsSavedAsBlanks();
@@ -140,6 +141,30 @@ void TestLedgerFile::roundTripRestoresEverything()
             QCOMPARE(b.ledger().cell(r, c), a.ledger().cell(r, c));
     // the computed cells came along
     QVERIFY(!b.ledger().cell(1, ColDays).isEmpty());
+}
+
+// Amounts and interest numbers of any size come back with all their
+// digits, never as an E-notation text that would read back as other digits.
+void TestLedgerFile::hugeAmountsRoundTrip()
+{
+    Fixture a;
+    setUpLedger(a.session);
+    a.ledger().setCell(1, ColDebit, QStringLiteral("1000000000000000000"));
+    a.ledger().setCell(2, ColCredit, QStringLiteral("55000000000000000"));
+    a.session.BitBtn1Click();
+    QCOMPARE(a.ledger().cell(1, ColDebit), QStringLiteral("1.000.000.000.000.000.000,00"));
+    QCOMPARE(a.ledger().cell(2, ColCreditAdat), QStringLiteral("-605.000.000.000.000.000,00"));
+    const QString path = filePath("büyük.krv");
+    a.session.SaveToFile(path);
+    QVERIFY(!QString::fromLatin1(readBytes(path)).contains(QRegularExpression("\\dE-?\\d")));
+
+    Fixture b;
+    QVERIFY(b.session.openLedger(path));
+    for (int c : {ColDebit, ColDebitAdat, ColDebitDiff, ColCredit, ColCreditAdat, ColCreditDiff}) {
+        QCOMPARE(b.ledger().cell(1, c), a.ledger().cell(1, c));
+        QCOMPARE(b.ledger().cell(2, c), a.ledger().cell(2, c));
+    }
+    QCOMPARE(b.session.summary().text(Summary::DebitTotal), QStringLiteral("1.000.000.000.000.000.000,00"));
 }
 
 void TestLedgerFile::exactBytesOfSmallFile()

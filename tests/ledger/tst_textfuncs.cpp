@@ -4,6 +4,7 @@
 #include "ledger/textfuncs.h"
 
 #include <QtTest>
+#include <limits>
 
 using namespace kervio;
 
@@ -46,6 +47,12 @@ private slots:
         QTest::newRow("lone separator") << true << "," << 0.0;
         QTest::newRow("dot decimal") << false << "1,234.56" << 1234.56;
         QTest::newRow("dot decimal negative") << false << "-0.5" << -0.5;
+        // the general format's E notation is the number it names
+        QTest::newRow("E notation") << true << "1E18" << 1e18;
+        QTest::newRow("E notation negative") << true << "-3,35E18" << -3.35e18;
+        QTest::newRow("E notation small") << true << "8,33333333333333E-6" << 8.33333333333333e-6;
+        QTest::newRow("E notation dot decimal") << false << "1.5E-7" << 1.5e-7;
+        QTest::newRow("E without exponent digits") << true << "12E" << 12.0;
     }
     void parseAmount()
     {
@@ -141,6 +148,20 @@ private slots:
         QTest::newRow("optional int zero") << "#,###.00" << 0.0 << ",00" << ".00";
         QTest::newRow("optional int grouped") << "#,###.00" << 389.59 << "389,59" << "389.59";
         QTest::newRow("tiny") << "#,##0.00" << 0.000001 << "0,00" << "0.00";
+        // every size keeps all its places; beyond 15 significant digits zeros
+        QTest::newRow("10^18") << "#,##0.00" << 1e18 << "1.000.000.000.000.000.000,00" << "1,000,000,000,000,000,000.00";
+        QTest::newRow("10^20 whole") << "#,##0" << 1e20 << "100.000.000.000.000.000.000" << "100,000,000,000,000,000,000";
+        QTest::newRow("negative interest number") << "#,##0.00" << -3.35e18 << "-3.350.000.000.000.000.000,00"
+                                                  << "-3,350,000,000,000,000,000.00";
+        QTest::newRow("19 digits at 15") << "#,##0.00" << 1234567890123456789.0 << "1.234.567.890.123.460.000,00"
+                                         << "1,234,567,890,123,460,000.00";
+        QTest::newRow("carry at 15 digits") << "#,##0" << 9.999999999999999e22 << "100.000.000.000.000.000.000.000"
+                                            << "100,000,000,000,000,000,000,000";
+        QTest::newRow("17 digits") << "#,##0.00" << 12345678901234567.0 << "12.345.678.901.234.600,00"
+                                   << "12,345,678,901,234,600.00";
+        QTest::newRow("largest double") << "#,###.00" << std::numeric_limits<double>::max()
+                                        << "179.769.313.486.232" + QString(".000").repeated(98) + ",00"
+                                        << "179,769,313,486,232" + QString(",000").repeated(98) + ".00";
     }
     void formats()
     {
@@ -201,10 +222,11 @@ private slots:
         QRandomGenerator rng(11);
         for (int i = 0; i < 200000; ++i) {
             double v;
-            switch (i % 4) {
+            switch (i % 5) {
             case 0: v = double(int64_t(rng.generate64() % 2000000000000LL) - 1000000000000LL) / 1000; break;
             case 1: v = (double(rng.bounded(100000000)) + 0.5) / 100; break; // ties at the third decimal
             case 2: v = std::ldexp(rng.generateDouble(), int(rng.bounded(90)) - 30); break;
+            case 3: v = std::ldexp(rng.generateDouble(), int(rng.bounded(1000))); break; // up to 10^300
             default: v = double(rng.bounded(1000000)) * (double(int(rng.bounded(4000)) - 2000)) * 24 / 36500; break;
             }
             if (i % 7 == 0)
@@ -228,6 +250,8 @@ private slots:
         QTest::newRow("big E") << 1e20 << "1E20";
         QTest::newRow("monthly") << 67.5926 / 12 << "5,63271666666667";
         QTest::newRow("fifteen integer digits") << 123456789012345.0 << "123456789012345";
+        QTest::newRow("sixteen integer digits") << 1234567890123456.0 << "1,23456789012346E15";
+        QTest::newRow("negative E") << -3.35e18 << "-3,35E18";
     }
     void general()
     {
@@ -235,6 +259,36 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(FloatToStr(value, TR), text);
         QCOMPARE(FloatToStr(value, dotSlash()), QString(text).replace(u',', u'.'));
+    }
+
+    // Whatever a format writes, ParseAmount reads back as the written
+    // value, and formatting that again gives the same text.
+    void readsBackWhatItWrites_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::newRow("worked example") << 401.1;
+        QTest::newRow("10^18") << 1e18;
+        QTest::newRow("19 digits") << -1234567890123456789.0;
+        QTest::newRow("10^20") << 1e20;
+        QTest::newRow("10^300") << 1e300;
+        QTest::newRow("tiny") << 1.5e-7;
+        QTest::newRow("monthly of a tiny yearly rate") << 0.0001 / 12;
+        QTest::newRow("sixteen digits") << 1234567890123456.0;
+    }
+    void readsBackWhatItWrites()
+    {
+        QFETCH(double, value);
+        for (const Regional &reg : {TR, dotSlash()}) {
+            const QString amount = FormatAmount(value, reg);
+            QVERIFY2(!amount.contains(u'E'), qPrintable(amount));
+            QCOMPARE(FormatAmount(ParseAmount(amount, reg), reg), amount);
+            QVERIFY2(std::fabs(ParseAmount(amount, reg) - value) <= std::fabs(value) * 1e-14 + 0.005, qPrintable(amount));
+            const QString whole = FormatWhole(value, reg);
+            QCOMPARE(FormatWhole(ParseAmount(whole, reg), reg), whole);
+            const QString general = FloatToStr(value, reg);
+            QCOMPARE(ParseAmount(general, reg), StrToFloat(general, reg));
+            QVERIFY2(std::fabs(ParseAmount(general, reg) - value) <= std::fabs(value) * 1e-14, qPrintable(general));
+        }
     }
 
     void strToFloat_data()

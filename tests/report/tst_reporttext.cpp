@@ -191,6 +191,7 @@ void TestReportText::netDifferencePicture_data()
     QTest::newRow("below one") << "0,50" << "" << ",50";
     QTest::newRow("zero") << "" << "" << ",00";
     QTest::newRow("both") << "401,10" << "11,51" << "389,59";
+    QTest::newRow("beyond 10^18") << "3.350.000.000.000.000.000,00" << "" << "3.350.000.000.000.000.000,00";
 }
 
 void TestReportText::netDifferencePicture()

@@ -264,6 +264,27 @@ private slots:
         QCOMPARE(at(s, "E16").number, 389.59);
     }
 
+    // Amounts of any size keep all their digits in the ledger and reach the
+    // workbook as the numbers shown.
+    void hugeAmounts()
+    {
+        Fixture f({{"01.10.2024", "31.10.2024", "Büyük", "1000000000000000000", ""},
+                   {"01.10.2024", "31.10.2024", "Daha büyük", "", "123456789012345678901"}});
+        const LedgerTable &L = f.session.ledger();
+        QCOMPARE(L.cell(1, ColDebit), QStringLiteral("1.000.000.000.000.000.000,00"));
+        QCOMPARE(L.cell(1, ColDebitAdat), QStringLiteral("-61.000.000.000.000.000.000,00"));
+        QCOMPARE(L.cell(2, ColCredit), QStringLiteral("123.456.789.012.346.000.000,00"));
+        for (int col : {ColDebitAdat, ColDebitDiff, ColCreditAdat, ColCreditDiff})
+            QVERIFY2(!L.cell(1, col).contains(u'E') && !L.cell(2, col).contains(u'E'), qPrintable(L.cell(1, col)));
+        QCOMPARE(f.session.summary().text(Summary::DebitTotal), QStringLiteral("1.000.000.000.000.000.000,00"));
+
+        const QString file = m_dir.filePath("huge.xlsx");
+        writeExportWorkbook(buildExportSheet(f.session), file);
+        const test::SheetNumbers stored = test::sheetNumbers(test::xlsxPart(file, "xl/worksheets/sheet1.xml"));
+        QCOMPARE(stored.cells.value("D4").toDouble(), 1e18);
+        QCOMPARE(stored.cells.value("E5").toDouble(), 123456789012346000000.0);
+    }
+
     void unwritableTargetRaises()
     {
         Fixture f(WorkedExample);

@@ -93,6 +93,27 @@ private slots:
         QVERIFY(!stored.vadeCheck);
     }
 
+    // A staged number in the general format reaches the ledger as the
+    // amount it names, whatever its size.
+    void stagedNumbersBecomeAmounts_data()
+    {
+        QTest::addColumn<QString>("staged");
+        QTest::addColumn<QString>("amount");
+        QTest::newRow("fraction") << "1234,5" << "1.234,50";
+        QTest::newRow("10^18") << "1E18" << "1.000.000.000.000.000.000,00";
+        QTest::newRow("16 digits") << "1,23456789012346E15" << "1.234.567.890.123.460,00";
+        QTest::newRow("tiny") << "1,5E-7" << "0,00";
+    }
+    void stagedNumbersBecomeAmounts()
+    {
+        QFETCH(QString, staged);
+        QFETCH(QString, amount);
+        Fixture f;
+        f.grid.setCell(4, 3, staged);
+        QVERIFY(JvXPButton2Click(f.grid, defaults(), f.session));
+        QCOMPARE(f.ledger().cell(1, ColDebit), amount);
+    }
+
     void requiredFields_data()
     {
         QTest::addColumn<int>("field");
