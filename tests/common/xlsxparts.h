@@ -76,4 +76,17 @@ inline bool isXmlNumber(const QString &text)
     return re.match(text).hasMatch();
 }
 
+// The first stored number or size that is not such a number ("G4=401,1",
+// "ht=15,75"); empty when there is none.
+inline QString firstMalformedNumber(const SheetNumbers &stored)
+{
+    for (auto it = stored.cells.cbegin(); it != stored.cells.cend(); ++it)
+        if (!isXmlNumber(it.value()))
+            return it.key() + u'=' + it.value();
+    for (const QString &size : stored.sizes)
+        if (!isXmlNumber(size.section(u'=', 1)))
+            return size;
+    return {};
+}
+
 } // namespace kervio::test

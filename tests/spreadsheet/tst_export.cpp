@@ -249,12 +249,9 @@ private slots:
 
         const test::SheetNumbers stored = test::sheetNumbers(test::xlsxPart(file, "xl/worksheets/sheet1.xml"));
         QVERIFY(stored.cells.size() > 20);
-        for (auto it = stored.cells.cbegin(); it != stored.cells.cend(); ++it)
-            QVERIFY2(test::isXmlNumber(it.value()), qPrintable(it.key() + u'=' + it.value()));
         QVERIFY(stored.sizes.contains(QStringLiteral("ht=15.75")));
         QVERIFY(stored.sizes.contains(QStringLiteral("left=0.7")));
-        for (const QString &size : stored.sizes)
-            QVERIFY2(test::isXmlNumber(size.section(u'=', 1)), qPrintable(size));
+        QCOMPARE(test::firstMalformedNumber(stored), QString());
         QCOMPARE(stored.cells.value("G4").toDouble(), 401.1);
         QCOMPARE(stored.cells.value("H5").toDouble(), -39.45);
         QCOMPARE(stored.cells.value("E16").toDouble(), 389.59);

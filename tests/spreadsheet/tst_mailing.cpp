@@ -106,10 +106,7 @@ private slots:
         // the stored numbers and sizes carry a decimal point
         const test::SheetNumbers stored = test::sheetNumbers(test::xlsxPart(attachment, "xl/worksheets/sheet1.xml"));
         QCOMPARE(stored.cells.value("G4"), QStringLiteral("4.01"));
-        for (const QString &v : stored.cells)
-            QVERIFY2(test::isXmlNumber(v), qPrintable(v));
-        for (const QString &size : stored.sizes)
-            QVERIFY2(test::isXmlNumber(size.section(u'=', 1)), qPrintable(size));
+        QCOMPARE(test::firstMalformedNumber(stored), QString());
     }
 
     void noComposer()
