@@ -150,6 +150,7 @@ private slots:
         QFETCH(QStringList, visits);
         QApplication::setActiveWindow(&main());
         QVERIFY(QTest::qWaitForWindowActive(&main()));
+        QCOMPARE(focusedControl(main()), QStringLiteral("firmaadiEdit")); // where the window opens
         main().findChild<QWidget *>(start)->setFocus(Qt::MouseFocusReason);
         QCOMPARE(focusedControl(main()), start);
         QStringList visited;

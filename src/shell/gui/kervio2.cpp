@@ -160,6 +160,8 @@ Tkervio2F::Tkervio2F(Session &session, QWidget *parent) : QMainWindow(parent), m
     bindSession();
     setTabOrders();
     FormCreate();
+    // the window opens on the first control of its tab order, not on a command
+    firmaadiEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void Tkervio2F::buildLeftColumn(QWidget *column)
