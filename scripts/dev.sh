@@ -13,6 +13,7 @@ JOBS="${KERVIO_JOBS:-2}"
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-translations-l10n
   clang libclang-rt-14-dev
   liborcus-dev libfreexl-dev libxlsxwriter-dev libsodium-dev
   fonts-liberation fonts-dejavu-core xdg-utils poppler-utils

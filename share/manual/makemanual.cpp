@@ -20,7 +20,6 @@
 #include <QPdfWriter>
 #include <QPixmap>
 #include <QRegularExpression>
-#include <QStyleFactory>
 #include <QTextDocument>
 #include <cstdio>
 #include <cstdlib>
@@ -63,8 +62,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    kervio::installFontSubstitutions();
+    kervio::prepareApplication();
 
     QString source, pictures, helpFolder, output;
     const QStringList args = QApplication::arguments();

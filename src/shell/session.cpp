@@ -465,9 +465,9 @@ void Session::BitBtn2Click()
         keys.push_back(sortKey(L.row(r)));
         L.setCell(r, ColIndex2, keys.back());
     }
-    // Keys compare as the platform's case-insensitive collation does; ranks
-    // make the replay cheap.
-    QCollator coll;
+    // Keys compare as the platform's case-insensitive collation does (the
+    // system's, not the window's Turkish default); ranks make the replay cheap.
+    QCollator coll(QLocale::system());
     coll.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QString> unique = keys;
     std::sort(unique.begin(), unique.end(), [&](const QString &a, const QString &b) { return coll.compare(a, b) < 0; });

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -62,6 +64,13 @@ private slots:
     void f3AndF7();
     void saveAndReopenThroughDialogs();
     void boxDuringRecalculationDoesNotRestartIt();
+    void clickIntoEmptyDateTemplate_data();
+    void clickIntoEmptyDateTemplate();
+    void keyAfterRefusedDateDoesNothingMore_data();
+    void keyAfterRefusedDateDoesNothingMore();
+    void averageDueDatesReadLikeResults();
+    void smallScreenScrolls_data();
+    void smallScreenScrolls();
 
 private:
     LedgerTable &ledger() { return m_session->ledger(); }
@@ -81,7 +90,7 @@ private:
 
 void TestMainWindow::initTestCase()
 {
-    installFontSubstitutions();
+    prepareApplication();
 }
 
 void TestMainWindow::init()
@@ -182,7 +191,6 @@ void TestMainWindow::startup()
         QVERIFY(!b->isEnabled());
     QVERIFY(m_window->BitBtn45->isEnabled() && m_window->BitBtn19->isEnabled());
     QVERIFY(m_window->borctoplamEdit->isReadOnly());
-    QVERIFY(!m_window->DateTimePicker4->isEnabled());
     // settings read at start, with no rate link between the two stored rates
     m_window.reset();
     QFile ini(m_session->settingsPath());
@@ -476,6 +484,7 @@ void TestMainWindow::rateLink()
     QVERIFY(edit->hasFocus());
     QTest::keyClicks(edit, typed);
     QCOMPARE(otherEdit->text(), other);
+    QCOMPARE(otherEdit->cursorPosition(), 0); // a long rate shows its start, not "33333333"
     QCOMPARE(m_session->params().text(edit == m_window->yillikfaizEdit ? Parameters::MonthlyRate : Parameters::YearlyRate),
              other);
     // emptying the field gives 0 in the other
@@ -651,6 +660,124 @@ void TestMainWindow::boxDuringRecalculationDoesNotRestartIt()
     QCOMPARE(m_dialogs->texts().size(), 2);
     QCOMPARE(m_dialogs->texts().last(), QStringLiteral("\"05.00.    \" tarih girişiniz uygun değil!"));
     QVERIFY(ledger().cell(1, ColTransactionDate).isEmpty());
+}
+
+void TestMainWindow::clickIntoEmptyDateTemplate_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<double>("where"); // across the editor, 0 left edge, 1 right edge
+    for (int col : {int(ColTransactionDate), int(ColDueDate)})
+        for (double where : {0.05, 0.5, 0.8, 0.97})
+            QTest::addRow("column %d at %.2f", col, where) << col << where;
+}
+
+void TestMainWindow::clickIntoEmptyDateTemplate()
+{
+    QFETCH(int, column);
+    QFETCH(double, where);
+    setParameters();
+    clickCell(1, ColTransactionDate);
+    typeRow("01102024", "31102024", "Satis", "100", "");
+    // the cursor waits on the new empty row; the user clicks into the open editor
+    QCOMPARE(ledger().currentRow(), 2);
+    if (column == ColDueDate)
+        enter();
+    QCOMPARE(ledger().currentColumn(), column);
+    QVERIFY(editor() && editor()->isVisible());
+    QCOMPARE(editor()->displayText(), QStringLiteral("__.__.____"));
+    QTest::mouseClick(editor(), Qt::LeftButton, {}, QPoint(int(editor()->width() * where), editor()->height() / 2));
+    typeInCell("15112024");
+    QCOMPARE(editor()->displayText(), QStringLiteral("15.11.2024"));
+    enter();
+    QCOMPARE(ledger().cell(2, column), QStringLiteral("15.11.2024"));
+    QCOMPARE(ledger().currentColumn(), column + 1);
+    QVERIFY(m_dialogs->shown.empty());
+    // a template with digits in it is edited where the mouse hits
+    clickCell(1, column);
+    const QPoint end(editor()->width() - 2, editor()->height() / 2);
+    QTest::mouseClick(editor(), Qt::LeftButton, {}, end);
+    QCOMPARE(editor()->cursorPosition(), 10);
+}
+
+void TestMainWindow::keyAfterRefusedDateDoesNothingMore_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("rowAfter");
+    QTest::addColumn<int>("columnAfter");
+    // Enter moves to the due date before the row is recalculated; Down stops
+    QTest::newRow("Enter") << int(Qt::Key_Return) << 1 << int(ColDueDate);
+    QTest::newRow("Down") << int(Qt::Key_Down) << 1 << int(ColTransactionDate);
+    QTest::newRow("Up on row 2") << int(Qt::Key_Up) << 2 << int(ColTransactionDate);
+}
+
+void TestMainWindow::keyAfterRefusedDateDoesNothingMore()
+{
+    QFETCH(int, key);
+    QFETCH(int, rowAfter);
+    QFETCH(int, columnAfter);
+    setParameters();
+    fillRows(3);
+    clickCell(rowAfter, ColTransactionDate);
+    typeInCell("0010"); // day 00: refused
+    m_dialogs->clear();
+    QTest::keyClick(editor(), Qt::Key(key));
+    QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("\"00.10.2024\" tarih girişiniz uygun değil!")});
+    QCOMPARE(ledger().currentRow(), rowAfter);
+    QCOMPARE(ledger().currentColumn(), columnAfter);
+    // emptied, not refilled from the due date by a second run of the key
+    QVERIFY(ledger().cell(rowAfter, ColTransactionDate).trimmed().remove(u'.').isEmpty());
+}
+
+void TestMainWindow::averageDueDatesReadLikeResults()
+{
+    const QColor resultText = m_window->borctoplamEdit->palette().color(QPalette::Text);
+    const QColor resultBase = m_window->borctoplamEdit->palette().color(QPalette::Base);
+    for (QDateEdit *d : {m_window->DateTimePicker4, m_window->DateTimePicker76, m_window->DateTimePicker3}) {
+        QVERIFY(d->isEnabled());
+        QVERIFY(d->isReadOnly());
+        QCOMPARE(d->buttonSymbols(), QAbstractSpinBox::NoButtons);
+        QCOMPARE(d->palette().color(QPalette::Text), resultText);
+        QCOMPARE(d->palette().color(QPalette::Base), resultBase);
+        // the user cannot change a result
+        const QDate before = d->date();
+        d->setFocus();
+        QTest::keyClick(d, Qt::Key_Up);
+        QTest::keyClicks(d, "01");
+        QCOMPARE(d->date(), before);
+    }
+}
+
+void TestMainWindow::smallScreenScrolls_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("scrolls");
+    QTest::newRow("1024x768") << QSize(1024, 740) << true;
+    QTest::newRow("1280x720") << QSize(1280, 690) << false;
+    QTest::newRow("1366x768") << QSize(1366, 740) << false;
+    QTest::newRow("design size") << QSize(1081, 649) << false;
+}
+
+void TestMainWindow::smallScreenScrolls()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, scrolls);
+    m_window->resize(size);
+    QApplication::processEvents();
+    auto *area = m_window->findChild<QScrollArea *>();
+    QVERIFY(area);
+    QCOMPARE(area->horizontalScrollBar()->maximum() > 0, scrolls);
+    QCOMPARE(area->verticalScrollBar()->maximum(), 0);
+    // the grid takes the room there is: the window's height less the panels
+    QVERIFY(m_window->StringGrid3->height() >= size.height() - 22 - 34 - 86 - 111 - area->horizontalScrollBar()->height());
+    // every field and command comes into view when the user goes to it
+    m_window->BitBtn3->setEnabled(true); // as the program's start enables it
+    for (QWidget *w : std::initializer_list<QWidget *>{m_window->BitBtn3, m_window->aylikfaizneolurEdit, m_window->BitBtn19,
+                                                       m_window->BitBtn45}) {
+        w->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        const QRect shown = QRect(w->mapTo(area->viewport(), QPoint(0, 0)), w->size());
+        QVERIFY2(area->viewport()->rect().contains(shown), qPrintable(w->objectName()));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

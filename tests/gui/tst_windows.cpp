@@ -3,17 +3,50 @@
 #include "report/composition.h"
 #include "shell/gui/guiapp.h"
 #include "shell/gui/kervio2.h"
+#include "shell/gui/widgetdialogs.h"
 #include "shell/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/gui/aktarexcel.h"
 #include "update/gui/yardim.h"
 
 #include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace kervio;
+
+namespace {
+
+// The chain member that holds the focus (the grid for its cell editor).
+QString focusedControl(const Tkervio2F &w)
+{
+    QWidget *f = QApplication::focusWidget();
+    if (f && w.StringGrid3->owns(f))
+        return w.StringGrid3->objectName();
+    return f ? f->objectName() : QStringLiteral("(none)");
+}
+
+// Answers the real boxes and dialogs as they come up, modal, one after the other.
+void answerModals(QObject *context, const std::function<void(QWidget *)> &answer, int count)
+{
+    auto *poll = new QTimer(context);
+    auto left = std::make_shared<int>(count);
+    QObject::connect(poll, &QTimer::timeout, context, [=] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        answer(modal);
+        if (--*left == 0)
+            poll->deleteLater();
+    });
+    poll->start(20);
+}
+
+} // namespace
 
 class TestWindows : public QObject {
     Q_OBJECT
@@ -27,7 +60,7 @@ class TestWindows : public QObject {
 private slots:
     void init()
     {
-        installFontSubstitutions();
+        prepareApplication();
         m_dialogs = std::make_unique<ScriptedDialogs>();
         m_session = std::make_unique<Session>(Regional::turkish(), m_dialogs.get());
         m_session->setSettingsPath(m_dir.filePath(QStringLiteral("Ayarlar.ini")));
@@ -84,6 +117,104 @@ private slots:
         QTest::mouseClick(main().tfXPButton2, Qt::LeftButton);
         QVERIFY(help.isVisible());
         QCOMPARE(help.ComboBox1->currentIndex(), 1);
+    }
+
+    void tabOrder_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QStringList>("visits");
+        const QStringList parameters = {"DateTimePicker61", "yildakigunEdit", "yillikfaizEdit",   "aylikfaizEdit",
+                                        "borceksureEdit",   "alacakeksureEdit", "CheckBox8",      "CheckBox9",
+                                        "BitBtn3",          "StringGrid3"};
+        const QStringList summary = {"alacaktoplamtutarEdit", "bakiyetutarEdit",  "borckervioEdit",      "alacakkervioEdit",
+                                     "netkervioEdit",         "genelortgunEdit",  "borcortgunEdit",      "alacakortEdit",
+                                     "yillikfaizneolurEdit",  "aylikfaizneolurEdit", "DateTimePicker4", "DateTimePicker76",
+                                     "DateTimePicker3",       "BitBtn19"};
+        QTest::newRow("Tab through the parameters, out of the date picker") << "firmaadiEdit" << int(Qt::Key_Tab) << parameters;
+        QTest::newRow("Shift+Tab back") << "BitBtn3" << int(Qt::Key_Backtab)
+                                        << QStringList{"CheckBox9", "CheckBox8", "alacakeksureEdit", "borceksureEdit",
+                                                       "aylikfaizEdit", "yillikfaizEdit", "yildakigunEdit",
+                                                       "DateTimePicker61", "firmaadiEdit"};
+        QTest::newRow("Enter: company name to the date") << "firmaadiEdit" << int(Qt::Key_Return)
+                                                         << QStringList{"DateTimePicker61"};
+        QTest::newRow("Enter: grace days") << "borceksureEdit" << int(Qt::Key_Return)
+                                           << QStringList{"alacakeksureEdit", "CheckBox8"};
+        QTest::newRow("Enter through the summary") << "borctoplamEdit" << int(Qt::Key_Return) << summary;
+        QTest::newRow("Tab through the summary") << "borctoplamEdit" << int(Qt::Key_Tab) << summary;
+    }
+    void tabOrder()
+    {
+        QFETCH(QString, start);
+        QFETCH(int, key);
+        QFETCH(QStringList, visits);
+        QApplication::setActiveWindow(&main());
+        QVERIFY(QTest::qWaitForWindowActive(&main()));
+        QCOMPARE(focusedControl(main()), QStringLiteral("firmaadiEdit")); // where the window opens
+        main().findChild<QWidget *>(start)->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(focusedControl(main()), start);
+        QStringList visited;
+        for (int i = 0; i < visits.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+            visited << focusedControl(main());
+        }
+        QCOMPARE(visited, visits);
+    }
+
+    void tabIntoTheGridTypesIntoTheCell()
+    {
+        QApplication::setActiveWindow(&main());
+        QVERIFY(QTest::qWaitForWindowActive(&main()));
+        main().BitBtn3->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(main().BitBtn3, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), main().StringGrid3->cellEditor());
+        QTest::keyClicks(QApplication::focusWidget(), "01102024");
+        QCOMPARE(m_session->ledger().cell(1, ColTransactionDate), QStringLiteral("01.10.2024"));
+    }
+
+    void importWindowStaysInFront()
+    {
+        // the real boxes and file dialog, as the program shows them
+        WidgetDialogs boxes;
+        Session session(Regional::turkish(), &boxes);
+        session.setSettingsPath(m_dir.filePath(QStringLiteral("Ayarlar.ini")));
+        KervioWindows windows(session);
+        boxes.setParentWidget(windows.kervio2F());
+        windows.kervio2F()->show();
+        QApplication::setActiveWindow(windows.kervio2F());
+        QVERIFY(QTest::qWaitForWindowActive(windows.kervio2F()));
+        QFile csv(m_dir.filePath(QStringLiteral("ekstre.csv")));
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("01.11.2024;01.11.2024;Fatura;100;\n");
+        csv.close();
+
+        QTest::mouseClick(windows.kervio2F()->BitBtn23, Qt::LeftButton);
+        spreadsheet::TaktarexcelF &import = windows.aktarexcelF();
+        QTRY_COMPARE(QApplication::activeWindow(), &import);
+        QList<QWidget *> owners;
+        QStringList boxTexts;
+        answerModals(this, [&](QWidget *modal) {
+            owners << modal->parentWidget();
+            if (auto *files = qobject_cast<QFileDialog *>(modal)) {
+                // the name typed in, then Enter, as a user does
+                auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name);
+                name->setText(csv.fileName());
+                QTest::keyClick(name, Qt::Key_Return);
+            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                boxTexts << box->text();
+                box->accept();
+            }
+        }, 2);
+        QTest::mouseClick(import.JvXPButton1, Qt::LeftButton);
+        QCOMPARE(boxTexts, QStringList{QStringLiteral("Tablo aktarıldı!")});
+        QCOMPARE(import.grid().cell(3, 1), QStringLiteral("Fatura"));
+        // the dialogs belonged to the import window, which is in front again
+        QCOMPARE(owners, (QList<QWidget *>{&import, &import}));
+        QTRY_COMPARE(QApplication::activeWindow(), &import);
+        // a window of the main window: the window manager keeps it above it
+        QCOMPARE(import.parentWidget(), windows.kervio2F());
+        QVERIFY(import.isWindow());
     }
 
     void importButtonShowsTheImportWindow()

@@ -12,9 +12,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QLocale>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <cstdio>
 #include <cstring>
 
@@ -45,19 +49,15 @@ public:
     }
 };
 
-int renderScreenshot(const QString &out)
+// The main window as the program starts it, at its design size, holding the
+// worked example (recalculated, "FAİZ BUL" pressed), drawn into a picture.
+int renderScreenshot(Tkervio2F &window, const QString &out)
 {
-    ScriptedDialogs dialogs;
-    dialogs.sink = [](const QString &t) { std::fprintf(stderr, "%s\n", t.toUtf8().constData()); };
-    QTemporaryDir tmp;
-    Session session(Regional::turkish(), &dialogs);
-    session.setSettingsPath(tmp.filePath(QStringLiteral("Ayarlar.ini")));
-    Tkervio2F window(session);
     window.resize(1081, 649);
     window.show();
     QApplication::processEvents();
-    window.act([&] { loadWorkedExample(session); });
-    window.act([&] { session.setCurrentCell(4, ColTransactionDate); });
+    window.act([&] { loadWorkedExample(window.session()); });
+    window.act([&] { window.session().setCurrentCell(4, ColTransactionDate); });
     window.StringGrid3->setFocus();
     QApplication::processEvents();
     const QPixmap picture = window.grab();
@@ -66,6 +66,14 @@ int renderScreenshot(const QString &out)
         return 1;
     }
     return 0;
+}
+
+QString screenshotPath(int argc, char **argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--screenshot") == 0)
+            return QString::fromLocal8Bit(argv[i + 1]);
+    return {};
 }
 
 } // namespace
@@ -137,14 +145,15 @@ void loadWorkedExample(Session &session)
 
 KervioWindows::KervioWindows(Session &session)
     : m_kervio2F(new Tkervio2F(session)),
-      m_aktarexcelF(std::make_unique<spreadsheet::TaktarexcelF>(session)),
+      // a window of the main window: it stays in front of it, and goes with it
+      m_aktarexcelF(new spreadsheet::TaktarexcelF(session, m_kervio2F.data())),
       m_yardimF(std::make_unique<yardim::TyardimF>()),
       m_form2(std::make_unique<kayit::TForm2>())
 {
     m_kervio2F->attachHelp(m_yardimF.get());
     m_kervio2F->attachUpdate(m_form2.get());
     m_kervio2F->attachReport();
-    m_kervio2F->attachSpreadsheet(m_aktarexcelF.get());
+    m_kervio2F->attachSpreadsheet(m_aktarexcelF.data());
 }
 
 Tkervio2F *KervioWindows::kervio2F() const
@@ -152,41 +161,78 @@ Tkervio2F *KervioWindows::kervio2F() const
     return m_kervio2F.data();
 }
 
+spreadsheet::TaktarexcelF &KervioWindows::aktarexcelF() const
+{
+    return *m_aktarexcelF;
+}
+
 KervioWindows::~KervioWindows()
 {
     delete m_kervio2F.data();
 }
 
+bool installTurkishInterface(const QString &translationsFolder)
+{
+    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_tr"), translationsFolder)) {
+        QCoreApplication::installTranslator(translator);
+        return true;
+    }
+    delete translator;
+    return false;
+}
+
+void prepareApplication()
+{
+    useCNumericLocaleInProcess();
+    QApplication::setApplicationName(ApplicationTitle());
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    installFontSubstitutions();
+    installTurkishInterface(QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
+void showText(QLineEdit *field, const QString &text)
+{
+    if (field->text() == text)
+        return;
+    field->setText(text);
+    field->setCursorPosition(0);
+}
+
 int runGui(int argc, char **argv)
 {
     const bool screenshot = isScreenshotRequest(argc, argv);
-    QString screenshotPath;
+    const QString picturePath = screenshot ? screenshotPath(argc, argv) : QString();
     if (screenshot) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        for (int i = 1; i + 1 < argc; ++i)
-            if (std::strcmp(argv[i], "--screenshot") == 0)
-                screenshotPath = QString::fromLocal8Bit(argv[i + 1]);
-        if (screenshotPath.isEmpty()) {
+        if (picturePath.isEmpty()) {
             std::fputs("Kullanım: kervio --screenshot OUT.png\n", stderr);
             return 2;
         }
     }
     KervioApplication app(argc, argv);
-    useCNumericLocaleInProcess();
-    QApplication::setApplicationName(ApplicationTitle());
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    installFontSubstitutions();
-    if (screenshot)
-        return renderScreenshot(screenshotPath);
+    prepareApplication();
 
-    WidgetDialogs dialogs;
-    app.dialogs = &dialogs;
-    Session session(Regional::system(), &dialogs);
+    // The picture is made by the same start as the program, with the boxes
+    // written to standard error, the Turkish separators and settings of its own.
+    WidgetDialogs boxes;
+    ScriptedDialogs script;
+    script.sink = [](const QString &t) { std::fprintf(stderr, "%s\n", t.toUtf8().constData()); };
+    Dialogs *dialogs = screenshot ? static_cast<Dialogs *>(&script) : &boxes;
+    app.dialogs = dialogs;
+    QTemporaryDir pictureSettings;
+    Session session(screenshot ? Regional::turkish() : Regional::system(), dialogs);
+    if (screenshot)
+        session.setSettingsPath(pictureSettings.filePath(QStringLiteral("Ayarlar.ini")));
     KervioWindows windows(session);
     Tkervio2F *kervio2F = windows.kervio2F();
+    boxes.setParentWidget(kervio2F);
+    if (screenshot)
+        return renderScreenshot(*kervio2F, picturePath);
+
     kervio2F->setAttribute(Qt::WA_DeleteOnClose);
-    dialogs.setParentWidget(kervio2F);
     // Closing the main window ends the program even while the help window is
     // open: the update's script waits for the process to end.
     QObject::connect(kervio2F, &QObject::destroyed, &app, &QCoreApplication::quit);

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "report/gui/previewwindow.h"
@@ -30,6 +31,7 @@ const QColor WindowColour(192, 220, 192);
 // QLineEdit::maxLength would cut.
 const char *const LengthLimit = "kervioLengthLimit";
 const QColor FocusColour(255, 255, 0);
+const int DesignWidth = 1081, DesignHeight = 649, StatusBarHeight = 22;
 
 
 QLabel *makeLabel(QWidget *parent, const QString &text, int x, int y, bool bold = false, int pixels = 13)
@@ -95,23 +97,27 @@ Tkervio2F::Tkervio2F(Session &session, QWidget *parent) : QMainWindow(parent), m
 {
     setObjectName(QStringLiteral("kervio2F"));
     setWindowTitle(MainCaption());
-    resize(1081, 649);
+    resize(DesignWidth, DesignHeight);
     setFont(tahoma(11));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, WindowColour);
     setPalette(pal);
     setAutoFillBackground(true);
 
-    auto *central = new QWidget(this);
-    auto *outer = new QHBoxLayout(central);
+    // The content keeps the design size; on a smaller screen it scrolls, on a
+    // larger one it stretches (the grid takes the room).
+    auto *content = new QWidget;
+    content->setObjectName(QStringLiteral("content"));
+    content->setMinimumSize(DesignWidth, DesignHeight - StatusBarHeight);
+    auto *outer = new QHBoxLayout(content);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
-    auto *left = panel(central, "Panel2");
+    auto *left = panel(content, "Panel2");
     left->setFixedWidth(156);
     buildLeftColumn(left);
     outer->addWidget(left);
 
-    auto *right = new QWidget(central);
+    auto *right = new QWidget(content);
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->setSpacing(0);
@@ -130,11 +136,18 @@ Tkervio2F::Tkervio2F(Session &session, QWidget *parent) : QMainWindow(parent), m
     rightLayout->addWidget(StringGrid3, 1); // the grid takes the room that resizing gives
     rightLayout->addWidget(summary);
     outer->addWidget(right, 1);
-    setCentralWidget(central);
+
+    m_scrollArea = new QScrollArea(this);
+    m_scrollArea->setObjectName(QStringLiteral("scrollArea"));
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    m_scrollArea->setWidgetResizable(true);
+    m_scrollArea->setFocusPolicy(Qt::NoFocus);
+    m_scrollArea->setWidget(content);
+    setCentralWidget(m_scrollArea);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFixedHeight(22);
+    StatusBar1->setFixedHeight(StatusBarHeight);
     StatusBar1->setSizeGripEnabled(false);
     statusPanels[0] = new QLabel(QStringLiteral("Kavrel Yazılım - Cari Hesap Vade Farkı Hesaplama"), StatusBar1);
     statusPanels[0]->setFixedWidth(350);
@@ -147,6 +160,8 @@ Tkervio2F::Tkervio2F(Session &session, QWidget *parent) : QMainWindow(parent), m
     bindSession();
     setTabOrders();
     FormCreate();
+    // the window opens on the first control of its tab order, not on a command
+    firmaadiEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void Tkervio2F::buildLeftColumn(QWidget *column)
@@ -265,7 +280,10 @@ void Tkervio2F::buildSummaryPanel(QWidget *p)
         makeLabel(p, label, labelAt.x(), labelAt.y());
         QDateEdit *d = makeDatePicker(p, name);
         d->setGeometry(geometry.x(), geometry.y(), geometry.width(), 21);
-        d->setEnabled(false);
+        // a result: read like the result fields, not greyed out as disabled
+        d->setReadOnly(true);
+        d->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        d->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         return d;
     };
     borctoplamEdit = field("borctoplamEdit", QStringLiteral("Borç Toplam Tutar"), {13, 4}, {144, 2, 114, 21});
@@ -312,6 +330,8 @@ QDateEdit *Tkervio2F::makeDatePicker(QWidget *parent, const QString &name)
     d->setDisplayFormat(QStringLiteral("dd") + sep + QStringLiteral("MM") + sep + QStringLiteral("yyyy"));
     d->setMinimumDate(QDate(100, 1, 1));
     d->setMaximumDate(QDate(9999, 12, 31));
+    setBackground(d, Qt::white);
+    d->installEventFilter(this);
     return d;
 }
 
@@ -338,11 +358,8 @@ void Tkervio2F::bindSession()
         connect(paramEdit(f), &QLineEdit::textEdited, this,
                 [this, f](const QString &text) { act([this, f, text] { m_session.params().setText(f, text); }); });
     }
-    connect(&params, &Parameters::textChanged, this, [this](Parameters::Field f, const QString &text) {
-        QLineEdit *e = paramEdit(f);
-        if (e->text() != text)
-            e->setText(text);
-    });
+    connect(&params, &Parameters::textChanged, this,
+            [this](Parameters::Field f, const QString &text) { showText(paramEdit(f), text); });
     connect(&params, &Parameters::checksChanged, this, [this] { refreshParameters(); });
     connect(&params, &Parameters::calculationDateChanged, this, [this] { refreshParameters(); });
     connect(CheckBox8, &QCheckBox::toggled, this,
@@ -364,17 +381,36 @@ void Tkervio2F::bindSession()
 
 void Tkervio2F::setTabOrders()
 {
-    const QList<QWidget *> params = {firmaadiEdit,   DateTimePicker61, yildakigunEdit, yillikfaizEdit, aylikfaizEdit,
-                                     borceksureEdit, alacakeksureEdit, CheckBox8,      CheckBox9,      BitBtn3};
-    const QList<QWidget *> summary = {borctoplamEdit,   alacaktoplamtutarEdit, bakiyetutarEdit,      borckervioEdit,
-                                      alacakkervioEdit, netkervioEdit,         genelortgunEdit,      borcortgunEdit,
-                                      alacakortEdit,    yillikfaizneolurEdit,  aylikfaizneolurEdit,  DateTimePicker4,
-                                      DateTimePicker76, DateTimePicker3,       BitBtn19};
-    for (const QList<QWidget *> &chain : {params, summary})
-        for (int i = 0; i + 1 < chain.size(); ++i)
-            setTabOrder(chain[i], chain[i + 1]);
-    setTabOrder(BitBtn3, StringGrid3);
-    setTabOrder(StringGrid3, borctoplamEdit);
+    m_tabChain = {firmaadiEdit,          DateTimePicker61,     yildakigunEdit,   yillikfaizEdit,  aylikfaizEdit,
+                  borceksureEdit,        alacakeksureEdit,     CheckBox8,        CheckBox9,       BitBtn3,
+                  StringGrid3,
+                  borctoplamEdit,        alacaktoplamtutarEdit, bakiyetutarEdit, borckervioEdit,  alacakkervioEdit,
+                  netkervioEdit,         genelortgunEdit,      borcortgunEdit,   alacakortEdit,   yillikfaizneolurEdit,
+                  aylikfaizneolurEdit,   DateTimePicker4,      DateTimePicker76, DateTimePicker3, BitBtn19,
+                  // the picture buttons and the command column come last
+                  YazdirButton,          mailgonder,           BitBtn45,         BitBtn46,        BitBtn26,
+                  BitBtn23,              BitBtn28,             BitBtn31,         BitBtn1,         BitBtn4,
+                  BitBtn2,               tfXPButton2,          JvXPButton2};
+}
+
+bool Tkervio2F::focusNextPrevChild(bool next)
+{
+    const QWidget *focus = QApplication::focusWidget();
+    qsizetype at = -1;
+    for (qsizetype i = 0; focus && at < 0 && i < m_tabChain.size(); ++i)
+        if (focus == m_tabChain[i] || m_tabChain[i]->isAncestorOf(focus))
+            at = i;
+    if (at < 0)
+        return QMainWindow::focusNextPrevChild(next);
+    const qsizetype n = m_tabChain.size();
+    for (qsizetype step = 1; step < n; ++step) {
+        QWidget *w = m_tabChain[(at + (next ? step : n - step)) % n];
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return true;
 }
 
 void Tkervio2F::FormCreate()
@@ -429,17 +465,10 @@ void Tkervio2F::openFile(const QString &path)
 void Tkervio2F::refreshSummary()
 {
     const Summary &s = m_session.summary();
-    // A result longer than its field shows from its first digit.
-    auto show = [](QLineEdit *edit, const QString &t) {
-        if (edit->text() != t) {
-            edit->setText(t);
-            edit->setCursorPosition(0);
-        }
-    };
     for (int f = 0; f < int(m_summaryEdits.size()); ++f)
-        show(m_summaryEdits[size_t(f)], s.text(Summary::Field(f)));
-    show(yillikfaizneolurEdit, s.text(Summary::YearlyRateResult));
-    show(aylikfaizneolurEdit, s.text(Summary::MonthlyRateResult));
+        showText(m_summaryEdits[size_t(f)], s.text(Summary::Field(f)));
+    showText(yillikfaizneolurEdit, s.text(Summary::YearlyRateResult));
+    showText(aylikfaizneolurEdit, s.text(Summary::MonthlyRateResult));
     DateTimePicker4->setDate(s.date(Summary::OverallDate));
     DateTimePicker76->setDate(s.date(Summary::DebitDate));
     DateTimePicker3->setDate(s.date(Summary::CreditDate));
@@ -450,8 +479,7 @@ void Tkervio2F::refreshParameters()
     const Parameters &p = m_session.params();
     for (auto f : {Parameters::Company, Parameters::DaysInYear, Parameters::YearlyRate, Parameters::MonthlyRate,
                    Parameters::DebitGrace, Parameters::CreditGrace})
-        if (paramEdit(f)->text() != p.text(f))
-            paramEdit(f)->setText(p.text(f));
+        showText(paramEdit(f), p.text(f));
     const QSignalBlocker b8(CheckBox8), b9(CheckBox9), bd(DateTimePicker61);
     CheckBox8->setChecked(p.debitWeekend());
     CheckBox9->setChecked(p.creditWeekend());
@@ -460,6 +488,9 @@ void Tkervio2F::refreshParameters()
 
 void Tkervio2F::onFocusChanged(QWidget *old, QWidget *now)
 {
+    // on a screen smaller than the window, the field the user goes to is scrolled into view
+    if (now && m_scrollArea->widget()->isAncestorOf(now))
+        m_scrollArea->ensureWidgetVisible(now, 8, 8);
     // The grid's exit recalculates the row it leaves; a box or a menu of
     // another window is no exit.
     if (!old || !now || StringGrid3->syncing() || !StringGrid3->owns(old) || StringGrid3->owns(now))
@@ -496,6 +527,11 @@ void Tkervio2F::closeEvent(QCloseEvent *e)
 
 bool Tkervio2F::eventFilter(QObject *object, QEvent *event)
 {
+    if (auto *picker = qobject_cast<QDateEdit *>(object)) {
+        if (event->type() == QEvent::KeyPress && datePickerKeyPress(picker, static_cast<QKeyEvent *>(event)))
+            return true;
+        return QMainWindow::eventFilter(object, event);
+    }
     auto *edit = qobject_cast<QLineEdit *>(object);
     if (!edit)
         return QMainWindow::eventFilter(object, event);
@@ -558,6 +594,20 @@ bool Tkervio2F::FormKeyPress(QKeyEvent *e)
         return false;
     focusNextChild();
     return true;
+}
+
+bool Tkervio2F::datePickerKeyPress(QDateEdit *picker, QKeyEvent *e)
+{
+    // Tab leaves the picker instead of stepping through day, month and year
+    if ((e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)
+        && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        focusNextPrevChild(e->key() == Qt::Key_Tab && !(e->modifiers() & Qt::ShiftModifier));
+        return true;
+    }
+    // the average due dates are fields of the summary panel
+    if (picker != DateTimePicker61)
+        return FormKeyPress(e);
+    return false;
 }
 
 bool Tkervio2F::yildakigunEditKeyPress(QKeyEvent *e)

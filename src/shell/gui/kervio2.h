@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <array>
 #include <memory>
@@ -90,6 +91,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    // Tab, Shift+Tab and the Enter walk go through the window's controls in
+    // their tab order, skipping those that cannot take the focus.
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
@@ -102,6 +106,7 @@ private:
     void FormCreate();
     bool FormCloseQuery();
     bool FormKeyPress(QKeyEvent *e);
+    bool datePickerKeyPress(QDateEdit *picker, QKeyEvent *e);
     bool yildakigunEditKeyPress(QKeyEvent *e);
     bool yillikfaizEditKeyPress(QKeyEvent *e);
     void firmaadiEditEnter(QLineEdit *edit);
@@ -124,6 +129,8 @@ private:
     ReportHost m_report;
     bool m_busy = false;
     std::array<QLineEdit *, 9> m_summaryEdits{};
+    QList<QWidget *> m_tabChain;
+    QScrollArea *m_scrollArea = nullptr;
 };
 
 } // namespace kervio

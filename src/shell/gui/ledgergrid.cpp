@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
 
 namespace kervio {
 
@@ -52,6 +54,15 @@ QChar typedChar(const QKeyEvent *e)
         return {};
     const QString t = e->text();
     return t.size() == 1 ? t.at(0) : QChar();
+}
+
+// A date template with no digit typed into it yet.
+bool isEmptyTemplate(const QLineEdit *editor)
+{
+    if (editor->inputMask().isEmpty())
+        return false;
+    const QString t = editor->text();
+    return std::none_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); });
 }
 
 } // namespace
@@ -151,6 +162,18 @@ bool LedgerCellDelegate::eventFilter(QObject *object, QEvent *event)
     }
     case QEvent::KeyPress:
         return m_grid->handleKeyPress(static_cast<QKeyEvent *>(event));
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // A click into an empty date template starts at the day, as entering
+        // the cell does; typing from where the mouse hit would fill the year.
+        if (isEmptyTemplate(editor) && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            if (!editor->hasFocus())
+                editor->setFocus(Qt::MouseFocusReason);
+            editor->deselect();
+            editor->setCursorPosition(0);
+            return true;
+        }
+        return false;
     case QEvent::KeyRelease:
         m_grid->StringGrid3KeyUp(static_cast<QKeyEvent *>(event));
         return false;
@@ -471,12 +494,14 @@ bool LedgerGrid::handleKeyPress(QKeyEvent *e)
     if (menuShortcut(e))
         return true;
     bool swallowed = false;
-    m_act([&] {
+    const bool ran = m_act([&] {
         swallowed = StringGrid3KeyDown(e);
         if (!swallowed)
             swallowed = StringGrid3KeyPress(e);
     });
-    return swallowed;
+    // A key whose action ended in a message or a silent abort does nothing
+    // more: the editor and the grid must not handle it a second time.
+    return swallowed || !ran;
 }
 
 void LedgerGrid::keyPressEvent(QKeyEvent *e)
@@ -512,6 +537,18 @@ void LedgerGrid::mousePressEvent(QMouseEvent *e)
     // a mouse focus reason would clear the selection of the entered cell
     if (m_editor && !m_editor->isHidden() && !m_editor->hasFocus())
         m_editor->setFocus(Qt::OtherFocusReason);
+}
+
+void LedgerGrid::focusInEvent(QFocusEvent *e)
+{
+    QTableView::focusInEvent(e);
+    // coming to the grid by Tab goes on into the current cell: the keys must
+    // reach its editor (a click finds its cell itself)
+    if (m_syncing || (e->reason() != Qt::TabFocusReason && e->reason() != Qt::BacktabFocusReason))
+        return;
+    syncView();
+    if (m_editor && !m_editor->isHidden())
+        m_editor->setFocus(e->reason());
 }
 
 void LedgerGrid::mouseDoubleClickEvent(QMouseEvent *e)

@@ -42,15 +42,34 @@ QString runFileDialog(QWidget *parent, const FileDialogRequest &request, QFileDi
 
 } // namespace
 
+namespace {
+QPointer<QWidget> currentOwner;
+} // namespace
+
+DialogOwner::DialogOwner(QWidget *window) : m_previous(currentOwner)
+{
+    currentOwner = window;
+}
+
+DialogOwner::~DialogOwner()
+{
+    currentOwner = m_previous;
+}
+
+QWidget *WidgetDialogs::owner() const
+{
+    return currentOwner ? currentOwner.data() : m_parent.data();
+}
+
 void WidgetDialogs::message(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, owner());
     box.exec();
 }
 
 void WidgetDialogs::error(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, owner());
     box.exec();
 }
 
@@ -59,7 +78,7 @@ Dialogs::Answer WidgetDialogs::question(const QString &title, const QString &tex
     QMessageBox::StandardButtons b = QMessageBox::Yes | QMessageBox::No;
     if (buttons == Buttons::YesNoCancel)
         b |= QMessageBox::Cancel;
-    QMessageBox box(boxIcon(icon), title.isEmpty() ? ApplicationTitle() : title, text, b, m_parent);
+    QMessageBox box(boxIcon(icon), title.isEmpty() ? ApplicationTitle() : title, text, b, owner());
     box.setDefaultButton(QMessageBox::Yes);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
@@ -70,12 +89,12 @@ Dialogs::Answer WidgetDialogs::question(const QString &title, const QString &tex
 
 QString WidgetDialogs::saveFileName(const FileDialogRequest &request)
 {
-    return runFileDialog(m_parent, request, QFileDialog::AcceptSave);
+    return runFileDialog(owner(), request, QFileDialog::AcceptSave);
 }
 
 QString WidgetDialogs::openFileName(const FileDialogRequest &request)
 {
-    return runFileDialog(m_parent, request, QFileDialog::AcceptOpen);
+    return runFileDialog(owner(), request, QFileDialog::AcceptOpen);
 }
 
 } // namespace kervio

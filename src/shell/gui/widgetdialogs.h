@@ -6,6 +6,20 @@
 
 namespace kervio {
 
+// While one lives, the boxes and file dialogs belong to the given window
+// rather than to the main window: a window of its own (the import window)
+// comes back to the front when they close, instead of the main window.
+class DialogOwner {
+public:
+    explicit DialogOwner(QWidget *window);
+    ~DialogOwner();
+    DialogOwner(const DialogOwner &) = delete;
+    DialogOwner &operator=(const DialogOwner &) = delete;
+
+private:
+    QPointer<QWidget> m_previous;
+};
+
 // The real boxes and file dialogs of the windowed program.
 class WidgetDialogs : public Dialogs {
 public:
@@ -19,6 +33,8 @@ public:
     QString openFileName(const FileDialogRequest &request) override;
 
 private:
+    QWidget *owner() const;
+
     QPointer<QWidget> m_parent;
 };
 

@@ -1,6 +1,7 @@
 #include "aktarexcel.h"
 #include "shell/gui/guiapp.h"
 #include "shell/gui/icons.h"
+#include "shell/gui/widgetdialogs.h"
 #include "ledger/errors.h"
 #include "shell/appinfo.h"
 #include "shell/session.h"
@@ -155,13 +156,13 @@ void TaktarexcelF::BitBtn23Click()
 void TaktarexcelF::hafizadanoku()
 {
     const ExcelAyarSettings s = readExcelAyar(m_session.settingsPath());
-    JvDotNetEdit19->setText(s.vade);
-    JvDotNetEdit3->setText(s.islem);
-    JvDotNetEdit4->setText(s.aciklama);
-    JvDotNetEdit1->setText(s.borc);
-    JvDotNetEdit2->setText(s.alacak);
-    JvDotNetEdit20->setText(s.basla);
-    JvDotNetEdit21->setText(s.bitir);
+    showText(JvDotNetEdit19, s.vade);
+    showText(JvDotNetEdit3, s.islem);
+    showText(JvDotNetEdit4, s.aciklama);
+    showText(JvDotNetEdit1, s.borc);
+    showText(JvDotNetEdit2, s.alacak);
+    showText(JvDotNetEdit20, s.basla);
+    showText(JvDotNetEdit21, s.bitir);
     CheckBox1->setChecked(s.vadeCheck);
 }
 
@@ -186,6 +187,7 @@ void TaktarexcelF::hafizayayaz()
 
 void TaktarexcelF::JvXPButton1Click()
 {
+    const DialogOwner owner(this);
     FileDialogRequest request;
     request.filter = QStringLiteral("Excel Dosyaları (*.xls *.xlsx *.csv *.ods);;"
                                  "2000-2003 Excel Dosyaları (*.xls);;"
@@ -194,21 +196,34 @@ void TaktarexcelF::JvXPButton1Click()
                                  "OpenDocument Hesap Tabloları (*.ods)");
     request.initialDir = QDir::homePath();
     const QString path = m_session.dialogs().openFileName(request);
+    comeToFront();
     if (path.isEmpty())
         return;
     openWorkbook(path);
+}
+
+void TaktarexcelF::comeToFront()
+{
+    // a closing dialog hands the activation back as the window manager likes
+    if (!isVisible())
+        return;
+    raise();
+    activateWindow();
 }
 
 bool TaktarexcelF::openWorkbook(const QString &path)
 {
     m_grid.clearBelowHeader();
     const QString full = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (!m_session.guarded([&] { Xls_To_StringGrid(m_grid, full, m_session.regional()); }))
+    if (!m_session.guarded([&] { Xls_To_StringGrid(m_grid, full, m_session.regional()); })) {
+        comeToFront();
         return false;
+    }
     setWindowTitle(QStringLiteral("Kavrel Kervio  - Excel Dosya Aktarma - ") + full + QStringLiteral(" - Dosyası Aktarıldı"));
     m_grid.numberRowsAndColumns();
     applyReadLayout();
     m_session.dialogs().message(QStringLiteral("Tablo aktarıldı!"));
+    comeToFront();
     return true;
 }
 
@@ -228,8 +243,11 @@ void TaktarexcelF::JvXPButton7Click()
 
 void TaktarexcelF::JvXPButton2Click()
 {
+    const DialogOwner owner(this);
     if (kervio::JvXPButton2Click(m_grid, mapping(), m_session))
         hide();
+    else
+        comeToFront();
 }
 
 void TaktarexcelF::moveToNextCell()

@@ -53,6 +53,7 @@ protected:
 
 private:
     void moveToNextCell();
+    void comeToFront();
     void applyReadLayout();
 
     Session &m_session;
