@@ -1,8 +1,8 @@
 // Prints the timings and memory of the calculation core on generated ledgers.
 // Not a test: the figures are read by people, against the targets in the
 // README.
-#include "ledger/numericlocale.h"
-#include "shell/scripteddialogs.h"
+#include "core/numericlocale.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QCoreApplication>

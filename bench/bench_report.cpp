@@ -1,10 +1,10 @@
 // The printed report of a 10,000-entry ledger: text and page composition
 // (target 1 s), the PDF (target 3 s), peak memory (target 300 MB).
 // Usage: bench_report [ENTRIES] [PDF-PATH]   (the PDF is kept when a path is given)
-#include "ledger/numericlocale.h"
+#include "core/numericlocale.h"
 #include "report/pdfexport.h"
 #include "report/reportcommands.h"
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Export of a 100,000-entry ledger and reading a 6,500-row workbook into the
 // staging grid: prints the times and the peak memory.
-#include "ledger/numericlocale.h"
-#include "shell/scripteddialogs.h"
+#include "core/numericlocale.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/exportsheet.h"
 #include "ledger/textfuncs.h"

@@ -1,10 +1,10 @@
 // The main window with a 100,000-entry ledger: opening it until the first
 // paint, one change of the current row, and the memory it takes. Prints
 // figures only.
-#include "ledger/numericlocale.h"
+#include "core/numericlocale.h"
 #include "shell/gui/guiapp.h"
 #include "shell/gui/kervio2.h"
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QApplication>

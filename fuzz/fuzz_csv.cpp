@@ -1,5 +1,5 @@
 // Any bytes as a csv workbook: read, and every cell turned into its text.
-#include "ledger/errors.h"
+#include "core/errors.h"
 #include "spreadsheet/celltext.h"
 #include "spreadsheet/workbookreader.h"
 

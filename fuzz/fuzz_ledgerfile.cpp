@@ -1,6 +1,6 @@
 // Ledger file bytes: decoding must not crash, and whatever parses must come
 // back unchanged after applying it and writing it out again.
-#include "files/codepage1254.h"
+#include "core/codepage1254.h"
 #include "files/commatext.h"
 #include "files/ledgerfile.h"
 

@@ -3,7 +3,7 @@
 //   makemanual --source kullanim.html --pictures DIR --help-folder DIR --output OUT.pdf
 // DIR of --pictures holds anapencere.png (the program's --screenshot); the
 // other pictures are cut from it or drawn here.
-#include "files/savefile.h"
+#include "core/savefile.h"
 #include "shell/gui/guiapp.h"
 #include "update/gui/kayit.h"
 #include "update/gui/yardim.h"

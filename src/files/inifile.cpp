@@ -1,7 +1,7 @@
 #include "inifile.h"
-#include "codepage1254.h"
+#include "core/codepage1254.h"
 #include "commatext.h"
-#include "savefile.h"
+#include "core/savefile.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #include "ledgerfile.h"
-#include "codepage1254.h"
+#include "core/codepage1254.h"
 #include "commatext.h"
-#include "savefile.h"
-#include "ledger/errors.h"
+#include "core/savefile.h"
+#include "core/errors.h"
 #include "ledger/textfuncs.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "settings.h"
 #include "inifile.h"
-#include "ledger/errors.h"
+#include "core/errors.h"
 
 #include <QFileInfo>
 #include <initializer_list>

@@ -1,5 +1,5 @@
 #include "textfuncs.h"
-#include "errors.h"
+#include "core/errors.h"
 
 #include <QVarLengthArray>
 

@@ -1,7 +1,7 @@
 #include "frpfile.h"
 
-#include "files/savefile.h"
-#include "ledger/errors.h"
+#include "core/savefile.h"
+#include "core/errors.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "pdfexport.h"
 
-#include "files/savefile.h"
-#include "ledger/errors.h"
-#include "shell/appinfo.h"
+#include "core/savefile.h"
+#include "core/errors.h"
+#include "core/appinfo.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "reporttext.h"
 
 #include "ledger/textfuncs.h"
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 
 namespace kervio {
 

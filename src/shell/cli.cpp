@@ -1,9 +1,9 @@
 #include "cli.h"
 #include "ledger/textfuncs.h"
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 #include "shell/cli_common.h"
 #include "shell/cli_spreadsheet.h"
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QFileInfo>

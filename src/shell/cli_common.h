@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QString>

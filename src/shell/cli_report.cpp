@@ -1,10 +1,10 @@
 #include "cli_report.h"
 #include "cli_common.h"
 
-#include "ledger/numericlocale.h"
+#include "core/numericlocale.h"
 #include "report/pdfexport.h"
 #include "report/reportcommands.h"
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QFileInfo>

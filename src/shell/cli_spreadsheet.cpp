@@ -1,7 +1,7 @@
 #include "cli_spreadsheet.h"
 #include "cli_common.h"
 #include "files/settings.h"
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/exportsheet.h"
 #include "spreadsheet/staginggrid.h"

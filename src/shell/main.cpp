@@ -1,4 +1,4 @@
-#include "ledger/numericlocale.h"
+#include "core/numericlocale.h"
 #include "shell/cli.h"
 #include "shell/cli_report.h"
 #include "shell/gui/guiapp.h"

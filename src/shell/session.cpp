@@ -1,7 +1,7 @@
 #include "session.h"
-#include "ledger/errors.h"
+#include "core/errors.h"
 #include "ledger/textfuncs.h"
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 
 #include <QCollator>
 #include <algorithm>
@@ -40,7 +40,7 @@ void setLimitedDate(Summary &s, Summary::Picker p, const QDate &h, int64_t days)
 Session::Session(const Regional &reg, Dialogs *dialogs, QObject *parent)
     : QObject(parent), m_reg(reg), m_dialogs(dialogs), m_ledger(reg), m_params(reg), m_summary(reg)
 {
-    m_settingsPath = GetPathPath() + QStringLiteral("Ayarlar.ini");
+    m_settingsPath = executableFolder() + QStringLiteral("Ayarlar.ini");
 }
 
 bool Session::guarded(const std::function<void()> &action)

@@ -3,7 +3,7 @@
 #include "ledger/parameters.h"
 #include "ledger/regional.h"
 #include "ledger/summary.h"
-#include "shell/dialogs.h"
+#include "core/dialogs.h"
 
 #include <QObject>
 #include <QStringList>

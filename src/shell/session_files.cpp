@@ -2,7 +2,7 @@
 #include "session.h"
 #include "files/ledgerfile.h"
 #include "files/settings.h"
-#include "ledger/errors.h"
+#include "core/errors.h"
 
 #include <QFileInfo>
 

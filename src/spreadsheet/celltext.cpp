@@ -1,5 +1,5 @@
 #include "celltext.h"
-#include "ledger/errors.h"
+#include "core/errors.h"
 #include "ledger/textfuncs.h"
 
 #include <cmath>

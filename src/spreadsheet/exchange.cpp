@@ -1,7 +1,7 @@
 #include "exchange.h"
 #include "exportsheet.h"
-#include "ledger/errors.h"
-#include "shell/appinfo.h"
+#include "core/errors.h"
+#include "core/appinfo.h"
 #include "shell/session.h"
 
 #include <QDir>
@@ -123,7 +123,7 @@ void EmailDoc(Session &session, const QString &mailFolder)
 
 void mailgonderClick(Session &session)
 {
-    const QString folder = GetPathPath();
+    const QString folder = executableFolder();
     QDir::setCurrent(folder);
     EmailDoc(session, folder);
 }

@@ -1,7 +1,7 @@
 #include "exportsheet.h"
-#include "files/savefile.h"
-#include "ledger/errors.h"
-#include "ledger/numericlocale.h"
+#include "core/savefile.h"
+#include "core/errors.h"
+#include "core/numericlocale.h"
 #include "ledger/textfuncs.h"
 #include "shell/session.h"
 

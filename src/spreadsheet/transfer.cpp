@@ -1,5 +1,5 @@
 #include "transfer.h"
-#include "ledger/errors.h"
+#include "core/errors.h"
 #include "ledger/textfuncs.h"
 #include "shell/session.h"
 #include "staginggrid.h"

@@ -1,7 +1,7 @@
 #include "workbookreader.h"
-#include "files/codepage1254.h"
-#include "ledger/errors.h"
-#include "ledger/numericlocale.h"
+#include "core/codepage1254.h"
+#include "core/errors.h"
+#include "core/numericlocale.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "guncelleme.h"
 #include "files/inifile.h"
-#include "files/savefile.h"
-#include "shell/appinfo.h"
-#include "shell/dialogs.h"
+#include "core/savefile.h"
+#include "core/appinfo.h"
+#include "core/dialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>

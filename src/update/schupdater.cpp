@@ -1,6 +1,6 @@
 #include "schupdater.h"
-#include "files/codepage1254.h"
-#include "files/savefile.h"
+#include "core/codepage1254.h"
+#include "core/savefile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "files/codepage1254.h"
+#include "core/codepage1254.h"
 #include "files/commatext.h"
 
 #include <QtTest>

@@ -1,8 +1,8 @@
 #include "filesizelimit.h"
 #include "files/inifile.h"
 #include "files/settings.h"
-#include "ledger/errors.h"
-#include "shell/scripteddialogs.h"
+#include "core/errors.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QtTest>

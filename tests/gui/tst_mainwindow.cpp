@@ -1,10 +1,10 @@
 // The main window driven as a user drives it: keys and clicks on the real
 // widgets, answers to its questions from a script.
 #include "ledger/textfuncs.h"
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 #include "shell/gui/guiapp.h"
 #include "shell/gui/kervio2.h"
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "shell/gui/guiapp.h"
 #include "shell/gui/kervio2.h"
 #include "shell/gui/widgetdialogs.h"
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/gui/aktarexcel.h"
 #include "update/gui/yardim.h"

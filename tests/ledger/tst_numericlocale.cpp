@@ -1,5 +1,5 @@
 #include "common/processlocale.h"
-#include "ledger/numericlocale.h"
+#include "core/numericlocale.h"
 #include "ledger/regional.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "common/ledgerfixture.h"
-#include "ledger/errors.h"
-#include "shell/scripteddialogs.h"
+#include "core/errors.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QtTest>

@@ -1,5 +1,5 @@
-#include "ledger/errors.h"
-#include "ledger/numericlocale.h"
+#include "core/errors.h"
+#include "core/numericlocale.h"
 #include "ledger/regional.h"
 #include "ledger/textfuncs.h"
 

@@ -3,7 +3,7 @@
 // keeps the prepared report instead of showing it.
 #include "common/ledgerfixture.h"
 #include "report/reportcommands.h"
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <vector>

@@ -3,7 +3,7 @@
 #include "report/pdftext.h"
 #include "report/reportfixture.h"
 
-#include "ledger/errors.h"
+#include "core/errors.h"
 
 #include <QFontDatabase>
 #include <QTemporaryDir>

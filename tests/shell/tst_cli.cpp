@@ -1,6 +1,6 @@
 #include "common/xlsxparts.h"
-#include "files/codepage1254.h"
-#include "shell/appinfo.h"
+#include "core/codepage1254.h"
+#include "core/appinfo.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -88,7 +88,7 @@ private slots:
         // the folder of the executable, whatever the current directory
         const QString before = QDir::currentPath();
         QDir::setCurrent(m_dir.path());
-        const QString p = kervio::GetPathPath();
+        const QString p = kervio::executableFolder();
         QDir::setCurrent(before);
         QCOMPARE(p, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator());
     }

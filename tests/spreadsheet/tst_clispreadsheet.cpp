@@ -1,9 +1,9 @@
 #include "common/xlsxparts.h"
 #include "files/settings.h"
 #include "ledger/textfuncs.h"
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 #include "shell/cli_spreadsheet.h"
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/workbookreader.h"
 
@@ -60,7 +60,7 @@ private slots:
                       .toUtf8());
         csv.close();
         // a fresh program takes its parameters from the settings beside it
-        const QString ini = GetPathPath() + QStringLiteral("Ayarlar.ini");
+        const QString ini = executableFolder() + QStringLiteral("Ayarlar.ini");
         QVERIFY(!QFile::exists(ini));
         AyarSettings ayar;
         ayar.yilgun = "365";

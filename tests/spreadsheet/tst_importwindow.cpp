@@ -1,7 +1,7 @@
 #include "files/settings.h"
-#include "ledger/numericlocale.h"
-#include "shell/appinfo.h"
-#include "shell/scripteddialogs.h"
+#include "core/numericlocale.h"
+#include "core/appinfo.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/gui/aktarexcel.h"
 

@@ -1,7 +1,7 @@
 #include "common/processlocale.h"
 #include "common/xlsxparts.h"
-#include "shell/appinfo.h"
-#include "shell/scripteddialogs.h"
+#include "core/appinfo.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/exchange.h"
 #include "spreadsheet/workbookreader.h"
@@ -140,7 +140,7 @@ private slots:
         QDir::setCurrent(m_folder.path());
         Fixture f("Firma");
         mailgonderClick(f.session);
-        const QString exeFolder = GetPathPath();
+        const QString exeFolder = executableFolder();
         QCOMPARE(QDir::currentPath() + u'/', exeFolder);
         QVERIFY(recorded().contains(exeFolder + QStringLiteral("Rapor.xlsx")));
         QVERIFY(recorded().contains(QStringLiteral("ATTACHMENT-PRESENT")));

@@ -1,5 +1,5 @@
 #include "files/settings.h"
-#include "shell/scripteddialogs.h"
+#include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/staginggrid.h"
 #include "spreadsheet/transfer.h"

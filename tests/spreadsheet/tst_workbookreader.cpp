@@ -1,6 +1,6 @@
 #include "common/processlocale.h"
-#include "ledger/errors.h"
-#include "ledger/numericlocale.h"
+#include "core/errors.h"
+#include "core/numericlocale.h"
 #include "spreadsheet/celltext.h"
 #include "spreadsheet/staginggrid.h"
 #include "spreadsheet/workbookreader.h"

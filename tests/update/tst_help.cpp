@@ -1,7 +1,7 @@
 #include "update/gui/kayit.h"
 #include "update/gui/yardim.h"
-#include "files/codepage1254.h"
-#include "files/savefile.h"
+#include "core/codepage1254.h"
+#include "core/savefile.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "update/guncelleme.h"
 #include "update/schupdater.h"
-#include "files/savefile.h"
-#include "shell/scripteddialogs.h"
+#include "core/savefile.h"
+#include "core/scripteddialogs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "previewwindow.h"
 
-#include "ledger/errors.h"
+#include "core/errors.h"
 #include "report/frpfile.h"
 #include "report/pdfexport.h"
 #include "report/reportcommands.h"
-#include "shell/dialogs.h"
+#include "core/dialogs.h"
 
 #include <QActionGroup>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "kervio2.h"
 #include "guiapp.h"
 #include "icons.h"
-#include "ledger/errors.h"
-#include "shell/appinfo.h"
+#include "core/errors.h"
+#include "core/appinfo.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,5 +1,5 @@
 #include "widgetdialogs.h"
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 
 #include <QDir>
 #include <QFileDialog>

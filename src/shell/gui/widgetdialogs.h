@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/dialogs.h"
+#include "core/dialogs.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -2,8 +2,8 @@
 #include "shell/gui/guiapp.h"
 #include "shell/gui/icons.h"
 #include "shell/gui/widgetdialogs.h"
-#include "ledger/errors.h"
-#include "shell/appinfo.h"
+#include "core/errors.h"
+#include "core/appinfo.h"
 #include "shell/session.h"
 #include "spreadsheet/transfer.h"
 

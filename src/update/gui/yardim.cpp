@@ -1,5 +1,5 @@
 #include "yardim.h"
-#include "files/codepage1254.h"
+#include "core/codepage1254.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -122,7 +122,7 @@ void TyardimF::FormCreate()
 
 QString TyardimF::programFolder() const
 {
-    return m_programFolder.isEmpty() ? GetPathPath() : m_programFolder;
+    return m_programFolder.isEmpty() ? executableFolder() : m_programFolder;
 }
 
 QString TyardimF::findHelpFile(const QString &name) const

@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 
 #include <QWidget>
 #include <array>
@@ -39,7 +39,7 @@ public:
     // neither has the file.
     QString findHelpFile(const QString &name) const;
 
-    // The folder beside the executable (GetPathPath() unless set).
+    // The folder beside the executable (executableFolder() unless set).
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
     QString programFolder() const;
 
@@ -54,7 +54,7 @@ namespace kervio2 {
 void tfXPButton2Click(TyardimF &yardimF);
 // "KULLANIM KILAVUZU": hands the manual to the desktop's viewer; whatever
 // happens then is the system's business. Returns whether it was handed over.
-bool JvXPButton2Click(const QString &programFolder = GetPathPath());
+bool JvXPButton2Click(const QString &programFolder = executableFolder());
 } // namespace kervio2
 
 // The import window's help picture button.
@@ -63,6 +63,6 @@ void tfXPButton2Click(TyardimF &yardimF);
 } // namespace aktarexcel
 
 // "Kervio_Kullanim.pdf" in the given folder.
-QString ManualPath(const QString &programFolder = GetPathPath());
+QString ManualPath(const QString &programFolder = executableFolder());
 
 } // namespace kervio::yardim

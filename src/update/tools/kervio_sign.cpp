@@ -3,7 +3,7 @@
 //   kervio_sign keygen SECRET.key        writes the secret key, prints the public key
 //   kervio_sign sign SECRET.key FILE     writes FILE.sig
 //   kervio_sign verify PUBLICHEX FILE    checks FILE.sig
-#include "files/savefile.h"
+#include "core/savefile.h"
 
 #include <QByteArray>
 #include <QFile>

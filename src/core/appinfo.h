@@ -8,6 +8,6 @@ inline QString VersionText() { return QStringLiteral(" 2.0 Güncelleme:0"); }
 inline QString ApplicationTitle() { return QStringLiteral("Kavrel Kervio"); }
 inline QString MainCaption() { return QStringLiteral("Kavrel Kervio Programı"); }
 // The folder of the running executable, with its trailing separator.
-QString GetPathPath();
+QString executableFolder();
 
 } // namespace kervio

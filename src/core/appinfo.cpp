@@ -6,7 +6,7 @@
 
 namespace kervio {
 
-QString GetPathPath()
+QString executableFolder()
 {
     QString dir = QCoreApplication::applicationDirPath();
     if (dir.isEmpty())
