@@ -2,7 +2,7 @@
 // paint, one change of the current row, and the memory it takes. Prints
 // figures only.
 #include "core/numericlocale.h"
-#include "shell/gui/guiapp.h"
+#include "gui/guiapp.h"
 #include "shell/gui/kervio2.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"

@@ -4,7 +4,7 @@
 // DIR of --pictures holds anapencere.png (the program's --screenshot); the
 // other pictures are cut from it or drawn here.
 #include "core/savefile.h"
-#include "shell/gui/guiapp.h"
+#include "gui/guiapp.h"
 #include "update/gui/kayit.h"
 #include "update/gui/yardim.h"
 

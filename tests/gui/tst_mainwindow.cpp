@@ -2,7 +2,7 @@
 // widgets, answers to its questions from a script.
 #include "ledger/textfuncs.h"
 #include "core/appinfo.h"
-#include "shell/gui/guiapp.h"
+#include "gui/guiapp.h"
 #include "shell/gui/kervio2.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"

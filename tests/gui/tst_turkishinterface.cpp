@@ -1,9 +1,9 @@
 // Qt's own texts are Turkish whatever the desktop's language: this program
 // runs as a user with an English desktop (LANG=en_US.UTF-8) starts it.
 #include "ledger/regional.h"
-#include "shell/gui/guiapp.h"
+#include "gui/guiapp.h"
 #include "shell/gui/kervio2.h"
-#include "shell/gui/widgetdialogs.h"
+#include "gui/widgetdialogs.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
 

@@ -1,9 +1,10 @@
 // The program's windows as the program creates them: every command that a
 // later window brings is enabled and reaches that window.
 #include "report/composition.h"
-#include "shell/gui/guiapp.h"
+#include "gui/guiapp.h"
+#include "shell/gui/program.h"
 #include "shell/gui/kervio2.h"
-#include "shell/gui/widgetdialogs.h"
+#include "gui/widgetdialogs.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/gui/aktarexcel.h"

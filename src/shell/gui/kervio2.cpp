@@ -1,6 +1,6 @@
 #include "kervio2.h"
-#include "guiapp.h"
-#include "icons.h"
+#include "gui/guiapp.h"
+#include "gui/icons.h"
 #include "core/errors.h"
 #include "core/appinfo.h"
 

@@ -1,7 +1,7 @@
 #include "core/numericlocale.h"
 #include "shell/cli.h"
 #include "shell/cli_report.h"
-#include "shell/gui/guiapp.h"
+#include "shell/gui/program.h"
 
 #include <QCoreApplication>
 #include <cstdio>

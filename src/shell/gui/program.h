@@ -1,10 +1,6 @@
 #pragma once
-#include <QFont>
 #include <QPointer>
-#include <QString>
 #include <memory>
-
-class QLineEdit;
 
 namespace kervio {
 
@@ -41,21 +37,6 @@ private:
     std::unique_ptr<kayit::TForm2> m_form2;
 };
 
-// What every window of the program needs of the application, before the
-// first window is made: the title, the style, the fonts and the Turkish
-// interface.
-void prepareApplication();
-
-// The interface is Turkish whatever the system language: Qt's own texts
-// (box buttons, file dialogs, field menus) from its Turkish translation in
-// translationsFolder, the calendar's month and day names from the Turkish
-// locale. The regional separators stay those of QLocale::system(), which this
-// leaves alone. False when the translation is missing; the program still runs.
-bool installTurkishInterface(const QString &translationsFolder);
-
-// A text the program puts into a field shows its start, not its end.
-void showText(QLineEdit *field, const QString &text);
-
 // Starts the windowed program; a FILE.krv argument is opened as
 // "KAYITTAN AÇ" would open it. `kervio --screenshot OUT.png` instead starts
 // the program the same way, offscreen, and renders its main window holding
@@ -64,14 +45,6 @@ int runGui(int argc, char **argv);
 
 // True when the arguments ask for the screenshot rather than the command line.
 bool isScreenshotRequest(int argc, char **argv);
-
-// Fonts the machine lacks map to their metric twins, never to whatever the
-// toolkit would pick.
-void installFontSubstitutions();
-
-// Tahoma is narrower than its substitute; the semi-condensed face keeps the
-// captions inside the sizes the layouts give them.
-QFont tahoma(int pixels, bool bold = false, int stretch = QFont::SemiCondensed);
 
 // The three-entry example ledger with its parameters, recalculated.
 void loadWorkedExample(Session &session);

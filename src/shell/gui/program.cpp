@@ -1,53 +1,22 @@
-#include "guiapp.h"
+#include "program.h"
 #include "kervio2.h"
-#include "widgetdialogs.h"
-#include "core/errors.h"
-#include "core/numericlocale.h"
 #include "core/appinfo.h"
 #include "core/scripteddialogs.h"
+#include "gui/guiapp.h"
+#include "gui/widgetdialogs.h"
 #include "spreadsheet/gui/aktarexcel.h"
 #include "update/gui/kayit.h"
 #include "update/gui/yardim.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFont>
-#include <QLibraryInfo>
-#include <QLineEdit>
-#include <QLocale>
 #include <QPixmap>
-#include <QStyleFactory>
 #include <QTemporaryDir>
-#include <QTranslator>
 #include <cstdio>
 #include <cstring>
 
 namespace kervio {
 
 namespace {
-
-// The last line of defence of the general error handler: an error escaping an
-// event handler is shown with its text and the program runs on.
-class KervioApplication : public QApplication {
-public:
-    KervioApplication(int &argc, char **argv) : QApplication(argc, argv) {}
-    Dialogs *dialogs = nullptr;
-
-    bool notify(QObject *receiver, QEvent *event) override
-    {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const SilentAbort &) {
-        } catch (const KervioError &e) {
-            if (dialogs)
-                dialogs->error(e.text());
-        } catch (const std::exception &e) {
-            if (dialogs)
-                dialogs->error(QString::fromLocal8Bit(e.what()));
-        }
-        return false;
-    }
-};
 
 // The main window as the program starts it, at its design size, holding the
 // worked example (recalculated, "FAİZ BUL" pressed), drawn into a picture.
@@ -77,23 +46,6 @@ QString screenshotPath(int argc, char **argv)
 }
 
 } // namespace
-
-void installFontSubstitutions()
-{
-    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
-}
-
-QFont tahoma(int pixels, bool bold, int stretch)
-{
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    f.setStretch(stretch);
-    return f;
-}
 
 bool isScreenshotRequest(int argc, char **argv)
 {
@@ -169,35 +121,6 @@ spreadsheet::TaktarexcelF &KervioWindows::aktarexcelF() const
 KervioWindows::~KervioWindows()
 {
     delete m_kervio2F.data();
-}
-
-bool installTurkishInterface(const QString &translationsFolder)
-{
-    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
-    auto *translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QStringLiteral("qtbase_tr"), translationsFolder)) {
-        QCoreApplication::installTranslator(translator);
-        return true;
-    }
-    delete translator;
-    return false;
-}
-
-void prepareApplication()
-{
-    useCNumericLocaleInProcess();
-    QApplication::setApplicationName(ApplicationTitle());
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    installFontSubstitutions();
-    installTurkishInterface(QLibraryInfo::path(QLibraryInfo::TranslationsPath));
-}
-
-void showText(QLineEdit *field, const QString &text)
-{
-    if (field->text() == text)
-        return;
-    field->setText(text);
-    field->setCursorPosition(0);
 }
 
 int runGui(int argc, char **argv)
