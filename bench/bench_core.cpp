@@ -83,8 +83,8 @@ int main(int argc, char **argv)
         ScriptedDialogs dialogs;
         Session s(Regional::turkish(), &dialogs);
         fill(s, QByteArray(argv[2]).toInt());
-        s.guarded([&] { s.BitBtn1Click(); });
-        s.guarded([&] { s.SaveToFile(QString::fromLocal8Bit(argv[3])); });
+        s.guarded([&] { s.recalculateAll(); });
+        s.guarded([&] { s.saveLedgerFile(QString::fromLocal8Bit(argv[3])); });
         return dialogs.shown.empty() ? 0 : 1;
     }
     QString kervio = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/kervio");
@@ -121,7 +121,7 @@ int main(int argc, char **argv)
         fill(s, n);
         QElapsedTimer t;
         t.start();
-        s.guarded([&] { s.BitBtn1Click(); });
+        s.guarded([&] { s.recalculateAll(); });
         const double recalc = ms(t);
         if (n == 10000)
             recalc10k = recalc;
@@ -134,18 +134,18 @@ int main(int argc, char **argv)
         t.start();
         const int reps = 200;
         for (int i = 0; i < reps; ++i)
-            s.guarded([&] { s.StringGrid3Click(); });
+            s.guarded([&] { s.recalculateCurrentRow(); });
         const double one = ms(t) / reps;
 
         const QString path = dir.filePath(QStringLiteral("ledger%1.krv").arg(n));
         t.start();
-        s.guarded([&] { s.SaveToFile(path); });
+        s.guarded([&] { s.saveLedgerFile(path); });
         const double save = ms(t);
 
         ScriptedDialogs d2;
         Session fresh(Regional::turkish(), &d2);
         t.start();
-        fresh.guarded([&] { fresh.openLedger(path); });
+        fresh.guarded([&] { fresh.openLedgerFile(path); });
         const double open = ms(t);
         if (!dialogs.shown.empty() || !d2.shown.empty())
             std::printf("unexpected message: %s\n", qPrintable((dialogs.texts() + d2.texts()).join(u'|')));

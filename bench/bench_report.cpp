@@ -4,8 +4,7 @@
 #include "core/numericlocale.h"
 #include "report/pdfexport.h"
 #include "report/reportcommands.h"
-#include "core/scripteddialogs.h"
-#include "shell/session.h"
+#include "ledger/document.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,7 +26,7 @@ long peakRssKb()
     return -1;
 }
 
-void fill(Session &s, int n)
+void fill(Document &s, int n)
 {
     Parameters &p = s.params();
     p.setText(Parameters::Company, QStringLiteral("Örnek Ticaret A.Ş."));
@@ -63,20 +62,19 @@ int main(int argc, char **argv)
     const int n = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
     const QString keep = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
 
-    ScriptedDialogs dialogs;
-    Session session(Regional::turkish(), &dialogs);
-    fill(session, n);
+    Document document(Regional::turkish());
+    fill(document, n);
     ReportHost host;
     host.showPreview = [](const ComposedReport &) {};
 
     QElapsedTimer t;
     t.start();
-    session.BitBtn1Click();
+    document.recalculateAll();
     const qint64 recalcMs = t.elapsed();
 
     for (ReportTable table : {ReportTable::Split, ReportTable::Net}) {
         t.restart();
-        buildAndShow(table, session, host);
+        buildAndShow(table, document, host);
         const qint64 composeMs = t.elapsed();
         t.restart();
         const QByteArray pdf = pdfBytes(host.lastReport);

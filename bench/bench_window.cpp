@@ -46,7 +46,7 @@ QString writeLedger(const QString &dir)
     rows[Entries][ColNumber] = QString::number(Entries + 1);
     s.ledger().replaceEntries(std::move(rows));
     const QString path = dir + QStringLiteral("/bench.krv");
-    s.SaveToFile(path);
+    s.saveLedgerFile(path);
     return path;
 }
 
@@ -128,7 +128,7 @@ int main(int argc, char **argv)
                 total / Moves, worst, Moves);
 
     t.restart();
-    window.act([&] { session.BitBtn1Click(); });
+    window.act([&] { session.recalculateAll(); });
     window.StringGrid3->viewport()->repaint();
     std::printf("YENİDEN HESAPLA over all rows: %.1f ms\n", t.nsecsElapsed() / 1e6);
 

@@ -182,6 +182,19 @@ void LedgerTable::setCell(int row, int col, const QString &text)
     if (c == text)
         return;
     c = text;
+    noteCellChanged(row, col);
+}
+
+void LedgerTable::cellsChanged(int row, quint16 columns)
+{
+    for (int col = 0; col < ColumnCount && columns; ++col, columns >>= 1)
+        if (columns & 1)
+            noteCellChanged(row, col);
+}
+
+void LedgerTable::noteCellChanged(int row, int col)
+{
+    const QString &text = m_rows[size_t(row)][size_t(col)];
     if (row > 0) {
         const int slot = sumSlot(col);
         if (slot >= 0) {

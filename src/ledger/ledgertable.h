@@ -60,6 +60,12 @@ public:
     const QString &cell(int row, int col) const { return m_rows[size_t(row)][size_t(col)]; }
     void setCell(int row, int col, const QString &text);
     const Row &row(int r) const { return m_rows[size_t(r)]; }
+    // An edit of several cells of one row in place: the row's cells, changed
+    // directly, then cellsChanged() with a bit (1 << column) for each column
+    // changed, which brings the sums up to date and tells the views. Nothing
+    // may read the table in between.
+    Row &cellsForEdit(int r) { return m_rows[size_t(r)]; }
+    void cellsChanged(int row, quint16 columns);
 
     // Row set operations; each keeps at least the header and one entry row.
     void setGridRowCount(int count);
@@ -108,6 +114,7 @@ private:
     void fenwickAdd(int slot, int row, __int128 delta);
     __int128 fenwickPrefix(int slot, int rowExclusive) const;
     void updateRowFlags(int r);
+    void noteCellChanged(int row, int col);
 
     Regional m_reg;
     std::vector<Row> m_rows;

@@ -1,6 +1,6 @@
 #include "reportcommands.h"
 
-#include "shell/session.h"
+#include "ledger/document.h"
 
 namespace kervio {
 
@@ -14,28 +14,28 @@ bool prepareAndShow(ReportHost &host)
     return true;
 }
 
-bool buildAndShow(ReportTable table, Session &session, ReportHost &host)
+bool buildAndShow(ReportTable table, const Document &document, ReportHost &host)
 {
-    buildReport(table, session.ledger(), session.params(), session.summary(), session.regional(), host.raporF,
+    buildReport(table, document.ledger(), document.params(), document.summary(), document.regional(), host.raporF,
                 host.frReport1);
     return prepareAndShow(host);
 }
 
-void BitBtn28Click(Session &session, ReportHost &host)
+void BitBtn28Click(Document &document, ReportHost &host)
 {
-    session.BitBtn1Click();
-    buildAndShow(ReportTable::Split, session, host);
+    document.recalculateAll();
+    buildAndShow(ReportTable::Split, document, host);
 }
 
-void YazdirButtonClick(Session &session, ReportHost &host)
+void YazdirButtonClick(Document &document, ReportHost &host)
 {
-    yaziki(session, host);
+    yaziki(document, host);
 }
 
-void yaziki(Session &session, ReportHost &host)
+void yaziki(Document &document, ReportHost &host)
 {
-    session.BitBtn1Click();
-    buildAndShow(ReportTable::Net, session, host);
+    document.recalculateAll();
+    buildAndShow(ReportTable::Net, document, host);
 }
 
 } // namespace kervio

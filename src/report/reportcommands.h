@@ -7,7 +7,7 @@
 
 namespace kervio {
 
-class Session;
+class Document;
 
 // What the main window keeps for printing: the hidden text holder (raporF),
 // the report component's template (frReport1) and how a prepared report is
@@ -25,16 +25,17 @@ struct ReportHost {
 };
 
 // "YAZDIR": recalculates, builds the split table and shows the preview.
-// Raises what the recalculation raises; run it under Session::guarded.
-void BitBtn28Click(Session &session, ReportHost &host);
+// Raises what the recalculation raises; run it under the general error
+// handler.
+void BitBtn28Click(Document &document, ReportHost &host);
 // The picture button: calls yaziki.
-void YazdirButtonClick(Session &session, ReportHost &host);
+void YazdirButtonClick(Document &document, ReportHost &host);
 // The net table report.
-void yaziki(Session &session, ReportHost &host);
+void yaziki(Document &document, ReportHost &host);
 
 // Builds the report of `table` without recalculating, then prepares and shows
 // it. Returns false when nothing was shown (no page).
-bool buildAndShow(ReportTable table, Session &session, ReportHost &host);
+bool buildAndShow(ReportTable table, const Document &document, ReportHost &host);
 // Composes the template as it stands into host.lastReport and shows it.
 bool prepareAndShow(ReportHost &host);
 

@@ -43,8 +43,8 @@ int recalculate(const QString &in, bool sort, const QString &out)
     if (!cli.open(in))
         return 2;
     if (sort)
-        session.guarded([&] { session.BitBtn2Click(); });
-    session.guarded([&] { session.BitBtn19Click(); });
+        session.guarded([&] { session.sortByTransactionDate(); });
+    session.guarded([&] { session.findBalancingRate(); });
 
     const Summary &s = session.summary();
     const Regional &reg = session.regional();
@@ -58,7 +58,7 @@ int recalculate(const QString &in, bool sort, const QString &out)
         writeOutputLine(QString::fromLatin1(Summary::fieldName(f)) + u'=' + s.text(f));
 
     if (!out.isEmpty()) {
-        const bool saved = session.guarded([&] { session.SaveToFile(QFileInfo(out).absoluteFilePath()); });
+        const bool saved = session.guarded([&] { session.saveLedgerFile(QFileInfo(out).absoluteFilePath()); });
         if (!saved)
             return 3;
     }

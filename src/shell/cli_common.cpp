@@ -42,10 +42,10 @@ bool CommandLineSession::open(const QString &path)
         return false;
     }
     bool opened = false;
-    session.guarded([&] { opened = session.LoadFromFile(full); });
+    session.guarded([&] { opened = session.loadLedgerFile(full); });
     if (!opened)
         return false; // the reason was shown through the dialogs
-    session.guarded([&] { session.BitBtn1Click(); });
+    session.guarded([&] { session.recalculateAll(); });
     return true;
 }
 

@@ -67,7 +67,7 @@ int exportLedger(const QString &in, const QString &out)
             session.setCurrentCell(1, 1);
     });
     const bool written = session.guarded([&] {
-        writeExportWorkbook(buildExportSheet(session), QFileInfo(out).absoluteFilePath());
+        writeExportWorkbook(buildExportSheet(session.document()), QFileInfo(out).absoluteFilePath());
     });
     return written ? 0 : 3;
 }
@@ -77,7 +77,7 @@ int importBook(const QString &book, const ExcelAyarSettings &mapping, const QStr
     CommandLineSession cli;
     Session &session = cli.session;
     // a fresh program: the parameters of the settings file beside it
-    session.guarded([&] { session.hafizadanoku(); });
+    session.guarded([&] { session.loadRateSettings(); });
     StagingGrid grid;
     const QString path = QFileInfo(book).absoluteFilePath();
     if (!session.guarded([&] { Xls_To_StringGrid(grid, path, session.regional()); }))
@@ -85,10 +85,10 @@ int importBook(const QString &book, const ExcelAyarSettings &mapping, const QStr
     grid.numberRowsAndColumns();
     bool done = false;
     // the mapping given here is not stored in the settings file
-    session.guarded([&] { done = transferStagingToLedger(grid, mapping, session, false); });
+    session.guarded([&] { done = transferStagingToLedger(grid, mapping, session.document(), session.dialogs()); });
     if (!done)
         return 2;
-    const bool saved = session.guarded([&] { session.SaveToFile(QFileInfo(out).absoluteFilePath()); });
+    const bool saved = session.guarded([&] { session.saveLedgerFile(QFileInfo(out).absoluteFilePath()); });
     return saved ? 0 : 3;
 }
 

@@ -19,18 +19,18 @@ QString fullPath(const QString &path)
 
 } // namespace
 
-QStringList Session::GetStringsToSave3() const
+QStringList Session::ledgerFileLines() const
 {
-    return ledgerFileLines(m_params, m_ledger, m_reg);
+    return kervio::ledgerFileLines(params(), ledger(), regional());
 }
 
-void Session::SaveToFile(const QString &path)
+void Session::saveLedgerFile(const QString &path)
 {
-    if (!writeLedgerFile(path, GetStringsToSave3()))
+    if (!writeLedgerFile(path, ledgerFileLines()))
         throw KervioError(QStringLiteral("Dosya Saklanamıyor:\r") + fullPath(path));
 }
 
-bool Session::LoadFromFile(const QString &path)
+bool Session::loadLedgerFile(const QString &path)
 {
     std::optional<LedgerFileContent> content;
     if (std::optional<QStringList> lines = readLedgerFileLines(path))
@@ -39,24 +39,24 @@ bool Session::LoadFromFile(const QString &path)
         dialogs().message(QStringLiteral("Dosya açılamadı:\n") + fullPath(path));
         return false;
     }
-    applyLedgerFileContent(std::move(*content), m_params, m_ledger);
+    applyLedgerFileContent(std::move(*content), params(), ledger());
     return true;
 }
 
-bool Session::openLedger(const QString &path)
+bool Session::openLedgerFile(const QString &path)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
-    if (!LoadFromFile(path))
+    if (!loadLedgerFile(path))
         return false;
-    BitBtn1Click();
+    recalculateAll();
     return true;
 }
 
-void Session::BitBtn45Click()
+void Session::saveLedger()
 {
     QString path = dialogs().saveFileName({QStringLiteral("Vade Farkı Dosyası Sakla"), kLedgerFilter,
-                                           fileDialogFolder(), m_params.text(Parameters::Company)});
+                                           fileDialogFolder(), params().text(Parameters::Company)});
     if (path.isEmpty())
         return;
     if (!path.contains(QStringLiteral(".krv")))
@@ -66,40 +66,40 @@ void Session::BitBtn45Click()
                               Dialogs::Icon::Question, Dialogs::Buttons::YesNo)
             != Dialogs::Answer::Yes)
         return;
-    SaveToFile(path);
+    saveLedgerFile(path);
 }
 
-void Session::BitBtn46Click()
+void Session::openLedger()
 {
     const QString path = dialogs().openFileName(
         {QStringLiteral("Vade Farkı Dosyası Aç"), kLedgerFilter, fileDialogFolder(), QString()});
     if (path.isEmpty())
         return;
-    openLedger(path);
+    openLedgerFile(path);
 }
 
-void Session::hafizadanoku()
+void Session::loadRateSettings()
 {
     const AyarSettings s = readAyar(settingsPath());
-    m_params.setText(Parameters::DaysInYear, s.yilgun);
-    m_params.setText(Parameters::YearlyRate, s.ayfaiz);
-    m_params.setText(Parameters::MonthlyRate, s.yilfaiz);
-    m_params.setText(Parameters::DebitGrace, s.borcgun);
-    m_params.setText(Parameters::CreditGrace, s.alacakgun);
-    m_params.setDebitWeekend(s.borcCheck);
-    m_params.setCreditWeekend(s.alacakCheck);
+    params().setText(Parameters::DaysInYear, s.yilgun);
+    params().setText(Parameters::YearlyRate, s.ayfaiz);
+    params().setText(Parameters::MonthlyRate, s.yilfaiz);
+    params().setText(Parameters::DebitGrace, s.borcgun);
+    params().setText(Parameters::CreditGrace, s.alacakgun);
+    params().setDebitWeekend(s.borcCheck);
+    params().setCreditWeekend(s.alacakCheck);
 }
 
-void Session::hafizayayaz()
+void Session::saveRateSettings()
 {
     AyarSettings s;
-    s.yilgun = m_params.text(Parameters::DaysInYear);
-    s.ayfaiz = m_params.text(Parameters::YearlyRate);
-    s.yilfaiz = m_params.text(Parameters::MonthlyRate);
-    s.borcgun = m_params.text(Parameters::DebitGrace);
-    s.alacakgun = m_params.text(Parameters::CreditGrace);
-    s.borcCheck = m_params.debitWeekend();
-    s.alacakCheck = m_params.creditWeekend();
+    s.yilgun = params().text(Parameters::DaysInYear);
+    s.ayfaiz = params().text(Parameters::YearlyRate);
+    s.yilfaiz = params().text(Parameters::MonthlyRate);
+    s.borcgun = params().text(Parameters::DebitGrace);
+    s.alacakgun = params().text(Parameters::CreditGrace);
+    s.borcCheck = params().debitWeekend();
+    s.alacakCheck = params().creditWeekend();
     writeAyar(settingsPath(), s);
 }
 

@@ -2,7 +2,8 @@
 #include "exportsheet.h"
 #include "core/errors.h"
 #include "core/appinfo.h"
-#include "shell/session.h"
+#include "core/dialogs.h"
+#include "ledger/document.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,13 +18,12 @@ namespace {
 constexpr int LauncherWaitMs = 15000;
 
 // Row 1 becomes the current row as a click on it would make it.
-void moveToFirstRow(Session &session)
+void moveToFirstRow(Document &document)
 {
-    const LedgerTable &L = session.ledger();
+    const LedgerTable &L = document.ledger();
     if (L.currentRow() == 1)
         return;
-    const int col = L.currentColumn() >= 1 && L.currentColumn() <= 5 ? L.currentColumn() : 1;
-    session.setCurrentCell(1, col);
+    document.setCurrentCell(1, Document::walkColumn(L.currentColumn()));
 }
 
 // Runs a desktop launcher. Some launchers return at once, others only when
@@ -61,10 +61,10 @@ bool openWithDesktop(const QString &path)
     return code == 0 || code == -1;
 }
 
-QString CekExcel2(Session &session, const FileOpener &open)
+QString CekExcel2(Document &document, Dialogs &dialogs, const FileOpener &open)
 {
-    moveToFirstRow(session);
-    const ExportSheet sheet = buildExportSheet(session);
+    moveToFirstRow(document);
+    const ExportSheet sheet = buildExportSheet(document);
 
     QTemporaryFile reserve(QDir::tempPath() + QStringLiteral("/Kervio-XXXXXX.xlsx"));
     reserve.setAutoRemove(false);
@@ -79,21 +79,16 @@ QString CekExcel2(Session &session, const FileOpener &open)
         throw;
     }
     if (!open || !open(path))
-        session.dialogs().message(QStringLiteral("Çalışma kitabı hazırlandı, ancak onu açacak bir program bulunamadı:\r")
+        dialogs.message(QStringLiteral("Çalışma kitabı hazırlandı, ancak onu açacak bir program bulunamadı:\r")
                                   + QDir::toNativeSeparators(path));
     return path;
 }
 
-void BitBtn26Click(Session &session, const FileOpener &open)
+QString CekExcelMail(Document &document, const QString &mailFolder)
 {
-    session.guarded([&] { CekExcel2(session, open); });
-}
-
-QString CekExcelMail(Session &session, const QString &mailFolder)
-{
-    moveToFirstRow(session);
+    moveToFirstRow(document);
     const QString path = mailFolder + QStringLiteral("Rapor.xlsx");
-    writeExportWorkbook(buildExportSheet(session), path);
+    writeExportWorkbook(buildExportSheet(document), path);
     return path;
 }
 
@@ -103,29 +98,27 @@ QStringList mailComposerArguments(const QString &company, const QString &attachm
             QStringLiteral("--attach"), attachment, QStringLiteral("@")};
 }
 
-void EmailDoc(Session &session, const QString &mailFolder)
+void EmailDoc(Document &document, Dialogs &dialogs, const QString &mailFolder)
 {
-    session.guarded([&] {
-        const QString composer = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
-        if (composer.isEmpty()) {
-            session.dialogs().message(QStringLiteral("Mail gönderebilmek için, bilgisyarınızda Outlook kurulu olmalıdır."));
-            return;
-        }
-        const QString path = mailFolder + QStringLiteral("Rapor.xlsx");
-        if (QFile::exists(path) && !QFile::remove(path))
-            throw KervioError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
-        CekExcelMail(session, mailFolder);
-        const int code = runLauncher(composer, mailComposerArguments(session.params().text(Parameters::Company), path));
-        if (code > 0)
-            throw KervioError(QStringLiteral("E-posta programı açılamadı (xdg-email çıkış kodu %1).").arg(code));
-    });
+    const QString composer = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
+    if (composer.isEmpty()) {
+        dialogs.message(QStringLiteral("Mail gönderebilmek için, bilgisyarınızda Outlook kurulu olmalıdır."));
+        return;
+    }
+    const QString path = mailFolder + QStringLiteral("Rapor.xlsx");
+    if (QFile::exists(path) && !QFile::remove(path))
+        throw KervioError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
+    CekExcelMail(document, mailFolder);
+    const int code = runLauncher(composer, mailComposerArguments(document.params().text(Parameters::Company), path));
+    if (code > 0)
+        throw KervioError(QStringLiteral("E-posta programı açılamadı (xdg-email çıkış kodu %1).").arg(code));
 }
 
-void mailgonderClick(Session &session)
+void mailgonderClick(Document &document, Dialogs &dialogs)
 {
     const QString folder = executableFolder();
     QDir::setCurrent(folder);
-    EmailDoc(session, folder);
+    EmailDoc(document, dialogs, folder);
 }
 
 } // namespace kervio

@@ -5,32 +5,32 @@
 
 namespace kervio {
 
-class Session;
+class Dialogs;
+class Document;
 
 // Opens a file with the desktop's default application for its kind; false
 // when no application could be started for it.
 using FileOpener = std::function<bool(const QString &path)>;
 bool openWithDesktop(const QString &path);
 
-// "EXCEL'E VERİ AKTAR": CekExcel2 under the general error handler.
-void BitBtn26Click(Session &session, const FileOpener &open = openWithDesktop);
-// Moves the ledger cursor to row 1 (which recalculates that row when it was
-// elsewhere), writes the sheet to a new workbook in the user's temporary
-// folder and opens it; when nothing can open it, a message names the file.
-// Returns the workbook's path. Raises on a write failure.
-QString CekExcel2(Session &session, const FileOpener &open = openWithDesktop);
+// "EXCEL'E VERİ AKTAR": moves the ledger cursor to row 1 (which
+// recalculates that row when it was elsewhere), writes the sheet to a new
+// workbook in the user's temporary folder and opens it; when nothing can
+// open it, a message names the file. Returns the workbook's path. Raises
+// what the recalculation raises and on a write failure.
+QString CekExcel2(Document &document, Dialogs &dialogs, const FileOpener &open = openWithDesktop);
 
 // The mail picture button: the executable's folder becomes the current
 // directory, then EmailDoc with that folder.
-void mailgonderClick(Session &session);
+void mailgonderClick(Document &document, Dialogs &dialogs);
 // Hands "Rapor.xlsx" in `mailFolder` to the desktop's mail composer
 // (xdg-email) with the recipient "@" and the company name as subject and
 // body. A leftover "Rapor.xlsx" is deleted first; the new one stays until
-// the next mailing, because the composer reads it after we return. Runs
-// under the general error handler.
-void EmailDoc(Session &session, const QString &mailFolder);
+// the next mailing, because the composer reads it after we return. Raises
+// when the workbook cannot be written or the composer fails.
+void EmailDoc(Document &document, Dialogs &dialogs, const QString &mailFolder);
 // Writes the sheet to `mailFolder` + "Rapor.xlsx"; returns that path.
-QString CekExcelMail(Session &session, const QString &mailFolder);
+QString CekExcelMail(Document &document, const QString &mailFolder);
 
 // The arguments handed to xdg-email.
 QStringList mailComposerArguments(const QString &company, const QString &attachment);

@@ -3,7 +3,7 @@
 #include "core/errors.h"
 #include "core/numericlocale.h"
 #include "ledger/textfuncs.h"
-#include "shell/session.h"
+#include "ledger/document.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,12 +105,12 @@ const SheetCell *ExportSheet::find(int row, int col) const
     return it != cells.end() && it->row == row && it->col == col ? &*it : nullptr;
 }
 
-ExportSheet buildExportSheet(const Session &session)
+ExportSheet buildExportSheet(const Document &document)
 {
-    const LedgerTable &L = session.ledger();
-    const Parameters &P = session.params();
-    const Summary &S = session.summary();
-    const Regional &reg = session.regional();
+    const LedgerTable &L = document.ledger();
+    const Parameters &P = document.params();
+    const Summary &S = document.summary();
+    const Regional &reg = document.regional();
     const int N = L.gridRowCount();
 
     ExportSheet sheet;

@@ -5,7 +5,7 @@
 
 namespace kervio {
 
-class Session;
+class Document;
 
 // The ledger sheet as plain data, built first and then written by
 // writeExportWorkbook. Rows and columns count from 0 (row 0 is sheet row 1).
@@ -45,9 +45,9 @@ inline QString amountFormatCode() { return QStringLiteral("#,##0.00"); }
 // Column letters A..Z by position (1 = A).
 QString columnLetter(int column1);
 
-// Builds the sheet of "EXCEL'E VERİ AKTAR" from the session's ledger,
+// Builds the sheet of "EXCEL'E VERİ AKTAR" from the document's ledger,
 // parameters and summary as they stand.
-ExportSheet buildExportSheet(const Session &session);
+ExportSheet buildExportSheet(const Document &document);
 
 // Writes the sheet as an xlsx workbook and replaces `path` atomically.
 // Raises KervioError on failure. A big sheet is streamed row by row

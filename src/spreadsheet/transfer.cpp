@@ -1,7 +1,8 @@
 #include "transfer.h"
 #include "core/errors.h"
 #include "ledger/textfuncs.h"
-#include "shell/session.h"
+#include "core/dialogs.h"
+#include "ledger/document.h"
 #include "staginggrid.h"
 
 namespace kervio {
@@ -20,24 +21,8 @@ int fieldValue(const QString &text)
 
 } // namespace
 
-void yenidenhesapla(Session &session)
+bool transferStagingToLedger(const StagingGrid &grid, const ExcelAyarSettings &m, Document &document, Dialogs &dialogs)
 {
-    LedgerTable &L = session.ledger();
-    const int col = L.currentColumn() >= 1 && L.currentColumn() <= 5 ? L.currentColumn() : 1;
-    session.setCurrentCell(1, col);
-    const int count = L.gridRowCount();
-    int i = 1;
-    for (; i <= count - 2; ++i) {
-        L.setCell(i, ColNumber, QString::number(i));
-        session.StringGrid3Click();
-        session.setCurrentCell(i + 1, col);
-    }
-    L.setCell(i, ColNumber, QString::number(i));
-}
-
-bool transferStagingToLedger(const StagingGrid &grid, const ExcelAyarSettings &m, Session &session, bool storeMapping)
-{
-    Dialogs &dialogs = session.dialogs();
     const struct {
         const QString &text;
         const char *message;
@@ -70,7 +55,7 @@ bool transferStagingToLedger(const StagingGrid &grid, const ExcelAyarSettings &m
         if (v > 99999 || v < -99999)
             throw KervioError(QStringLiteral("Satır numarası en fazla 5 haneli olabilir: %1").arg(v));
 
-    const QChar sep = session.regional().date;
+    const QChar sep = document.regional().date;
     const QString formatMessage =
         QStringLiteral("Tarih formatı gg") + sep + QStringLiteral("aa") + sep + QStringLiteral("yyyy") + sep + QStringLiteral(" şeklinde olmalıdır.");
 
@@ -115,18 +100,18 @@ bool transferStagingToLedger(const StagingGrid &grid, const ExcelAyarSettings &m
             row[ColDescription] = grid.cell(map.description, yy);
     }
 
-    session.ledger().replaceEntries(std::move(rows));
-    yenidenhesapla(session);
-    if (storeMapping)
-        writeExcelAyar(session.settingsPath(), m);
+    document.ledger().replaceEntries(std::move(rows));
+    document.renumberAndRecalculateAll();
     return true;
 }
 
-bool JvXPButton2Click(const StagingGrid &grid, const ExcelAyarSettings &mapping, Session &session)
+bool transferAndStoreMapping(const StagingGrid &grid, const ExcelAyarSettings &mapping, Document &document,
+                             Dialogs &dialogs, const QString &settingsPath)
 {
-    bool done = false;
-    const bool ran = session.guarded([&] { done = transferStagingToLedger(grid, mapping, session); });
-    return ran && done;
+    if (!transferStagingToLedger(grid, mapping, document, dialogs))
+        return false;
+    writeExcelAyar(settingsPath, mapping);
+    return true;
 }
 
 } // namespace kervio

@@ -3,25 +3,21 @@
 
 namespace kervio {
 
-class Session;
+class Dialogs;
+class Document;
 class StagingGrid;
 
-// "Vade Farkına Aktar" (JvXPButton2Click) without the window: checks the
-// mapping, builds the new ledger rows from the staging grid and only then
-// replaces the ledger, numbers and recalculates it (yenidenhesapla) and
-// stores the mapping in section "ExcelAyar" (hafizayayaz). Messages go
-// through session.dialogs(). Raises what the steps raise (a date piece that
-// is not an integer, the recalculation's stop, the settings write); returns
-// false when a required field is empty. True: the window may hide.
-bool transferStagingToLedger(const StagingGrid &grid, const ExcelAyarSettings &mapping, Session &session,
-                             bool storeMapping = true);
-
-// The same under the general error handler: false when it did not run to
-// completion (the window stays open).
-bool JvXPButton2Click(const StagingGrid &grid, const ExcelAyarSettings &mapping, Session &session);
-
-// Numbers and recalculates every ledger row, the numbering just ahead of
-// the recalculation.
-void yenidenhesapla(Session &session);
+// "Vade Farkına Aktar" without the window: checks the mapping, builds the
+// new ledger rows from the staging grid and only then replaces the ledger,
+// numbers and recalculates it. Messages go through `dialogs`. Raises what
+// the steps raise (a date piece that is not an integer, the recalculation's
+// stop); returns false when a required field is empty.
+bool transferStagingToLedger(const StagingGrid &grid, const ExcelAyarSettings &mapping, Document &document,
+                             Dialogs &dialogs);
+// The window's transfer: the same, and once it succeeded the mapping is
+// stored in section "ExcelAyar" of the settings file (a failure to write it
+// raises).
+bool transferAndStoreMapping(const StagingGrid &grid, const ExcelAyarSettings &mapping, Document &document,
+                             Dialogs &dialogs, const QString &settingsPath);
 
 } // namespace kervio

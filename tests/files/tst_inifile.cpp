@@ -263,7 +263,7 @@ void TestIniFile::sessionStoresYearlyRateUnderAyfaiz()
     s.params().setText(Parameters::YearlyRate, "24");
     s.params().setText(Parameters::MonthlyRate, "2");
     s.params().setDebitWeekend(true);
-    s.BitBtn31Click();
+    s.saveRateSettings();
     const QByteArray bytes = readBytes(iniPath());
     QVERIFY(bytes.contains("\r\nayfaiz=24\r\nyilfaiz=2\r\n"));
     QVERIFY(bytes.contains("\r\nborcCheck=1\r\nalacakCheck=2\r\n"));
@@ -278,7 +278,7 @@ void TestIniFile::sessionReadsRatesAsStored()
     Session s(Regional::turkish(), &dialogs);
     s.setSettingsPath(iniPath());
     s.params().setDebitWeekend(true);
-    s.hafizadanoku();
+    s.loadRateSettings();
     const Parameters &p = s.params();
     QCOMPARE(p.text(Parameters::DaysInYear), QStringLiteral("360"));
     QCOMPARE(p.text(Parameters::YearlyRate), QStringLiteral("30"));

@@ -51,7 +51,7 @@ void setUpLedger(Session &s)
         makeRow({"2", "05.02.2024", "20.02.2024", "Ödeme, \"nakit\"", "", "250,50"}),
         makeRow({"3"}),
     });
-    s.BitBtn1Click();
+    s.recalculateAll();
 }
 
 void writeBytes(const QString &path, const QByteArray &bytes)
@@ -124,10 +124,10 @@ void TestLedgerFile::roundTripRestoresEverything()
     Fixture a;
     setUpLedger(a.session);
     const QString path = filePath("cari.krv");
-    a.session.SaveToFile(path);
+    a.session.saveLedgerFile(path);
 
     Fixture b;
-    QVERIFY(b.session.openLedger(path));
+    QVERIFY(b.session.openLedgerFile(path));
     QVERIFY(b.dialogs.shown.empty());
     for (const auto f : {Parameters::Company, Parameters::DaysInYear, Parameters::YearlyRate,
                          Parameters::MonthlyRate, Parameters::DebitGrace, Parameters::CreditGrace})
@@ -151,15 +151,15 @@ void TestLedgerFile::hugeAmountsRoundTrip()
     setUpLedger(a.session);
     a.ledger().setCell(1, ColDebit, QStringLiteral("1000000000000000000"));
     a.ledger().setCell(2, ColCredit, QStringLiteral("55000000000000000"));
-    a.session.BitBtn1Click();
+    a.session.recalculateAll();
     QCOMPARE(a.ledger().cell(1, ColDebit), QStringLiteral("1.000.000.000.000.000.000,00"));
     QCOMPARE(a.ledger().cell(2, ColCreditAdat), QStringLiteral("-605.000.000.000.000.000,00"));
     const QString path = filePath("büyük.krv");
-    a.session.SaveToFile(path);
+    a.session.saveLedgerFile(path);
     QVERIFY(!QString::fromLatin1(readBytes(path)).contains(QRegularExpression("\\dE-?\\d")));
 
     Fixture b;
-    QVERIFY(b.session.openLedger(path));
+    QVERIFY(b.session.openLedgerFile(path));
     for (int c : {ColDebit, ColDebitAdat, ColDebitDiff, ColCredit, ColCreditAdat, ColCreditDiff}) {
         QCOMPARE(b.ledger().cell(1, c), a.ledger().cell(1, c));
         QCOMPARE(b.ledger().cell(2, c), a.ledger().cell(2, c));
@@ -177,7 +177,7 @@ void TestLedgerFile::exactBytesOfSmallFile()
     f.params().setCreditWeekend(true);
     f.params().setCalculationDate(QDate(2024, 3, 7));
     const QString path = filePath("Cari.krv");
-    f.session.SaveToFile(path);
+    f.session.saveLedgerFile(path);
     QCOMPARE(readBytes(path), validFile("1,,,,,,,,,,,,\r\n"));
 }
 
@@ -189,12 +189,12 @@ void TestLedgerFile::dateSeparatorOfRegionalSettings()
     Session writer(slash, &dialogs);
     writer.params().setCalculationDate(QDate(2024, 3, 7));
     const QString path = filePath("slash.krv");
-    writer.SaveToFile(path);
+    writer.saveLedgerFile(path);
     QVERIFY(readBytes(path).startsWith(",,,,,,H,H,H,07/03/2024\r\n"));
 
     Fixture reader;
     reader.params().setCalculationDate(QDate(2000, 1, 1));
-    QVERIFY(reader.session.openLedger(path));
+    QVERIFY(reader.session.openLedgerFile(path));
     QCOMPARE(reader.params().calculationDate(), QDate(2024, 3, 7));
 }
 
@@ -206,11 +206,11 @@ void TestLedgerFile::lineBreaksInCellsSavedAsBlanks()
                                         QString::fromLatin1("1\0" "2", 3), "x"}),
                                makeRow({"2"})});
     const QString path = filePath("breaks.krv");
-    a.session.SaveToFile(path);
+    a.session.saveLedgerFile(path);
     QCOMPARE(splitLines(QString::fromLatin1(readBytes(path))).size(), 4);
 
     Fixture b;
-    QVERIFY(b.session.openLedger(path));
+    QVERIFY(b.session.openLedgerFile(path));
     QCOMPARE(b.params().text(Parameters::Company), QStringLiteral("Ali Veli"));
     QCOMPARE(b.ledger().gridRowCount(), 3);
     QCOMPARE(b.ledger().cell(1, ColDescription), QStringLiteral("a b c d"));
@@ -299,7 +299,7 @@ void TestLedgerFile::rowLinesReplaceLargerGrid()
     f.ledger().setCell(40, ColDescription, "eski");
     const QString path = filePath("three.krv");
     writeBytes(path, validFile("1,,,a,,,,,,,,,\r\n2,,,b,,,,,,,,,\r\n3,,,c,,,,,,,,,\r\n"));
-    QVERIFY(f.session.openLedger(path));
+    QVERIFY(f.session.openLedgerFile(path));
     QCOMPARE(f.ledger().gridRowCount(), 4);
     QCOMPARE(f.ledger().cell(3, ColDescription), QStringLiteral("c"));
 }
@@ -320,12 +320,12 @@ void TestLedgerFile::malformedFileChangesNothing()
     QFETCH(QByteArray, bytes);
     Fixture f;
     setUpLedger(f.session);
-    const QStringList before = f.session.GetStringsToSave3();
+    const QStringList before = f.session.ledgerFileLines();
     const QString path = filePath("bozuk.krv");
     writeBytes(path, bytes);
 
     f.dialogs.fileNames.push_back(path);
-    f.session.BitBtn46Click();
+    f.session.openLedger();
 
     QCOMPARE(f.dialogs.fileDialogs.size(), size_t(1));
     const FileDialogRequest &request = f.dialogs.fileDialogs[0];
@@ -334,18 +334,18 @@ void TestLedgerFile::malformedFileChangesNothing()
     QCOMPARE(request.initialDir, f.session.fileDialogFolder());
     QVERIFY(request.proposedName.isEmpty());
     QCOMPARE(f.dialogs.texts(), QStringList{kCantOpen + QFileInfo(path).absoluteFilePath()});
-    QCOMPARE(f.session.GetStringsToSave3(), before);
+    QCOMPARE(f.session.ledgerFileLines(), before);
 }
 
 void TestLedgerFile::missingFileIsIgnored()
 {
     Fixture f;
     setUpLedger(f.session);
-    const QStringList before = f.session.GetStringsToSave3();
+    const QStringList before = f.session.ledgerFileLines();
     f.dialogs.fileNames.push_back(filePath("yok.krv"));
-    f.session.BitBtn46Click();
+    f.session.openLedger();
     QVERIFY(f.dialogs.shown.empty());
-    QCOMPARE(f.session.GetStringsToSave3(), before);
+    QCOMPARE(f.session.ledgerFileLines(), before);
 }
 
 void TestLedgerFile::rateSourceOnLoad_data()
@@ -373,7 +373,7 @@ void TestLedgerFile::rateSourceOnLoad()
     f.params().setRateSource(Parameters::RateSource(source));
     const QString path = filePath("oran.krv");
     writeBytes(path, "365,30,2,,,Cari,H,H,E,07.03.2024\r\n" + kHeaderBytes + "\r\n");
-    QVERIFY(f.session.LoadFromFile(path));
+    QVERIFY(f.session.loadLedgerFile(path));
     QCOMPARE(f.params().text(Parameters::YearlyRate), yearly);
     QCOMPARE(f.params().text(Parameters::MonthlyRate), monthly);
 }
@@ -385,7 +385,7 @@ void TestLedgerFile::rateLinkErrorPropagates()
     const QString path = filePath("oran.krv");
     writeBytes(path, "365,\"1,2,3\",2,,,Cari,H,H,E,07.03.2024\r\n");
     f.dialogs.fileNames.push_back(path);
-    QVERIFY(!f.session.guarded([&] { f.session.BitBtn46Click(); }));
+    QVERIFY(!f.session.guarded([&] { f.session.openLedger(); }));
     QCOMPARE(f.dialogs.texts(), QStringList{"'1,2,3' is not a valid floating point value"});
 }
 
@@ -406,7 +406,7 @@ void TestLedgerFile::krvNaming()
     Fixture f;
     f.params().setText(Parameters::Company, "Cari Şti");
     f.dialogs.fileNames.push_back(filePath(chosen));
-    f.session.BitBtn45Click();
+    f.session.saveLedger();
 
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{saved});
     QVERIFY(f.dialogs.shown.empty());
@@ -434,7 +434,7 @@ void TestLedgerFile::overwriteQuestion()
     Fixture f;
     f.dialogs.fileNames.push_back(filePath("Cari"));
     f.dialogs.answers.push_back(Dialogs::Answer(answer));
-    f.session.BitBtn45Click();
+    f.session.saveLedger();
 
     QCOMPARE(f.dialogs.shown.size(), size_t(1));
     QCOMPARE(f.dialogs.shown[0].kind, ScriptedDialogs::Shown::Question);
@@ -469,7 +469,7 @@ void TestLedgerFile::saveFailure()
         std::unique_ptr<FileSizeLimit> limit;
         if (diskFull)
             limit = std::make_unique<FileSizeLimit>(64);
-        ok = f.session.guarded([&] { f.session.SaveToFile(name); });
+        ok = f.session.guarded([&] { f.session.saveLedgerFile(name); });
     }
     QVERIFY(!ok);
     QCOMPARE(f.dialogs.texts(), QStringList{"Dosya Saklanamıyor:\r" + m_dir->filePath(name)});

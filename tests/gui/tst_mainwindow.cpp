@@ -609,7 +609,7 @@ void TestMainWindow::saveAndReopenThroughDialogs()
     QCOMPARE(save.filter, QStringLiteral("Vade Farkı Dosyası (*.krv)"));
     QCOMPARE(save.initialDir, m_dir->path());
     QCOMPARE(save.proposedName, QStringLiteral("Cari, \"A\""));
-    const QStringList before = m_session->GetStringsToSave3();
+    const QStringList before = m_session->ledgerFileLines();
 
     // empty everything, then open the file again
     m_dialogs->answers.push_back(Answer::Yes);
@@ -625,7 +625,7 @@ void TestMainWindow::saveAndReopenThroughDialogs()
     QVERIFY(m_window->CheckBox8->isChecked());
     QCOMPARE(m_window->DateTimePicker61->date(), QDate(2024, 12, 31));
     QCOMPARE(m_window->borctoplamEdit->text(), QStringLiteral("600,00"));
-    QCOMPARE(m_session->GetStringsToSave3(), before);
+    QCOMPARE(m_session->ledgerFileLines(), before);
 
     // an existing file: No writes nothing
     m_dialogs->fileNames.push_back(path);

@@ -32,7 +32,7 @@ struct Fixture {
     QString cell(int r, int c) const { return session.ledger().cell(r, c); }
     QString field(S f) const { return session.summary().text(f); }
     QDate date(Summary::Picker p) const { return session.summary().date(p); }
-    bool recalc() { return session.guarded([&] { session.BitBtn1Click(); }); }
+    bool recalc() { return session.guarded([&] { session.recalculateAll(); }); }
 };
 
 const std::vector<Entry> &WorkedExample = test::workedExample();
@@ -162,7 +162,7 @@ private slots:
         Fixture f;
         f.session.params().setCalculationDate(QDate(2024, 6, 1));
         f.session.ledger().setCell(1, ColDueDate, typed);
-        f.session.guarded([&] { f.session.StringGrid3Click(); });
+        f.session.guarded([&] { f.session.recalculateCurrentRow(); });
         QCOMPARE(f.cell(1, ColDueDate), cell);
         QCOMPARE(f.dialogs.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         // an entry with only a due date gets it as its transaction date too
@@ -174,7 +174,7 @@ private slots:
     {
         Fixture f;
         f.session.ledger().setCell(1, ColTransactionDate, QStringLiteral("07.03.2024"));
-        f.session.guarded([&] { f.session.StringGrid3Click(); });
+        f.session.guarded([&] { f.session.recalculateCurrentRow(); });
         QCOMPARE(f.cell(1, ColDueDate), QStringLiteral("07.03.2024"));
     }
 
@@ -335,8 +335,8 @@ private slots:
         Fixture f(WorkedExample);
         QVERIFY(f.recalc());
         f.dialogs.answers.push_back(Dialogs::Answer::Yes);
-        f.session.guarded([&] { f.session.BitBtn4Click(); });
-        f.session.guarded([&] { f.session.StringGrid3Click(); });
+        f.session.guarded([&] { f.session.clearLedger(); });
+        f.session.guarded([&] { f.session.recalculateCurrentRow(); });
         QCOMPARE(f.field(S::DebitTotal), QString());
         QCOMPARE(f.field(S::OverallDays), QString());
     }
@@ -369,7 +369,7 @@ private slots:
         s.setText(S::CreditTotal, inputs[4]);
         s.setText(S::YearlyRateResult, QStringLiteral("old"));
         s.setText(S::MonthlyRateResult, QStringLiteral("old"));
-        f.session.guarded([&] { f.session.BitBtn19Click(); });
+        f.session.guarded([&] { f.session.findBalancingRate(); });
         QCOMPARE(s.text(S::YearlyRateResult), yearly);
         QCOMPARE(s.text(S::MonthlyRateResult), monthly);
         if (QByteArray(QTest::currentDataTag()) == "one side only")
@@ -382,10 +382,10 @@ private slots:
     {
         Fixture f(WorkedExample);
         QVERIFY(f.recalc());
-        f.session.guarded([&] { f.session.BitBtn19Click(); });
+        f.session.guarded([&] { f.session.findBalancingRate(); });
         const QString first = f.field(S::YearlyRateResult);
         f.session.params().setText(F::DaysInYear, QStringLiteral("360"));
-        f.session.guarded([&] { f.session.BitBtn19Click(); });
+        f.session.guarded([&] { f.session.findBalancingRate(); });
         QCOMPARE(f.field(S::YearlyRateResult), first);
         QVERIFY(!first.isEmpty());
     }
@@ -397,7 +397,7 @@ private slots:
                    {"03.01.2024", "03.01.2024", "b", "1,00", ""},
                    {"", "01.01.2024", "no transaction date", "1,00", ""},
                    {"28.12.2023", "28.12.2023", "a", "1,00", ""}});
-        f.session.guarded([&] { f.session.BitBtn2Click(); });
+        f.session.guarded([&] { f.session.sortByTransactionDate(); });
         // the row with only a due date gets it as transaction date in the
         // recalculation after sorting, but it sorted with key 0000
         QCOMPARE(f.cell(1, ColDescription), QStringLiteral("no transaction date"));
@@ -421,7 +421,7 @@ private slots:
                 {"02.01.2024", "02.01.2024", "B'", "", ""},
                 {"01.01.2024", "01.01.2024", "A", "", ""}},
                false);
-        f.session.guarded([&] { f.session.BitBtn2Click(); });
+        f.session.guarded([&] { f.session.sortByTransactionDate(); });
         QCOMPARE(f.cell(1, ColDescription), QStringLiteral("A"));
         QCOMPARE(f.cell(2, ColDescription), QStringLiteral("B'"));
         QCOMPARE(f.cell(3, ColDescription), QStringLiteral("B"));
@@ -440,7 +440,7 @@ private slots:
                 entries.push_back({d, rng.bounded(5) == 0 ? QString() : d, QString::number(i), "", ""});
             }
             Fixture f(entries);
-            f.session.guarded([&] { f.session.BitBtn2Click(); });
+            f.session.guarded([&] { f.session.sortByTransactionDate(); });
             // every description is unique (the one empty row included)
             QHash<QString, QString> keyOf;
             for (int r = 1; r < f.session.ledger().gridRowCount(); ++r)
@@ -462,11 +462,11 @@ private slots:
     {
         Fixture f(WorkedExample);
         QVERIFY(f.recalc());
-        f.session.guarded([&] { f.session.BitBtn4Click(); }); // No
+        f.session.guarded([&] { f.session.clearLedger(); }); // No
         QCOMPARE(f.session.ledger().gridRowCount(), 5);
         QCOMPARE(f.dialogs.shown.back().text, QStringLiteral("Dosyayı Boşaltmak istediğinizden eminmisiniz?"));
         f.dialogs.answers.push_back(Dialogs::Answer::Yes);
-        f.session.guarded([&] { f.session.BitBtn4Click(); });
+        f.session.guarded([&] { f.session.clearLedger(); });
         QCOMPARE(f.session.ledger().gridRowCount(), 2);
         QCOMPARE(f.cell(1, ColNumber), QStringLiteral("1"));
         QCOMPARE(f.cell(1, ColDebit), QString());
@@ -490,7 +490,7 @@ private slots:
                 {"05.12.2024", "05.12.2024", "5", "1,00", ""}},
                false);
         f.session.ledger().setCurrent(3, 1);
-        f.session.guarded([&] { f.session.MenuItem11Click(); });
+        f.session.guarded([&] { f.session.insertRowAbove(); });
         QCOMPARE(f.session.ledger().gridRowCount(), 7);
         QCOMPARE(f.cell(3, ColDescription), QString());
         QCOMPARE(f.cell(4, ColDescription), QStringLiteral("3"));
@@ -520,7 +520,7 @@ private slots:
         f.fill({{transaction, "", "x", "", ""}, {"02.12.2024", "02.12.2024", "keep", "1,00", ""}}, false);
         f.session.ledger().setCurrent(1, 1);
         f.dialogs.answers.push_back(Dialogs::Answer(answer));
-        f.session.guarded([&] { f.session.MenuItem12Click(); });
+        f.session.guarded([&] { f.session.deleteCurrentRow(); });
         QCOMPARE(f.session.ledger().gridRowCount(), rowsLeft + 1);
         QCOMPARE(!f.dialogs.shown.empty(), asked);
         if (asked)
@@ -534,7 +534,7 @@ private slots:
         Fixture f;
         f.fill({{"01.12.2024", "01.12.2024", "x", "1,00", ""}}, false);
         f.dialogs.answers.push_back(Dialogs::Answer::Yes);
-        f.session.guarded([&] { f.session.MenuItem12Click(); });
+        f.session.guarded([&] { f.session.deleteCurrentRow(); });
         QCOMPARE(f.session.ledger().gridRowCount(), 2);
         QCOMPARE(f.cell(1, ColNumber), QStringLiteral("1"));
         QCOMPARE(f.cell(1, ColDescription), QString());
@@ -545,21 +545,21 @@ private slots:
         Fixture f(WorkedExample);
         f.session.ledger().setCell(2, ColNumber, QString());
         f.session.ledger().setCurrent(1, 1);
-        f.session.guarded([&] { f.session.StringGrid3Click(); });
+        f.session.guarded([&] { f.session.recalculateCurrentRow(); });
         QCOMPARE(f.field(S::DebitTotal), QStringLiteral("10.000,00"));
         QCOMPARE(f.field(S::CreditTotal), QStringLiteral("0,00"));
     }
 
-    void autoNewRow()
+    void appendRowIfLastEntryDated()
     {
         Fixture f;
         LedgerTable &t = f.session.ledger();
         t.setCell(1, ColDueDate, QStringLiteral("01.12.2024"));
         t.setCurrent(1, ColDescription);
-        f.session.autoNewRow();
+        f.session.appendRowIfLastEntryDated();
         QCOMPARE(t.gridRowCount(), 3);
         QCOMPARE(t.cell(2, ColNumber), QStringLiteral("2"));
-        f.session.autoNewRow(); // not the last row any more
+        f.session.appendRowIfLastEntryDated(); // not the last row any more
         QCOMPARE(t.gridRowCount(), 3);
     }
 

@@ -1,10 +1,11 @@
 #pragma once
-// A session with the worked example's parameters and a report host that
+// A document with the worked example's parameters and a report host that
 // keeps the prepared report instead of showing it.
 #include "common/ledgerfixture.h"
-#include "report/reportcommands.h"
+#include "core/errorhandler.h"
 #include "core/scripteddialogs.h"
-#include "shell/session.h"
+#include "ledger/document.h"
+#include "report/reportcommands.h"
 
 #include <vector>
 
@@ -12,26 +13,28 @@ namespace kervio::test {
 
 struct ReportFixture {
     ScriptedDialogs dialogs;
-    Session session;
+    Document document;
     ReportHost host;
     int shown = 0;
 
     explicit ReportFixture(const std::vector<Entry> &entries = workedExample(), const Regional &reg = Regional::turkish())
-        : session(reg, &dialogs)
+        : document(reg)
     {
-        setWorkedExampleParameters(session.params());
+        document.setMessageSink([this](const QString &text) { dialogs.message(text); });
+        setWorkedExampleParameters(document.params());
         fill(entries);
         host.today = [] { return QDate(2025, 3, 7); };
         host.showPreview = [this](const ComposedReport &) { ++shown; };
     }
-    void fill(const std::vector<Entry> &entries) { fillLedger(session.ledger(), entries); }
+    void fill(const std::vector<Entry> &entries) { fillLedger(document.ledger(), entries); }
+    // A print command under the general error handler, as the window runs it.
     bool print(ReportTable table)
     {
-        return session.guarded([&] {
+        return runGuarded(dialogs, [&] {
             if (table == ReportTable::Split)
-                BitBtn28Click(session, host);
+                BitBtn28Click(document, host);
             else
-                YazdirButtonClick(session, host);
+                YazdirButtonClick(document, host);
         });
     }
     QStringList lines() const { return host.raporF.lines(); }

@@ -1,3 +1,4 @@
+#include "files/ledgerfile.h"
 #include "report/pdftext.h"
 #include "report/reportfixture.h"
 #include "shell/cli_report.h"
@@ -53,7 +54,7 @@ void TestCliReport::initTestCase()
     const Regional reg = Regional::system();
     ReportFixture f(withSeparators(workedExample(), reg), reg);
     m_ledger = m_dir.filePath("ornek.krv");
-    QVERIFY(f.session.guarded([&] { f.session.SaveToFile(m_ledger); }));
+    QVERIFY(writeLedgerFile(m_ledger, ledgerFileLines(f.document.params(), f.document.ledger(), reg)));
 }
 
 void TestCliReport::writesThePdf_data()

@@ -312,7 +312,7 @@ void TestPreview::previewHookShowsReport()
         QVERIFY(form->windowState() & Qt::WindowMaximized);
         form->closeButton->click();
     });
-    QVERIFY(f.session.guarded([&] { BitBtn28Click(f.session, f.host); }));
+    QVERIFY(f.print(ReportTable::Split));
     QCOMPARE(caption, QStringLiteral("Preview - Kavrel Rapor Önizleme - Vade farkı raporu"));
 }
 

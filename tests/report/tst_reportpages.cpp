@@ -160,7 +160,7 @@ void TestReportPages::longLineWraps()
 void TestReportPages::bracketsInDataPrintAsTyped()
 {
     ReportFixture f;
-    f.session.params().setText(Parameters::Company, QStringLiteral("[Merkez] Şube"));
+    f.document.params().setText(Parameters::Company, QStringLiteral("[Merkez] Şube"));
     QVERIFY(f.print(ReportTable::Split));
     QVERIFY(findText(f.host.lastReport.pages[0], QStringLiteral("İşlem Yapılan Firma : [Merkez] Şube")));
 }

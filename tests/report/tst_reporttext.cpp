@@ -85,8 +85,8 @@ void TestReportText::workedExample()
 void TestReportText::headerObjects()
 {
     ReportFixture f;
-    f.session.params().setDebitWeekend(true);
-    f.session.params().setText(Parameters::CreditGrace, QStringLiteral("3"));
+    f.document.params().setDebitWeekend(true);
+    f.document.params().setText(Parameters::CreditGrace, QStringLiteral("3"));
     QVERIFY(f.print(ReportTable::Split));
     QCOMPARE(f.memo("Memo5"), QStringList{"Kavrel Kervio 2.0 Güncelleme:0 Rapor Dökümü"});
     QCOMPARE(f.memo("memo6"), QStringList{"İşlem Yapılan Firma : Örnek Ticaret A.Ş."});
@@ -231,8 +231,7 @@ void TestReportText::regionalSeparators()
     reg.date = u'/';
     reg.decimal = u'.';
     reg.thousands = u',';
-    ScriptedDialogs d;
-    Session s(reg, &d);
+    Document s(reg);
     s.params().setCalculationDate(QDate(2012, 12, 31));
     s.summary().setDate(Summary::OverallDate, QDate(2013, 1, 2));
     TextHolder holder;

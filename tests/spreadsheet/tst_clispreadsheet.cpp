@@ -37,7 +37,7 @@ private slots:
         s.ledger().setCell(1, ColDueDate, date(2024, 10, 31));
         s.ledger().setCell(1, ColDebit, amount(10000));
         s.ledger().renumber();
-        QVERIFY(s.guarded([&] { s.BitBtn1Click(); s.SaveToFile(path("in.krv")); }));
+        QVERIFY(s.guarded([&] { s.recalculateAll(); s.saveLedgerFile(path("in.krv")); }));
 
         QCOMPARE(run({"--export", path("in.krv"), "--xlsx", path("out.xlsx")}), 0);
         const WorkbookSheet sheet = readWorkbook(path("out.xlsx"), m_reg);
@@ -77,7 +77,7 @@ private slots:
                  0);
         ScriptedDialogs dialogs;
         Session s(m_reg, &dialogs);
-        QVERIFY(s.LoadFromFile(path("out.krv")));
+        QVERIFY(s.loadLedgerFile(path("out.krv")));
         QCOMPARE(s.ledger().cell(1, ColDueDate), date(2024, 10, 31));
         QCOMPARE(s.ledger().cell(1, ColTransactionDate), date(2024, 10, 31));
         QCOMPARE(s.ledger().cell(1, ColDebit), amount(1000.5));

@@ -1,9 +1,10 @@
 #include "common/ledgerfixture.h"
 #include "common/processlocale.h"
 #include "common/xlsxparts.h"
+#include "core/errorhandler.h"
 #include "core/errors.h"
 #include "core/scripteddialogs.h"
-#include "shell/session.h"
+#include "ledger/document.h"
 #include "spreadsheet/exchange.h"
 #include "spreadsheet/exportsheet.h"
 #include "spreadsheet/workbookreader.h"
@@ -20,13 +21,14 @@ using test::Entry;
 
 struct Fixture {
     ScriptedDialogs dialogs;
-    Session session{Regional::turkish(), &dialogs};
+    Document document{Regional::turkish()};
 
     explicit Fixture(const std::vector<Entry> &entries, const QString &company = QStringLiteral("Deneme Ltd. Şti."))
     {
-        test::setWorkedExampleParameters(session.params(), company);
-        test::fillLedger(session.ledger(), entries);
-        if (!session.guarded([&] { session.BitBtn1Click(); }))
+        document.setMessageSink([this](const QString &text) { dialogs.message(text); });
+        test::setWorkedExampleParameters(document.params(), company);
+        test::fillLedger(document.ledger(), entries);
+        if (!runGuarded(dialogs, [&] { document.recalculateAll(); }))
             qFatal("recalculation failed");
     }
 };
@@ -46,10 +48,10 @@ class TestExport : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    WorkbookSheet exportAndRead(Session &session, const QString &name)
+    WorkbookSheet exportAndRead(const Document &document, const QString &name)
     {
         const QString file = m_dir.filePath(name);
-        writeExportWorkbook(buildExportSheet(session), file);
+        writeExportWorkbook(buildExportSheet(document), file);
         return readWorkbook(file, Regional::turkish());
     }
 
@@ -57,7 +59,7 @@ private slots:
     void workedExampleCellByCell()
     {
         Fixture f(WorkedExample);
-        const WorkbookSheet s = exportAndRead(f.session, "worked.xlsx");
+        const WorkbookSheet s = exportAndRead(f.document, "worked.xlsx");
         // N = 5 (header, three entries, the empty row): totals in row 10,
         // summary in rows 12 to 16
         struct Expect {
@@ -154,7 +156,7 @@ private slots:
     void smallestLedger()
     {
         Fixture f({{"31.12.2024", "31.12.2024", "", "", "5,00"}}, QString());
-        const WorkbookSheet s = exportAndRead(f.session, "small.xlsx");
+        const WorkbookSheet s = exportAndRead(f.document, "small.xlsx");
         QCOMPARE(at(s, "A1").text, QStringLiteral("İşlem Yapılan Firma : "));
         QCOMPARE(at(s, "A4").text, QStringLiteral("31.12.2024"));
         QCOMPARE(at(s, "D4").kind, K::Empty);
@@ -169,7 +171,7 @@ private slots:
     void columnWidthsFollowContent()
     {
         Fixture f(WorkedExample, QStringLiteral("Çok Uzun Bir Firma Adı Anonim Şirketi Ve Ortakları"));
-        const ExportSheet sheet = buildExportSheet(f.session);
+        const ExportSheet sheet = buildExportSheet(f.document);
         // A is fitted over the table only, not the company line
         QVERIFY(sheet.widths[0] > 8 && sheet.widths[0] < 20);
         // B holds the dates and the summary amounts
@@ -184,25 +186,25 @@ private slots:
     void exportMovesToFirstRowAndOpens()
     {
         Fixture f(WorkedExample);
-        f.session.setCurrentCell(3, 2);
+        f.document.setCurrentCell(3, 2);
         // a change in row 1 shows only when row 1 is recalculated by the move
-        f.session.ledger().setCell(1, ColDebit, QStringLiteral("20000"));
+        f.document.ledger().setCell(1, ColDebit, QStringLiteral("20000"));
         QString opened;
-        const QString path = CekExcel2(f.session, [&](const QString &p) {
+        const QString path = CekExcel2(f.document, f.dialogs, [&](const QString &p) {
             opened = p;
             return true;
         });
         QCOMPARE(opened, path);
         QVERIFY(path.startsWith(QDir::tempPath()));
         QVERIFY(path.endsWith(QStringLiteral(".xlsx")));
-        QCOMPARE(f.session.ledger().currentRow(), 1);
-        QCOMPARE(f.session.ledger().cell(1, ColDebit), QStringLiteral("20.000,00"));
+        QCOMPARE(f.document.ledger().currentRow(), 1);
+        QCOMPARE(f.document.ledger().cell(1, ColDebit), QStringLiteral("20.000,00"));
         const WorkbookSheet s = readWorkbook(path, Regional::turkish());
         QCOMPARE(at(s, "D4").number, 20000.0);
         QVERIFY(f.dialogs.shown.empty());
         QFile::remove(path);
 
-        BitBtn26Click(f.session, [](const QString &) { return false; });
+        runGuarded(f.dialogs, [&] { CekExcel2(f.document, f.dialogs, [](const QString &) { return false; }); });
         QCOMPARE(f.dialogs.shown.size(), size_t(1));
         const QString message = f.dialogs.shown[0].text;
         const QString named = message.mid(message.indexOf(u'\r') + 1);
@@ -216,7 +218,7 @@ private slots:
     {
         Fixture f(WorkedExample);
         const QString file = m_dir.filePath("streamed.xlsx");
-        writeExportWorkbook(buildExportSheet(f.session), file, WorkbookMemory::Constant);
+        writeExportWorkbook(buildExportSheet(f.document), file, WorkbookMemory::Constant);
         const WorkbookSheet s = readWorkbook(file, Regional::turkish());
         QCOMPARE(at(s, "D4").number, 10000.0);
         QCOMPARE(at(s, "D4").numberFormat, QStringLiteral("#,##0.00"));
@@ -245,7 +247,7 @@ private slots:
         KERVIO_SET_PROCESS_LOCALE(processLocale, locale);
         Fixture f(WorkedExample);
         const QString file = m_dir.filePath("locale.xlsx");
-        writeExportWorkbook(buildExportSheet(f.session), file, streamed ? WorkbookMemory::Constant : WorkbookMemory::Normal);
+        writeExportWorkbook(buildExportSheet(f.document), file, streamed ? WorkbookMemory::Constant : WorkbookMemory::Normal);
 
         const test::SheetNumbers stored = test::sheetNumbers(test::xlsxPart(file, "xl/worksheets/sheet1.xml"));
         QVERIFY(stored.cells.size() > 20);
@@ -267,16 +269,16 @@ private slots:
     {
         Fixture f({{"01.10.2024", "31.10.2024", "Büyük", "1000000000000000000", ""},
                    {"01.10.2024", "31.10.2024", "Daha büyük", "", "123456789012345678901"}});
-        const LedgerTable &L = f.session.ledger();
+        const LedgerTable &L = f.document.ledger();
         QCOMPARE(L.cell(1, ColDebit), QStringLiteral("1.000.000.000.000.000.000,00"));
         QCOMPARE(L.cell(1, ColDebitAdat), QStringLiteral("-61.000.000.000.000.000.000,00"));
         QCOMPARE(L.cell(2, ColCredit), QStringLiteral("123.456.789.012.346.000.000,00"));
         for (int col : {ColDebitAdat, ColDebitDiff, ColCreditAdat, ColCreditDiff})
             QVERIFY2(!L.cell(1, col).contains(u'E') && !L.cell(2, col).contains(u'E'), qPrintable(L.cell(1, col)));
-        QCOMPARE(f.session.summary().text(Summary::DebitTotal), QStringLiteral("1.000.000.000.000.000.000,00"));
+        QCOMPARE(f.document.summary().text(Summary::DebitTotal), QStringLiteral("1.000.000.000.000.000.000,00"));
 
         const QString file = m_dir.filePath("huge.xlsx");
-        writeExportWorkbook(buildExportSheet(f.session), file);
+        writeExportWorkbook(buildExportSheet(f.document), file);
         const test::SheetNumbers stored = test::sheetNumbers(test::xlsxPart(file, "xl/worksheets/sheet1.xml"));
         QCOMPARE(stored.cells.value("D4").toDouble(), 1e18);
         QCOMPARE(stored.cells.value("E5").toDouble(), 123456789012346000000.0);
@@ -287,7 +289,7 @@ private slots:
         Fixture f(WorkedExample);
         const QString target = m_dir.filePath("no/such/folder/book.xlsx");
         try {
-            writeExportWorkbook(buildExportSheet(f.session), target);
+            writeExportWorkbook(buildExportSheet(f.document), target);
             QFAIL("no error");
         } catch (const KervioError &e) {
             QVERIFY2(e.text().startsWith(QStringLiteral("Unable to write to ")), qPrintable(e.text()));

@@ -1,8 +1,9 @@
 #include "common/processlocale.h"
 #include "common/xlsxparts.h"
 #include "core/appinfo.h"
+#include "core/errorhandler.h"
 #include "core/scripteddialogs.h"
-#include "shell/session.h"
+#include "ledger/document.h"
 #include "spreadsheet/exchange.h"
 #include "spreadsheet/workbookreader.h"
 
@@ -46,20 +47,24 @@ class TestMailing : public QObject {
             return {};
         return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
     }
+    struct Fixture;
+    // The mailing under the general error handler, as the window runs it.
+    void mail(Fixture &f);
     struct Fixture {
         ScriptedDialogs dialogs;
-        Session session{Regional::turkish(), &dialogs};
+        Document document{Regional::turkish()};
         explicit Fixture(const QString &company)
         {
-            session.params().setText(Parameters::Company, company);
-            session.params().setCalculationDate(QDate(2024, 12, 31));
-            session.params().setText(Parameters::DaysInYear, "365");
-            session.params().setText(Parameters::YearlyRate, "24");
-            session.ledger().setGridRowCount(3);
-            session.ledger().setCell(1, ColDueDate, "31.10.2024");
-            session.ledger().setCell(1, ColDebit, "100");
-            session.ledger().renumber();
-            session.guarded([&] { session.BitBtn1Click(); });
+            document.setMessageSink([this](const QString &text) { dialogs.message(text); });
+            document.params().setText(Parameters::Company, company);
+            document.params().setCalculationDate(QDate(2024, 12, 31));
+            document.params().setText(Parameters::DaysInYear, "365");
+            document.params().setText(Parameters::YearlyRate, "24");
+            document.ledger().setGridRowCount(3);
+            document.ledger().setCell(1, ColDueDate, "31.10.2024");
+            document.ledger().setCell(1, ColDebit, "100");
+            document.ledger().renumber();
+            runGuarded(dialogs, [&] { document.recalculateAll(); });
         }
     };
 
@@ -94,7 +99,7 @@ private slots:
             old.write("leftover");
         }
         Fixture f(company);
-        EmailDoc(f.session, m_folder.path() + u'/');
+        mail(f);
         QVERIFY2(f.dialogs.shown.empty(), qPrintable(f.dialogs.texts().join(u'|')));
         QCOMPARE(recorded(), (QStringList{"--utf8", "--subject", company, "--body", company, "--attach", attachment, "@",
                                           "ATTACHMENT-PRESENT"})
@@ -116,7 +121,7 @@ private slots:
         Fixture f("Firma");
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(m_bin.path()));
-        EmailDoc(f.session, m_folder.path() + u'/');
+        mail(f);
         qputenv("PATH", path);
         QCOMPARE(f.dialogs.texts(), QStringList{"Mail gönderebilmek için, bilgisyarınızda Outlook kurulu olmalıdır."});
         QVERIFY(!QFile::exists(m_folder.filePath("Rapor.xlsx")));
@@ -126,7 +131,7 @@ private slots:
     {
         installComposer(3);
         Fixture f("Firma");
-        EmailDoc(f.session, m_folder.path() + u'/');
+        mail(f);
         QCOMPARE(f.dialogs.shown.size(), size_t(1));
         QCOMPARE(f.dialogs.shown[0].kind, ScriptedDialogs::Shown::Error);
         QVERIFY(f.dialogs.shown[0].text.contains(u'3'));
@@ -139,7 +144,7 @@ private slots:
         const QString before = QDir::currentPath();
         QDir::setCurrent(m_folder.path());
         Fixture f("Firma");
-        mailgonderClick(f.session);
+        runGuarded(f.dialogs, [&] { mailgonderClick(f.document, f.dialogs); });
         const QString exeFolder = executableFolder();
         QCOMPARE(QDir::currentPath() + u'/', exeFolder);
         QVERIFY(recorded().contains(exeFolder + QStringLiteral("Rapor.xlsx")));
@@ -148,6 +153,11 @@ private slots:
         QDir::setCurrent(before);
     }
 };
+
+void TestMailing::mail(Fixture &f)
+{
+    runGuarded(f.dialogs, [&] { EmailDoc(f.document, f.dialogs, m_folder.path() + u'/'); });
+}
 
 QTEST_GUILESS_MAIN(TestMailing)
 #include "tst_mailing.moc"

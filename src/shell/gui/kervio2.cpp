@@ -195,12 +195,12 @@ void Tkervio2F::buildLeftColumn(QWidget *column)
     for (QPushButton *b : {BitBtn26, BitBtn23, BitBtn28, tfXPButton2})
         b->setEnabled(false);
 
-    connect(BitBtn45, &QPushButton::clicked, this, [this] { act([this] { m_session.BitBtn45Click(); }); });
-    connect(BitBtn46, &QPushButton::clicked, this, [this] { act([this] { m_session.BitBtn46Click(); }); });
-    connect(BitBtn31, &QPushButton::clicked, this, [this] { act([this] { m_session.BitBtn31Click(); }); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { act([this] { m_session.BitBtn1Click(); }); });
-    connect(BitBtn4, &QPushButton::clicked, this, [this] { act([this] { m_session.BitBtn4Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { act([this] { m_session.BitBtn2Click(); }); });
+    connect(BitBtn45, &QPushButton::clicked, this, [this] { act([this] { m_session.saveLedger(); }); });
+    connect(BitBtn46, &QPushButton::clicked, this, [this] { act([this] { m_session.openLedger(); }); });
+    connect(BitBtn31, &QPushButton::clicked, this, [this] { act([this] { m_session.saveRateSettings(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { act([this] { m_session.recalculateAll(); }); });
+    connect(BitBtn4, &QPushButton::clicked, this, [this] { act([this] { m_session.clearLedger(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { act([this] { m_session.sortByTransactionDate(); }); });
 }
 
 void Tkervio2F::buildTitleBar(QWidget *bar)
@@ -306,7 +306,7 @@ void Tkervio2F::buildSummaryPanel(QWidget *p)
     group->setFont(tahoma(12, true, QFont::Condensed));
     group->setGeometry(702, 0, 220, 106);
     BitBtn19 = makeButton(group, "BitBtn19", QStringLiteral("FAİZ BUL"), {6, 24, 84, 72}, 13, Picture::Find);
-    connect(BitBtn19, &QPushButton::clicked, this, [this] { act([this] { m_session.BitBtn19Click(); }); });
+    connect(BitBtn19, &QPushButton::clicked, this, [this] { act([this] { m_session.findBalancingRate(); }); });
     auto result = [&](const char *name, const QString &label, int y) {
         QLabel *l = makeLabel(group, label, 96, y + 2);
         l->setFont(tahoma(13));
@@ -374,8 +374,8 @@ void Tkervio2F::bindSession()
         if (!m_busy)
             StringGrid3->syncView();
     });
-    connect(StringGrid3, &LedgerGrid::recalculateRequested, this, [this] { act([this] { m_session.BitBtn1Click(); }); });
-    connect(StringGrid3, &LedgerGrid::resetRequested, this, [this] { act([this] { m_session.BitBtn4Click(); }); });
+    connect(StringGrid3, &LedgerGrid::recalculateRequested, this, [this] { act([this] { m_session.recalculateAll(); }); });
+    connect(StringGrid3, &LedgerGrid::resetRequested, this, [this] { act([this] { m_session.clearLedger(); }); });
     connect(qApp, &QApplication::focusChanged, this, &Tkervio2F::onFocusChanged);
 }
 
@@ -441,7 +441,7 @@ void Tkervio2F::FormCreate()
         for (int c = 0; c < LedgerTable::ColumnCount; ++c) // 7.
             L.setCell(0, c, header[c]);
     });
-    act([this] { m_session.hafizadanoku(); }); // 8.
+    act([this] { m_session.loadRateSettings(); }); // 8.
     refreshParameters();
     m_session.setConfirmOnClose(true); // 9.
 }
@@ -459,7 +459,7 @@ bool Tkervio2F::act(const std::function<void()> &action)
 
 void Tkervio2F::openFile(const QString &path)
 {
-    act([this, path] { m_session.openLedger(path); });
+    act([this, path] { m_session.openLedgerFile(path); });
 }
 
 void Tkervio2F::refreshSummary()
@@ -497,7 +497,7 @@ void Tkervio2F::onFocusChanged(QWidget *old, QWidget *now)
         return;
     if (now->window() != this)
         return;
-    act([this] { m_session.StringGrid3Click(); });
+    act([this] { m_session.recalculateCurrentRow(); });
 }
 
 // --- closing ------------------------------------------------------------------
@@ -725,12 +725,12 @@ void Tkervio2F::attachReport()
 
 void Tkervio2F::BitBtn28Click()
 {
-    act([this] { kervio::BitBtn28Click(m_session, m_report); });
+    act([this] { kervio::BitBtn28Click(m_session.document(), m_report); });
 }
 
 void Tkervio2F::YazdirButtonClick()
 {
-    act([this] { kervio::YazdirButtonClick(m_session, m_report); });
+    act([this] { kervio::YazdirButtonClick(m_session.document(), m_report); });
 }
 
 void Tkervio2F::attachSpreadsheet(spreadsheet::TaktarexcelF *aktarexcelF)
@@ -750,7 +750,7 @@ void Tkervio2F::attachSpreadsheet(spreadsheet::TaktarexcelF *aktarexcelF)
 
 void Tkervio2F::BitBtn26Click()
 {
-    act([this] { kervio::BitBtn26Click(m_session); });
+    act([this] { CekExcel2(m_session.document(), m_session.dialogs()); });
 }
 
 void Tkervio2F::BitBtn23Click()
@@ -761,7 +761,7 @@ void Tkervio2F::BitBtn23Click()
 
 void Tkervio2F::mailgonderClick()
 {
-    act([this] { kervio::mailgonderClick(m_session); });
+    act([this] { kervio::mailgonderClick(m_session.document(), m_session.dialogs()); });
 }
 
 void Tkervio2F::BitBtn3Click()

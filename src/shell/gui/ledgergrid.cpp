@@ -253,8 +253,8 @@ LedgerGrid::LedgerGrid(Session &session, Actor act, QWidget *parent)
     MenuItem12 = makeItem("MenuItem12", QStringLiteral("  Satır Sil   "), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
     MenuItem13 = makeItem("MenuItem13", QStringLiteral("  Yeniden Hesapla"), QKeySequence(Qt::Key_F3));
     MenuItem14 = makeItem("MenuItem14", QStringLiteral("  Sıfırla"), QKeySequence(Qt::Key_F7));
-    connect(MenuItem11, &QAction::triggered, this, [this] { m_act([this] { m_session.MenuItem11Click(); }); });
-    connect(MenuItem12, &QAction::triggered, this, [this] { m_act([this] { m_session.MenuItem12Click(); }); });
+    connect(MenuItem11, &QAction::triggered, this, [this] { m_act([this] { m_session.insertRowAbove(); }); });
+    connect(MenuItem12, &QAction::triggered, this, [this] { m_act([this] { m_session.deleteCurrentRow(); }); });
     connect(MenuItem13, &QAction::triggered, this, &LedgerGrid::recalculateRequested);
     connect(MenuItem14, &QAction::triggered, this, &LedgerGrid::resetRequested);
     connect(this, &QWidget::customContextMenuRequested, this,
@@ -385,8 +385,8 @@ bool LedgerGrid::menuShortcut(QKeyEvent *e)
 bool LedgerGrid::StringGrid3KeyDown(QKeyEvent *e)
 {
     if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)
-        m_session.StringGrid3Click();
-    m_session.autoNewRow();
+        m_session.recalculateCurrentRow();
+    m_session.appendRowIfLastEntryDated();
 
     // the grid's own handling of the key
     const LedgerTable &L = m_session.ledger();
@@ -528,11 +528,11 @@ void LedgerGrid::mousePressEvent(QMouseEvent *e)
     const int row = idx.row() + 1, col = idx.column();
     m_act([&] {
         const LedgerTable &L = m_session.ledger();
-        if (Session::StringGrid3SelectCell(col, row) && col >= ColTransactionDate
+        if (Document::isSelectableCell(row, col) && col >= ColTransactionDate
             && (row != L.currentRow() || col != L.currentColumn()))
             m_session.setCurrentCell(row, col);
         else
-            m_session.StringGrid3Click();
+            m_session.recalculateCurrentRow();
     });
     // a mouse focus reason would clear the selection of the entered cell
     if (m_editor && !m_editor->isHidden() && !m_editor->hasFocus())

@@ -91,8 +91,8 @@ void loadWorkedExample(Session &session)
         ++r;
     }
     L.renumber();
-    session.BitBtn1Click();
-    session.BitBtn19Click();
+    session.recalculateAll();
+    session.findBalancingRate();
 }
 
 KervioWindows::KervioWindows(Session &session)

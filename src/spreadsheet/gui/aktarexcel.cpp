@@ -244,7 +244,12 @@ void TaktarexcelF::JvXPButton7Click()
 void TaktarexcelF::JvXPButton2Click()
 {
     const DialogOwner owner(this);
-    if (kervio::JvXPButton2Click(m_grid, mapping(), m_session))
+    bool done = false;
+    const bool ran = m_session.guarded([&] {
+        done = transferAndStoreMapping(m_grid, mapping(), m_session.document(), m_session.dialogs(),
+                                       m_session.settingsPath());
+    });
+    if (ran && done)
         hide();
     else
         comeToFront();

@@ -1,0 +1,312 @@
+#include "calculation.h"
+#include "textfuncs.h"
+#include "core/errors.h"
+
+#include <cmath>
+
+namespace kervio {
+
+namespace {
+
+const qint64 EpochJd = QDate(1899, 12, 30).toJulianDay();
+const qint64 LastJd = QDate(10000, 1, 1).toJulianDay();
+
+// A cell that already reads dd.mm.yyyy with the regional separator and a
+// year the completion accepts comes out of it unchanged.
+bool alreadyComplete(const QString &t, QChar sep)
+{
+    if (t.size() != 10 || t[2] != sep || t[5] != sep)
+        return false;
+    int v[8];
+    static const int pos[8] = {0, 1, 3, 4, 6, 7, 8, 9};
+    for (int i = 0; i < 8; ++i) {
+        const char16_t c = t[pos[i]].unicode();
+        if (c < '0' || c > '9')
+            return false;
+        v[i] = c - '0';
+    }
+    const int day = v[0] * 10 + v[1], month = v[2] * 10 + v[3];
+    const int year = v[4] * 1000 + v[5] * 100 + v[6] * 10 + v[7];
+    return day >= 1 && month >= 1 && year >= 1905 && year <= 2999;
+}
+
+// Saturday and Sunday due dates move to the next Monday when the side asks.
+double weekendShift(const QDate &due, bool on)
+{
+    if (!on)
+        return 0.0;
+    const int dow = due.dayOfWeek();
+    return dow == 7 ? 1.0 : dow == 6 ? 2.0 : 0.0;
+}
+
+double termDifference(double adat, const RowParameters &p, const Regional &reg)
+{
+    const double rate = StrToFloat(p.yearlyRate, reg);
+    const double year = StrToFloat(p.daysInYear, reg);
+    return Divide(-(rate * adat), year * 100);
+}
+
+// The days, interest number and term difference of one side with a
+// positive amount; the days cell holds the last side's days.
+void writeSideFigures(RowCells &row, const LedgerSide &side, double amount, double graceDays,
+                      const QDate &due, double dueDay, double calculationDay, const RowParameters &p,
+                      const Regional &reg)
+{
+    const double days = graceDays + dueDay + weekendShift(due, p.*side.weekendShift) - calculationDay;
+    row.set(ColDays, FloatToStr(days, reg));
+    // Interest numbers and term differences go to their format as they are:
+    // the format reads them at 15 significant digits, so a tiny value shows
+    // as 0,00 instead of being mangled through an E-notation text.
+    const double adat = amount * days;
+    row.set(side.adat, FormatAmount(adat, reg));
+    row.set(side.termDifference, FormatAmount(termDifference(adat, p, reg), reg));
+}
+
+// An average due date H + days, kept within what a date picker can show.
+void setLimitedDate(Summary &s, Summary::Picker p, const QDate &h, int64_t days)
+{
+    const __int128 x = __int128(h.toJulianDay()) + days;
+    if (x < EpochJd)
+        s.setDate(p, QDate(1899, 12, 31));
+    else if (x > LastJd)
+        s.setDate(p, QDate(9999, 12, 31));
+    else if (x == EpochJd || x == LastJd)
+        return;
+    else
+        s.setDate(p, QDate::fromJulianDay(qint64(x)));
+}
+
+void writeAverage(Summary &s, Summary::Field days, Summary::Picker date, const QDate &h, int64_t average)
+{
+    s.setNumber(days, double(average), Summary::Format::Whole);
+    setLimitedDate(s, date, h, average);
+}
+
+} // namespace
+
+QString widenYear(const QString &year)
+{
+    const double n = ParseDigits(year);
+    const QString s = PlainNumberText(n);
+    if (s.size() == 1 && n > 0)
+        return QStringLiteral("200") + s;
+    if (s.size() == 2)
+        return QStringLiteral("20") + s;
+    if (s.size() == 3)
+        return QStringLiteral("1") + s;
+    return year;
+}
+
+void RowCells::set(int col, const QString &text)
+{
+    QString &cell = (*m_cells)[size_t(col)];
+    if (cell == text)
+        return;
+    cell = text;
+    m_changed |= quint16(1u << col);
+}
+
+double dayNumber(const QDate &date)
+{
+    return double(date.toJulianDay() - EpochJd);
+}
+
+RowParameters RowParameters::of(const Parameters &p)
+{
+    RowParameters r;
+    r.calculationDate = p.calculationDate();
+    r.daysInYear = p.text(Parameters::DaysInYear);
+    r.yearlyRate = p.text(Parameters::YearlyRate);
+    r.debitGrace = p.text(Parameters::DebitGrace);
+    r.creditGrace = p.text(Parameters::CreditGrace);
+    r.debitWeekend = p.debitWeekend();
+    r.creditWeekend = p.creditWeekend();
+    return r;
+}
+
+DateCompletion completeDate(const QString &text, const QDate &calculationDate, QChar sep)
+{
+    if (alreadyComplete(text, sep))
+        return {};
+    QString d = text.mid(0, 2);
+    QString m = text.mid(3, 2);
+    QString y = text.mid(6, 4);
+    if (ParseDigits(d) < 10)
+        d = QStringLiteral("0") + PlainNumberText(ParseDigits(d));
+    if (PlainNumberText(ParseDigits(m)).size() < 2)
+        m = QStringLiteral("0") + PlainNumberText(ParseDigits(m));
+    if (ParseDigits(y) == 0 && ParseDigits(m) > 0)
+        y = QString::number(calculationDate.year()).rightJustified(4, u'0');
+    y = widenYear(y);
+    const double dn = ParseDigits(d), mn = ParseDigits(m), yn = ParseDigits(y);
+    const QString joined = d + sep + m + sep + y;
+    if (dn >= 1 && mn >= 1 && yn >= 1905 && yn <= 2999)
+        return {DateCompletion::Completed, joined};
+    return {DateCompletion::Refused, joined};
+}
+
+QString refusedDateMessage(const QString &completed)
+{
+    return QStringLiteral("\"") + completed + QStringLiteral("\" tarih girişiniz uygun değil!");
+}
+
+QString impossibleDueDateMessage(const QString &due)
+{
+    return due + QStringLiteral(" Tarih Girişiniz doğru değil.");
+}
+
+void clearFiguresOfEmptySides(RowCells &row, const Regional &reg)
+{
+    for (const LedgerSide &side : {DebitSide, CreditSide}) {
+        if (ParseAmount(row[side.amount], reg) < 0.01) {
+            row.set(side.termDifference, QString());
+            row.set(side.adat, QString());
+        }
+    }
+}
+
+std::optional<RowResult> completeEntryDates(RowCells &row, const QDate &calculationDate, QChar sep, DateDigits &digits)
+{
+    for (const int col : {ColTransactionDate, ColDueDate}) {
+        double &value = col == ColTransactionDate ? digits.transaction : digits.due;
+        value = ParseDigits(row[col]);
+        if (value <= 0)
+            continue;
+        const DateCompletion c = completeDate(row[col], calculationDate, sep);
+        if (c.outcome == DateCompletion::Refused)
+            return RowResult{RowResult::Refused, refusedDateMessage(c.text), col};
+        if (c.outcome == DateCompletion::Completed) {
+            row.set(col, c.text);
+            value = ParseDigits(row[col]);
+        }
+    }
+    return std::nullopt;
+}
+
+void copyMissingDate(RowCells &row, DateDigits &digits)
+{
+    if (digits.transaction < 1 && row[ColDueDate].size() == 10) {
+        row.set(ColTransactionDate, row[ColDueDate]);
+        digits.transaction = digits.due;
+    }
+    if (digits.due < 1 && row[ColTransactionDate].size() == 10) {
+        row.set(ColDueDate, row[ColTransactionDate]);
+        digits.due = digits.transaction;
+    }
+}
+
+std::optional<RowResult> checkDueDate(const RowCells &row, const DateDigits &digits)
+{
+    // fewer than six characters in the digits' text: no due date
+    const double d = digits.due;
+    if (!(d >= 100000 && d < 1e15) && PlainNumberText(d).size() < 6)
+        return RowResult{RowResult::Stopped, QString(), ColDueDate};
+    if (!IsValidDateText(row[ColDueDate]))
+        return RowResult{RowResult::Stopped, impossibleDueDateMessage(row[ColDueDate]), ColDueDate};
+    return std::nullopt;
+}
+
+void normaliseAmounts(RowCells &row, const Regional &reg)
+{
+    for (const LedgerSide &side : {DebitSide, CreditSide}) {
+        if (row[side.amount].isEmpty())
+            continue;
+        row.set(side.amount, FormatAmount(ParseAmount(row[side.amount], reg), reg));
+        row.set(side.termDifference, FormatAmount(ParseAmount(row[side.termDifference], reg), reg));
+    }
+}
+
+bool writeRowFigures(RowCells &row, const RowParameters &p, const Regional &reg)
+{
+    const QString &dueText = row[ColDueDate];
+    if (dueText.size() != 10)
+        return false;
+    const QStringView dv(dueText);
+    const QDate due(StrToInt(dv.mid(6, 4)), StrToInt(dv.mid(3, 2)), StrToInt(dv.mid(0, 2)));
+    const double dueDay = dayNumber(due);
+    const double calculationDay = dayNumber(p.calculationDate);
+
+    // The days without an amount count the debit side's grace days.
+    const double debitGrace = ParseAmount(p.debitGrace, reg);
+    row.set(ColDays, FloatToStr(debitGrace + dueDay - calculationDay, reg));
+    for (const LedgerSide &side : {DebitSide, CreditSide}) {
+        const double amount = ParseAmount(row[side.amount], reg);
+        if (amount <= 0)
+            continue;
+        const double grace = side.amount == ColDebit ? debitGrace : ParseAmount(p.*side.graceDays, reg);
+        writeSideFigures(row, side, amount, grace, due, dueDay, calculationDay, p, reg);
+    }
+    return true;
+}
+
+RowResult recalculateRow(RowCells &row, const RowParameters &p, const Regional &reg)
+{
+    clearFiguresOfEmptySides(row, reg);
+    DateDigits digits;
+    if (std::optional<RowResult> refused = completeEntryDates(row, p.calculationDate, reg.date, digits))
+        return *refused;
+    copyMissingDate(row, digits);
+    if (std::optional<RowResult> stopped = checkDueDate(row, digits))
+        return *stopped;
+    normaliseAmounts(row, reg);
+    if (!writeRowFigures(row, p, reg))
+        return {RowResult::Stopped, QString(), -1};
+    return {};
+}
+
+void writeSummaryFigures(const LedgerSums &s, const QDate &h, Summary &summary)
+{
+    using F = Summary::Format;
+    const double sb = s.value[LedgerSums::Debit];
+    const double sa = s.value[LedgerSums::Credit];
+    summary.setNumber(Summary::DebitTotal, sb, F::Amount);
+    summary.setNumber(Summary::CreditTotal, sa, F::Amount);
+    summary.setNumber(Summary::Balance, s.balance, F::Amount);
+    summary.setNumber(Summary::DebitDiff, s.value[LedgerSums::DebitDiff], F::Amount);
+    summary.setNumber(Summary::CreditDiff, s.value[LedgerSums::CreditDiff], F::Amount);
+    summary.setNumber(Summary::NetDiff, s.net, F::Amount);
+
+    if (s.debitPositive)
+        writeAverage(summary, Summary::DebitDays, Summary::DebitDate, h,
+                     RoundHalfEven(Divide(s.value[LedgerSums::DebitAdat], sb)));
+    if (s.creditPositive)
+        writeAverage(summary, Summary::CreditDays, Summary::CreditDate, h,
+                     RoundHalfEven(Divide(s.value[LedgerSums::CreditAdat], sa)));
+    if (!s.totalsEqual && (s.debitPositive || s.creditPositive))
+        writeAverage(summary, Summary::OverallDays, Summary::OverallDate, h,
+                     RoundHalfEven(Divide(s.adatBalance, s.balance)));
+    else if (s.totalsEqual)
+        writeAverage(summary, Summary::OverallDays, Summary::OverallDate, h,
+                     RoundHalfEven(summary.amount(Summary::DebitDays) - summary.amount(Summary::CreditDays)));
+}
+
+std::optional<BalancingRate> balancingRate(const BalancingInputs &in)
+{
+    long double s = 0, gap = 0;
+    if (in.creditTotal > in.debitTotal) {
+        s = in.debitTotal;
+        gap = in.debitDays - in.creditDays;
+    } else if (in.debitTotal > in.creditTotal) {
+        s = in.creditTotal;
+        gap = in.creditDays - in.debitDays;
+    } else {
+        return std::nullopt; // balanced: there is no rate to find
+    }
+    auto divide = [](long double a, long double b) {
+        if (b == 0) {
+            if (a == 0)
+                raiseInvalidOperation();
+            raiseDivisionByZero();
+        }
+        return a / b;
+    };
+    long double x = divide(divide(in.balance, s), gap);
+    x = x * 365 * 100 * 10000;
+    if (!std::isfinite(double(x)) || std::fabs(x) >= 9223372036854775808.0L)
+        raiseInvalidOperation();
+    const int64_t n = std::llrint(x); // ties to even in the default mode
+    const double yearly = double(n) / 10000;
+    return BalancingRate{yearly, yearly / 12};
+}
+
+} // namespace kervio

@@ -1,0 +1,189 @@
+#include "document.h"
+#include "calculation.h"
+#include "sortorder.h"
+#include "textfuncs.h"
+#include "core/errors.h"
+
+namespace kervio {
+
+Document::Document(const Regional &reg) : m_reg(reg), m_ledger(reg), m_params(reg), m_summary(reg) {}
+
+void Document::report(const QString &text)
+{
+    if (m_messages)
+        m_messages(text);
+}
+
+// --- the cursor -------------------------------------------------------------------
+
+int Document::walkColumn(int currentColumn)
+{
+    return currentColumn >= ColTransactionDate && currentColumn <= ColCredit ? currentColumn : ColTransactionDate;
+}
+
+std::optional<Document::RowOutcome> Document::setCurrentCell(int row, int col)
+{
+    if (row < 1 || row >= m_ledger.gridRowCount() || !isSelectableCell(row, col))
+        return std::nullopt;
+    if (row == m_ledger.currentRow() && col == m_ledger.currentColumn())
+        return std::nullopt;
+    m_ledger.setCurrent(row, col);
+    return recalculateCurrentRow();
+}
+
+// --- the calculation ------------------------------------------------------------
+
+Document::RowOutcome Document::recalculateCurrentRow()
+{
+    const int r = m_ledger.currentRow();
+    if (r < 1 || r >= m_ledger.gridRowCount())
+        return RowOutcome::Stopped;
+    if (m_params.text(Parameters::YearlyRate).isEmpty())
+        m_params.setText(Parameters::YearlyRate, QStringLiteral("0"));
+
+    // the row is changed in place; its sums follow, also after an error
+    RowCells cells(m_ledger.cellsForEdit(r));
+    RowResult result;
+    try {
+        result = recalculateRow(cells, RowParameters::of(m_params), m_reg);
+    } catch (...) {
+        m_ledger.cellsChanged(r, cells.changedColumns());
+        throw;
+    }
+    m_ledger.cellsChanged(r, cells.changedColumns());
+    // the notice is shown while the cell still holds what it names
+    if (!result.message.isEmpty())
+        report(result.message);
+    if (result.clearColumn >= 0)
+        m_ledger.setCell(r, result.clearColumn, QString());
+    if (result.outcome == RowResult::Refused)
+        throw SilentAbort();
+    if (result.outcome == RowResult::Stopped)
+        return RowOutcome::Stopped;
+    recalculateSummary();
+    return RowOutcome::Completed;
+}
+
+void Document::recalculateSummary()
+{
+    writeSummaryFigures(m_ledger.entrySums(), m_params.calculationDate(), m_summary);
+}
+
+void Document::recalculateAll()
+{
+    walkAllRows(Numbering::Keep);
+}
+
+void Document::renumberAndRecalculateAll()
+{
+    walkAllRows(Numbering::AlongTheWalk);
+}
+
+void Document::walkAllRows(Numbering numbering)
+{
+    const bool numbered = numbering == Numbering::AlongTheWalk;
+    const int count = m_ledger.gridRowCount();
+    const int col = walkColumn(m_ledger.currentColumn());
+    auto number = [&](int row) { m_ledger.setCell(row, ColNumber, QString::number(row)); };
+
+    std::optional<RowOutcome> moved;
+    if (numbered || m_ledger.currentRow() != 1)
+        moved = setCurrentCell(1, col);
+    if (!numbered && !moved && count == 2)
+        recalculateCurrentRow(); // a lone entry row is recalculated too
+    // A row the move onto it recalculated completely is not run again,
+    // unless it was numbered after that run.
+    bool fresh = moved == RowOutcome::Completed;
+    for (int row = 1; row <= count - 2; ++row) {
+        if (numbered)
+            number(row);
+        if (numbered || !fresh)
+            recalculateCurrentRow();
+        fresh = setCurrentCell(row + 1, col) == RowOutcome::Completed;
+    }
+    if (numbered)
+        number(count - 1);
+}
+
+void Document::findBalancingRate()
+{
+    BalancingInputs in;
+    in.debitDays = m_summary.amount(Summary::DebitDays);
+    in.creditDays = m_summary.amount(Summary::CreditDays);
+    in.balance = ParseAmount(m_summary.text(Summary::Balance), m_reg);
+    in.debitTotal = ParseAmount(m_summary.text(Summary::DebitTotal), m_reg);
+    in.creditTotal = ParseAmount(m_summary.text(Summary::CreditTotal), m_reg);
+    if (const std::optional<BalancingRate> rate = balancingRate(in)) {
+        m_summary.setText(Summary::YearlyRateResult, FloatToStr(rate->yearly, m_reg));
+        m_summary.setText(Summary::MonthlyRateResult, FloatToStr(rate->monthly, m_reg));
+    }
+}
+
+void Document::sortByTransactionDate()
+{
+    const int last = m_ledger.lastRow();
+    std::vector<QString> keys;
+    keys.reserve(size_t(last));
+    for (int r = 1; r <= last; ++r) {
+        keys.push_back(transactionDateSortKey(m_ledger.row(r)));
+        m_ledger.setCell(r, ColIndex2, keys.back());
+    }
+    std::vector<int> order = transactionDateOrder(keys);
+    bool moved = false;
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] += 1; // grid rows
+        moved = moved || order[i] != int(i) + 1;
+    }
+    if (moved)
+        m_ledger.applyPermutation(order);
+    m_ledger.renumber();
+    recalculateAll();
+}
+
+// --- rows ---------------------------------------------------------------------------
+
+void Document::insertRowAbove()
+{
+    const int r = m_ledger.currentRow();
+    m_ledger.insertEmptyRow(r);
+    // the cursor stays with the entry it was on, now one row lower
+    m_ledger.setCurrent(r + 1, m_ledger.currentColumn());
+    m_ledger.renumber();
+    recalculateAll();
+}
+
+void Document::removeCurrentRow()
+{
+    const int r = m_ledger.currentRow();
+    if (r < 1 || r >= m_ledger.gridRowCount())
+        return;
+    m_ledger.removeRowAt(r);
+}
+
+void Document::appendRowIfLastEntryDated()
+{
+    const int r = m_ledger.currentRow();
+    if (m_ledger.currentColumn() == ColDescription && m_ledger.cell(r, ColDueDate).size() > 7 && r == m_ledger.lastRow()) {
+        const int count = m_ledger.gridRowCount();
+        m_ledger.setGridRowCount(count + 1);
+        m_ledger.setCell(count, ColNumber, QString::number(count));
+    }
+}
+
+void Document::clear()
+{
+    m_ledger.clearEntries();
+    m_ledger.setCell(1, ColNumber, QStringLiteral("1"));
+    for (Summary::Field f : {Summary::DebitTotal, Summary::CreditTotal, Summary::Balance, Summary::DebitDiff,
+                             Summary::CreditDiff, Summary::NetDiff, Summary::CreditDays, Summary::OverallDays})
+        m_summary.setText(f, QString());
+    m_summary.setText(Summary::YearlyRateResult, QStringLiteral("0,00"));
+    m_summary.setText(Summary::MonthlyRateResult, QStringLiteral("0,00"));
+    m_summary.setText(Summary::DebitDays, QString());
+    const QDate today = QDate::currentDate();
+    m_summary.setDate(Summary::OverallDate, today);
+    m_summary.setDate(Summary::CreditDate, today);
+    m_summary.setDate(Summary::DebitDate, today);
+}
+
+} // namespace kervio

@@ -1,0 +1,94 @@
+#pragma once
+#include "ledgertable.h"
+#include "parameters.h"
+#include "regional.h"
+#include "summary.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace kervio {
+
+// One ledger as the program holds it: the table with its cursor, the
+// calculation parameters, the summary, and the one regional settings object
+// they all read and write numbers and dates with. Its commands run the
+// calculation the way the grid's cursor walk runs it: they raise the
+// conversion errors where they happen (what was written before stays), end
+// with SilentAbort after a refused date, and hand the texts of their notices
+// to the message sink.
+class Document {
+public:
+    using MessageSink = std::function<void(const QString &text)>;
+    enum class RowOutcome { Completed, Stopped };
+
+    explicit Document(const Regional &reg);
+    Document(const Document &) = delete;
+    Document &operator=(const Document &) = delete;
+
+    const Regional &regional() const { return m_reg; }
+    LedgerTable &ledger() { return m_ledger; }
+    Parameters &params() { return m_params; }
+    Summary &summary() { return m_summary; }
+    const LedgerTable &ledger() const { return m_ledger; }
+    const Parameters &params() const { return m_params; }
+    const Summary &summary() const { return m_summary; }
+
+    // Where the notices go (a refused date, an impossible due date); without
+    // a sink they are dropped.
+    void setMessageSink(MessageSink sink) { m_messages = std::move(sink); }
+
+    // --- the cursor ----------------------------------------------------------
+    // The computed columns 6-12 and the header take no cursor.
+    static bool isSelectableCell(int row, int col) { return col <= ColCredit && row >= 1; }
+    // The column a walk over the rows keeps: the current one when it is an
+    // entry column, else the transaction date.
+    static int walkColumn(int currentColumn);
+    // Moves the cursor; any change recalculates the new current row. Nothing
+    // (and no recalculation) when the cell is refused or already current.
+    std::optional<RowOutcome> setCurrentCell(int row, int col);
+
+    // --- the calculation -----------------------------------------------------
+    // The current row's figures and, when it has a usable due date, the
+    // summary. An empty yearly rate becomes "0" first.
+    RowOutcome recalculateCurrentRow();
+    // Every row, walking the cursor from row 1 to the last row; a refused
+    // date ends the walk, an impossible due date does not.
+    void recalculateAll();
+    // The same walk over rows without numbers: each row is numbered just
+    // before its own recalculation (a transferred ledger).
+    void renumberAndRecalculateAll();
+    // The summary from the ledger's sums as they stand.
+    void recalculateSummary();
+    // The rate that would settle the balance, from the summary as it stands;
+    // nothing changes for a balanced ledger.
+    void findBalancingRate();
+    // The rows in the order of their transaction dates (undated ones last),
+    // renumbered and recalculated.
+    void sortByTransactionDate();
+
+    // --- rows -----------------------------------------------------------------
+    // An empty row above the current one, which stays with its entry; then
+    // the rows are renumbered and recalculated.
+    void insertRowAbove();
+    void removeCurrentRow();
+    // A new numbered row below the last one once the cursor stands in the
+    // description of the last row and its due date is filled.
+    void appendRowIfLastEntryDated();
+    // Empties the ledger (one numbered empty row) and the summary; the
+    // parameters stay.
+    void clear();
+
+private:
+    enum class Numbering { Keep, AlongTheWalk };
+    void walkAllRows(Numbering numbering);
+    void report(const QString &text);
+
+    Regional m_reg;
+    LedgerTable m_ledger;
+    Parameters m_params;
+    Summary m_summary;
+    MessageSink m_messages;
+};
+
+} // namespace kervio
