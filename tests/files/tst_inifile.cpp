@@ -1,31 +1,16 @@
-#include "filesizelimit.h"
+#include "common/filebytes.h"
+#include "common/filesizelimit.h"
 #include "files/inifile.h"
 #include "files/settings.h"
 #include "core/errors.h"
-#include "core/scripteddialogs.h"
-#include "shell/session.h"
 
 #include <QtTest>
 #include <memory>
 
 using namespace kervio;
+using namespace kervio::test;
 
 namespace {
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
 
 QByteArray crlf(const QByteArrayList &lines)
 {
@@ -68,8 +53,6 @@ private slots:
     void writeFailure_data();
     void writeFailure();
 
-    void sessionStoresYearlyRateUnderAyfaiz();
-    void sessionReadsRatesAsStored();
 
 private:
     QString iniPath() const { return m_dir->filePath("Ayarlar.ini"); }
@@ -253,40 +236,6 @@ void TestIniFile::writeFailure()
         QCOMPARE(readBytes(path), old);
     else
         QVERIFY(!QFile::exists(path));
-}
-
-void TestIniFile::sessionStoresYearlyRateUnderAyfaiz()
-{
-    ScriptedDialogs dialogs;
-    Session s(Regional::turkish(), &dialogs);
-    s.setSettingsPath(iniPath());
-    s.params().setText(Parameters::YearlyRate, "24");
-    s.params().setText(Parameters::MonthlyRate, "2");
-    s.params().setDebitWeekend(true);
-    s.saveRateSettings();
-    const QByteArray bytes = readBytes(iniPath());
-    QVERIFY(bytes.contains("\r\nayfaiz=24\r\nyilfaiz=2\r\n"));
-    QVERIFY(bytes.contains("\r\nborcCheck=1\r\nalacakCheck=2\r\n"));
-}
-
-void TestIniFile::sessionReadsRatesAsStored()
-{
-    // 30 and 2 do not agree; neither is recomputed from the other at start.
-    writeBytes(iniPath(), crlf({"[Ayar]", "yilgun=360", "ayfaiz=30", "yilfaiz=2", "borcgun=3", "alacakgun=4",
-                                "borcCheck=2", "alacakCheck=1"}));
-    ScriptedDialogs dialogs;
-    Session s(Regional::turkish(), &dialogs);
-    s.setSettingsPath(iniPath());
-    s.params().setDebitWeekend(true);
-    s.loadRateSettings();
-    const Parameters &p = s.params();
-    QCOMPARE(p.text(Parameters::DaysInYear), QStringLiteral("360"));
-    QCOMPARE(p.text(Parameters::YearlyRate), QStringLiteral("30"));
-    QCOMPARE(p.text(Parameters::MonthlyRate), QStringLiteral("2"));
-    QCOMPARE(p.text(Parameters::DebitGrace), QStringLiteral("3"));
-    QCOMPARE(p.text(Parameters::CreditGrace), QStringLiteral("4"));
-    QVERIFY(!p.debitWeekend());
-    QVERIFY(p.creditWeekend());
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)
