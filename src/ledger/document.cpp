@@ -33,19 +33,28 @@ std::optional<Document::RowOutcome> Document::setCurrentCell(int row, int col)
 
 // --- the calculation ------------------------------------------------------------
 
+const RowParameters &Document::rowParameters()
+{
+    if (m_rowParametersRevision != m_params.revision()) {
+        m_rowParameters = RowParameters::of(m_params);
+        m_rowParametersRevision = m_params.revision();
+    }
+    return m_rowParameters;
+}
+
 Document::RowOutcome Document::recalculateCurrentRow()
 {
     const int r = m_ledger.currentRow();
     if (r < 1 || r >= m_ledger.gridRowCount())
         return RowOutcome::Stopped;
-    if (m_params.text(Parameters::YearlyRate).isEmpty())
+    if (rowParameters().yearlyRate.isEmpty())
         m_params.setText(Parameters::YearlyRate, QStringLiteral("0"));
 
     // the row is changed in place; its sums follow, also after an error
     RowCells cells(m_ledger.cellsForEdit(r));
     RowResult result;
     try {
-        result = recalculateRow(cells, RowParameters::of(m_params), m_reg);
+        result = recalculateRow(cells, rowParameters(), m_reg);
     } catch (...) {
         m_ledger.cellsChanged(r, cells.changedColumns());
         throw;

@@ -1,4 +1,5 @@
 #pragma once
+#include "calculation.h"
 #include "ledgertable.h"
 #include "parameters.h"
 #include "regional.h"
@@ -83,12 +84,17 @@ private:
     enum class Numbering { Keep, AlongTheWalk };
     void walkAllRows(Numbering numbering);
     void report(const QString &text);
+    // The parameters as the calculation reads them, read again only after
+    // they changed.
+    const RowParameters &rowParameters();
 
     Regional m_reg;
     LedgerTable m_ledger;
     Parameters m_params;
     Summary m_summary;
     MessageSink m_messages;
+    RowParameters m_rowParameters;
+    std::optional<quint64> m_rowParametersRevision;
 };
 
 } // namespace kervio

@@ -13,6 +13,7 @@ void Parameters::setText(Field f, const QString &text)
     if (m_text[f] == text)
         return;
     m_text[f] = text;
+    ++m_revision;
     emit textChanged(f, text);
     if (f == YearlyRate)
         yillikfaizEditChange();
@@ -50,6 +51,7 @@ void Parameters::setDebitWeekend(bool on)
     if (m_debitWeekend == on)
         return;
     m_debitWeekend = on;
+    ++m_revision;
     emit checksChanged();
 }
 
@@ -58,6 +60,7 @@ void Parameters::setCreditWeekend(bool on)
     if (m_creditWeekend == on)
         return;
     m_creditWeekend = on;
+    ++m_revision;
     emit checksChanged();
 }
 
@@ -66,6 +69,7 @@ void Parameters::setCalculationDate(const QDate &d)
     if (m_date == d)
         return;
     m_date = d;
+    ++m_revision;
     emit calculationDateChanged(d);
 }
 

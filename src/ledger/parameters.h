@@ -33,6 +33,10 @@ public:
     QDate calculationDate() const { return m_date; } // DateTimePicker61
     void setCalculationDate(const QDate &d);
 
+    // Grows with every change of a text, a box or the date: what was read
+    // from the parameters at one revision holds until the next.
+    quint64 revision() const { return m_revision; }
+
     RateSource rateSource() const { return m_source; }
     void setRateSource(RateSource s) { m_source = s; }
 
@@ -57,6 +61,7 @@ private:
     bool m_creditWeekend = false;
     QDate m_date;
     RateSource m_source = RateSource::None;
+    quint64 m_revision = 0;
 };
 
 } // namespace kervio

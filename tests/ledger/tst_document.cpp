@@ -300,6 +300,24 @@ private slots:
         QCOMPARE(f.field(S::DebitTotal), QString());
     }
 
+    // Every change of the parameters reaches the next recalculation.
+    void changedParametersAreRead()
+    {
+        Fixture f(WorkedExample);
+        QVERIFY(f.recalc());
+        QCOMPARE(f.cell(1, ColDebitDiff), QStringLiteral("401,10"));
+        f.document.params().setText(F::DaysInYear, QStringLiteral("360"));
+        QVERIFY(f.recalc());
+        QCOMPARE(f.cell(1, ColDebitDiff), QStringLiteral("406,67"));
+        f.document.params().setCalculationDate(QDate(2024, 11, 30));
+        QVERIFY(f.recalc());
+        QCOMPARE(f.cell(1, ColDays), QStringLiteral("-30"));
+        f.document.params().setDebitWeekend(true); // 31.10.2024 is a Thursday
+        f.document.params().setText(F::DebitGrace, QStringLiteral("2"));
+        QVERIFY(f.recalc());
+        QCOMPARE(f.cell(1, ColDays), QStringLiteral("-28"));
+    }
+
     void emptyRateBecomesZero()
     {
         Fixture f(WorkedExample);
