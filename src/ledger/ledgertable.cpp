@@ -182,40 +182,52 @@ void LedgerTable::setCell(int row, int col, const QString &text)
     if (c == text)
         return;
     c = text;
-    noteCellChanged(row, col);
+    if (row == 0) {
+        emit headerDataChanged(Qt::Horizontal, col, col);
+        return;
+    }
+    updateCaches(row, col);
+    const QModelIndex idx = index(row - 1, col);
+    emit dataChanged(idx, idx);
 }
 
 void LedgerTable::cellsChanged(int row, quint16 columns)
 {
-    for (int col = 0; col < ColumnCount && columns; ++col, columns >>= 1)
-        if (columns & 1)
-            noteCellChanged(row, col);
+    int first = -1, last = -1;
+    for (int col = 0; col < ColumnCount; ++col) {
+        if (!(columns & (1u << col)))
+            continue;
+        if (row == 0) {
+            emit headerDataChanged(Qt::Horizontal, col, col);
+            continue;
+        }
+        updateCaches(row, col);
+        if (first < 0)
+            first = col;
+        last = col;
+    }
+    if (first >= 0)
+        emit dataChanged(index(row - 1, first), index(row - 1, last));
 }
 
-void LedgerTable::noteCellChanged(int row, int col)
+void LedgerTable::updateCaches(int row, int col)
 {
     const QString &text = m_rows[size_t(row)][size_t(col)];
-    if (row > 0) {
-        const int slot = sumSlot(col);
-        if (slot >= 0) {
-            __int128 &old = m_cache[size_t(row)][size_t(slot)];
-            const __int128 now = pack(parseCell(text));
-            if (valueOf(now) != valueOf(old))
-                fenwickAdd(slot, row, valueOf(now) - valueOf(old));
-            const bool flagsChanged = (now == ErrorMark) != (old == ErrorMark) || (now == HugeMark) != (old == HugeMark);
-            old = now;
-            if (flagsChanged)
-                updateRowFlags(row);
-        } else if (col == ColNumber) {
-            if (text.isEmpty())
-                m_unnumberedRows.insert(row);
-            else
-                m_unnumberedRows.erase(row);
-        }
-        const QModelIndex idx = index(row - 1, col);
-        emit dataChanged(idx, idx);
-    } else {
-        emit headerDataChanged(Qt::Horizontal, col, col);
+    const int slot = sumSlot(col);
+    if (slot >= 0) {
+        __int128 &old = m_cache[size_t(row)][size_t(slot)];
+        const __int128 now = pack(parseCell(text));
+        if (valueOf(now) != valueOf(old))
+            fenwickAdd(slot, row, valueOf(now) - valueOf(old));
+        const bool flagsChanged = (now == ErrorMark) != (old == ErrorMark) || (now == HugeMark) != (old == HugeMark);
+        old = now;
+        if (flagsChanged)
+            updateRowFlags(row);
+    } else if (col == ColNumber) {
+        if (text.isEmpty())
+            m_unnumberedRows.insert(row);
+        else
+            m_unnumberedRows.erase(row);
     }
 }
 

@@ -114,7 +114,8 @@ private:
     void fenwickAdd(int slot, int row, __int128 delta);
     __int128 fenwickPrefix(int slot, int rowExclusive) const;
     void updateRowFlags(int r);
-    void noteCellChanged(int row, int col);
+    // The sums and the numbering after a change of an entry row's cell.
+    void updateCaches(int row, int col);
 
     Regional m_reg;
     std::vector<Row> m_rows;
