@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # One entry for a fresh Debian 12 machine:
 #   scripts/dev.sh run    install what is missing, build, start the program
-#   scripts/dev.sh test   install what is missing, build, run every test
+#   scripts/dev.sh test   install what is missing, build, run every test; then
+#                         build again with clang, AddressSanitizer and UBSan
+#                         and run every test and the fuzzers in that build
 #   scripts/dev.sh build  install what is missing and build
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${KERVIO_BUILD_DIR:-$ROOT/build}"
-FUZZ_BUILD="${KERVIO_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
+SAN_BUILD="${KERVIO_SAN_BUILD_DIR:-$ROOT/build-san}"
 JOBS="${KERVIO_JOBS:-2}"
 
 PACKAGES=(
@@ -62,17 +64,25 @@ generate_locales() {
   fi
 }
 
-build_fuzz() {
-  cmake -S "$ROOT" -B "$FUZZ_BUILD" -G Ninja -DKERVIO_FUZZ=ON \
-    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$FUZZ_BUILD" -j "$JOBS"
+build_main() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$BUILD" -j "$JOBS"
 }
 
-build_main() {
-  local extra=()
-  if [ -d "$FUZZ_BUILD" ]; then extra+=("-DKERVIO_FUZZ_DIR=$FUZZ_BUILD"); fi
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${extra[@]}" >/dev/null
-  cmake --build "$BUILD" -j "$JOBS"
+# The program, the tests and the fuzz targets with clang, AddressSanitizer
+# and UBSan; its tests carry the sanitizers' options.
+build_sanitized() {
+  cmake -S "$ROOT" -B "$SAN_BUILD" -G Ninja -DKERVIO_SANITIZE=ON \
+    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$SAN_BUILD" -j "$JOBS"
+}
+
+# Runs the suite of one build; a failure is remembered, not fatal, so that
+# both builds report.
+failed=0
+run_tests() {
+  echo "== ctest: $1"
+  (cd "$1" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS" "${@:2}") || failed=1
 }
 
 cmd="${1:-run}"
@@ -92,10 +102,11 @@ case "$cmd" in
   test)
     install_deps
     generate_locales
-    build_fuzz
     build_main
-    cd "$BUILD"
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS" "$@"
+    run_tests "$BUILD" "$@"
+    build_sanitized
+    run_tests "$SAN_BUILD" "$@"
+    exit "$failed"
     ;;
   *)
     echo "kullanım: $0 run|test|build" >&2

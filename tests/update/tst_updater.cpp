@@ -180,12 +180,12 @@ void TestUpdater::errorsReachOnError()
     u.DoError(suecFileCopyError, QStringLiteral("_Kervio.exe"));
     u.Language = sulaHungarian;
     u.DoError(suecAlreadyUpdated);
-    u.Language = TSchSimpleUpdaterLanguage(7);
+    u.Language = sulaEnglish;
     u.DoError(suecEmptySourceDir);
     QCOMPARE(got.size(), 3);
     QCOMPARE(got[0], std::make_tuple(5, QStringLiteral("_Kervio.exe"), QStringLiteral("Erreur lors de la copie des fichiers !")));
     QCOMPARE(got[1], std::make_tuple(6, QString(), QStringLiteral("A frissítés már megtörtént!")));
-    QCOMPARE(got[2], std::make_tuple(7, QString(), QString()));
+    QCOMPARE(got[2], std::make_tuple(7, QString(), QStringLiteral("Source directory not defined!")));
 }
 
 void TestUpdater::failedRunTouchesNothing_data()

@@ -668,7 +668,12 @@ void Tkervio2F::aylikfaizEditExit()
 
 namespace kervio {
 
-Tkervio2F::~Tkervio2F() = default;
+Tkervio2F::~Tkervio2F()
+{
+    // QWidget's destructor still moves the focus; the slot must not run on a
+    // window that is no longer a Tkervio2F.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void Tkervio2F::attachHelp(yardim::TyardimF *yardimF)
 {
