@@ -3,7 +3,7 @@
 // ends with the program's own status, never a crash; in the sanitized build
 // a finding of AddressSanitizer or UBSan ends the run and fails the test.
 // KERVIO_GENERATED_LEDGERS sets how many ledgers (default 60).
-#include "files/codepage1254.h"
+#include "core/codepage1254.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
