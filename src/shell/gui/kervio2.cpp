@@ -750,7 +750,7 @@ void Tkervio2F::attachSpreadsheet(spreadsheet::TaktarexcelF *aktarexcelF)
 
 void Tkervio2F::BitBtn26Click()
 {
-    act([this] { CekExcel2(m_session.document(), m_session.dialogs()); });
+    act([this] { exportToSpreadsheet(m_session.document(), m_session.dialogs()); });
 }
 
 void Tkervio2F::BitBtn23Click()
@@ -761,7 +761,7 @@ void Tkervio2F::BitBtn23Click()
 
 void Tkervio2F::mailgonderClick()
 {
-    act([this] { kervio::mailgonderClick(m_session.document(), m_session.dialogs()); });
+    act([this] { mailFromProgramFolder(m_session.document(), m_session.dialogs()); });
 }
 
 void Tkervio2F::BitBtn3Click()
