@@ -3,7 +3,7 @@
 #include "core/errors.h"
 
 #include <QFileInfo>
-#include <initializer_list>
+#include <vector>
 #include <utility>
 
 namespace kervio {
@@ -25,7 +25,7 @@ QString checkText(bool on)
 
 using KeyValue = std::pair<const char16_t *, QString>;
 
-void writeSection(const QString &iniPath, const QString &section, std::initializer_list<KeyValue> values)
+void writeSection(const QString &iniPath, const QString &section, const std::vector<KeyValue> &values)
 {
     IniFile ini(iniPath);
     for (const auto &[key, value] : values)
@@ -62,32 +62,66 @@ void writeAyar(const QString &iniPath, const AyarSettings &s)
                   {u"alacakCheck", checkText(s.alacakCheck)}});
 }
 
-ExcelAyarSettings readExcelAyar(const QString &iniPath)
+ImportMapping ImportMapping::formDefaults()
 {
-    const IniFile ini(iniPath);
-    ExcelAyarSettings s;
-    s.vade = ini.readString(kExcelAyar, QStringLiteral("vade"));
-    s.islem = ini.readString(kExcelAyar, QStringLiteral("islem"));
-    s.aciklama = ini.readString(kExcelAyar, QStringLiteral("aciklama"));
-    s.borc = ini.readString(kExcelAyar, QStringLiteral("borc"));
-    s.alacak = ini.readString(kExcelAyar, QStringLiteral("alacak"));
-    s.basla = ini.readString(kExcelAyar, QStringLiteral("basla"));
-    s.bitir = ini.readString(kExcelAyar, QStringLiteral("bitir"));
-    s.vadeCheck = checkValue(ini.readString(kExcelAyar, QStringLiteral("vadeCheck")));
-    return s;
+    ImportMapping m;
+    for (const ImportMappingKey &k : importMappingKeys())
+        k.setValue(m, QString::fromUtf16(k.formDefault));
+    return m;
 }
 
-void writeExcelAyar(const QString &iniPath, const ExcelAyarSettings &s)
+const std::array<ImportMappingKey, 8> &importMappingKeys()
 {
-    writeSection(iniPath, kExcelAyar,
-                 {{u"vade", s.vade},
-                  {u"islem", s.islem},
-                  {u"aciklama", s.aciklama},
-                  {u"borc", s.borc},
-                  {u"alacak", s.alacak},
-                  {u"basla", s.basla},
-                  {u"bitir", s.bitir},
-                  {u"vadeCheck", checkText(s.vadeCheck)}});
+    using K = ImportMappingKey::Kind;
+    static const std::array<ImportMappingKey, 8> keys = {{
+        {u"vade", "Vade Tarihi Sütunu", u"1", K::Column, &ImportMapping::dueDateColumn},
+        {u"islem", "İşlem Tarihi Sütunu", u"2", K::Column, &ImportMapping::transactionDateColumn},
+        {u"aciklama", "Açıklama Sütunu", u"3", K::Column, &ImportMapping::descriptionColumn},
+        {u"borc", "Borç Sütunu", u"4", K::Column, &ImportMapping::debitColumn},
+        {u"alacak", "Alacak Sütunu", u"5", K::Column, &ImportMapping::creditColumn},
+        {u"basla", "Baş. Satır", u"3", K::Row, &ImportMapping::firstRow},
+        {u"bitir", "Bitiş Satır", u"10", K::Row, &ImportMapping::lastRow},
+        {u"vadeCheck", "Vade Tarihi Aynı Zamanda İşlem Tarihi", u"2", K::Check, nullptr},
+    }};
+    return keys;
+}
+
+const ImportMappingKey *findImportMappingKey(QStringView name)
+{
+    for (const ImportMappingKey &k : importMappingKeys())
+        if (name.compare(QStringView(k.key), Qt::CaseInsensitive) == 0)
+            return &k;
+    return nullptr;
+}
+
+QString ImportMappingKey::value(const ImportMapping &mapping) const
+{
+    return text ? mapping.*text : checkText(mapping.dueDateIsTransactionDate);
+}
+
+void ImportMappingKey::setValue(ImportMapping &mapping, const QString &stored) const
+{
+    if (text)
+        mapping.*text = stored;
+    else
+        mapping.dueDateIsTransactionDate = checkValue(stored);
+}
+
+ImportMapping readImportMapping(const QString &iniPath)
+{
+    const IniFile ini(iniPath);
+    ImportMapping m;
+    for (const ImportMappingKey &k : importMappingKeys())
+        k.setValue(m, ini.readString(kExcelAyar, QString::fromUtf16(k.key)));
+    return m;
+}
+
+void writeImportMapping(const QString &iniPath, const ImportMapping &m)
+{
+    std::vector<KeyValue> values;
+    for (const ImportMappingKey &k : importMappingKeys())
+        values.emplace_back(k.key, k.value(m));
+    writeSection(iniPath, kExcelAyar, values);
 }
 
 } // namespace kervio

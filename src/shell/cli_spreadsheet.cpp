@@ -4,8 +4,7 @@
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/exportsheet.h"
-#include "spreadsheet/staginggrid.h"
-#include "spreadsheet/transfer.h"
+#include "spreadsheet/workbookimport.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -30,26 +29,19 @@ int usage(const QString &message)
     return 64;
 }
 
-bool parseMapping(const QString &text, ExcelAyarSettings *out, QString *bad)
+bool parseMapping(const QString &text, ImportMapping *out, QString *bad)
 {
-    ExcelAyarSettings m;
+    ImportMapping m;
     for (const QString &pair : text.split(u',', Qt::SkipEmptyParts)) {
         const int eq = pair.indexOf(u'=');
         const QString key = (eq < 0 ? pair : pair.left(eq)).trimmed();
         const QString value = eq < 0 ? QString() : pair.mid(eq + 1).trimmed();
-        const QString k = key.toLower();
-        if (k == QLatin1String("vade")) m.vade = value;
-        else if (k == QLatin1String("islem")) m.islem = value;
-        else if (k == QLatin1String("aciklama")) m.aciklama = value;
-        else if (k == QLatin1String("borc")) m.borc = value;
-        else if (k == QLatin1String("alacak")) m.alacak = value;
-        else if (k == QLatin1String("basla")) m.basla = value;
-        else if (k == QLatin1String("bitir")) m.bitir = value;
-        else if (k == QLatin1String("vadecheck")) m.vadeCheck = value == QLatin1String("1");
-        else {
+        const ImportMappingKey *k = findImportMappingKey(key);
+        if (!k) {
             *bad = key;
             return false;
         }
+        k->setValue(m, value);
     }
     *out = m;
     return true;
@@ -72,20 +64,18 @@ int exportLedger(const QString &in, const QString &out)
     return written ? 0 : 3;
 }
 
-int importBook(const QString &book, const ExcelAyarSettings &mapping, const QString &out)
+int importBook(const QString &book, const ImportMapping &mapping, const QString &out)
 {
     CommandLineSession cli;
     Session &session = cli.session;
     // a fresh program: the parameters of the settings file beside it
     session.guarded([&] { session.loadRateSettings(); });
-    StagingGrid grid;
-    const QString path = QFileInfo(book).absoluteFilePath();
-    if (!session.guarded([&] { Xls_To_StringGrid(grid, path, session.regional()); }))
+    WorkbookImport import(session.document(), session.dialogs());
+    if (!session.guarded([&] { import.openWorkbook(book); }))
         return 2;
-    grid.numberRowsAndColumns();
     bool done = false;
     // the mapping given here is not stored in the settings file
-    session.guarded([&] { done = transferStagingToLedger(grid, mapping, session.document(), session.dialogs()); });
+    session.guarded([&] { done = import.transfer(mapping); });
     if (!done)
         return 2;
     const bool saved = session.guarded([&] { session.saveLedgerFile(QFileInfo(out).absoluteFilePath()); });
@@ -124,7 +114,7 @@ int runSpreadsheetCommandLine(const QStringList &arguments)
     if (!exportIn.isEmpty() && importIn.isEmpty() && !xlsx.isEmpty() && !hasMapping && output.isEmpty())
         return exportLedger(exportIn, xlsx);
     if (!importIn.isEmpty() && exportIn.isEmpty() && xlsx.isEmpty() && hasMapping && !output.isEmpty()) {
-        ExcelAyarSettings mapping;
+        ImportMapping mapping;
         QString bad;
         if (!parseMapping(mappingText, &mapping, &bad))
             return usage(QStringLiteral("Bilinmeyen eşleştirme anahtarı: ") + bad);

@@ -16,6 +16,7 @@ namespace kervio {
 namespace {
 
 constexpr int LauncherWaitMs = 15000;
+const QString MailWorkbookName = QStringLiteral("Rapor.xlsx");
 
 // Row 1 becomes the current row as a click on it would make it.
 void moveToFirstRow(Document &document)
@@ -50,6 +51,16 @@ int runLauncher(const QString &program, const QStringList &args)
     return code;
 }
 
+// An empty file of a new name in the user's temporary folder.
+QString reserveTemporaryWorkbook()
+{
+    QTemporaryFile reserve(QDir::tempPath() + QStringLiteral("/Kervio-XXXXXX.xlsx"));
+    reserve.setAutoRemove(false);
+    if (!reserve.open())
+        throw KervioError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(reserve.fileTemplate())));
+    return reserve.fileName();
+}
+
 } // namespace
 
 bool openWithDesktop(const QString &path)
@@ -61,34 +72,31 @@ bool openWithDesktop(const QString &path)
     return code == 0 || code == -1;
 }
 
-QString CekExcel2(Document &document, Dialogs &dialogs, const FileOpener &open)
+void writeLedgerWorkbook(Document &document, const QString &path)
 {
     moveToFirstRow(document);
-    const ExportSheet sheet = buildExportSheet(document);
+    writeExportWorkbook(buildExportSheet(document), path);
+}
 
-    QTemporaryFile reserve(QDir::tempPath() + QStringLiteral("/Kervio-XXXXXX.xlsx"));
-    reserve.setAutoRemove(false);
-    if (!reserve.open())
-        throw KervioError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(reserve.fileTemplate())));
-    const QString path = reserve.fileName();
-    reserve.close();
+QString exportToSpreadsheet(Document &document, Dialogs &dialogs, const FileOpener &open)
+{
+    const QString path = reserveTemporaryWorkbook();
     try {
-        writeExportWorkbook(sheet, path);
+        writeLedgerWorkbook(document, path);
     } catch (...) {
         QFile::remove(path);
         throw;
     }
     if (!open || !open(path))
         dialogs.message(QStringLiteral("Çalışma kitabı hazırlandı, ancak onu açacak bir program bulunamadı:\r")
-                                  + QDir::toNativeSeparators(path));
+                        + QDir::toNativeSeparators(path));
     return path;
 }
 
-QString CekExcelMail(Document &document, const QString &mailFolder)
+QString writeMailWorkbook(Document &document, const QString &mailFolder)
 {
-    moveToFirstRow(document);
-    const QString path = mailFolder + QStringLiteral("Rapor.xlsx");
-    writeExportWorkbook(buildExportSheet(document), path);
+    const QString path = mailFolder + MailWorkbookName;
+    writeLedgerWorkbook(document, path);
     return path;
 }
 
@@ -98,27 +106,27 @@ QStringList mailComposerArguments(const QString &company, const QString &attachm
             QStringLiteral("--attach"), attachment, QStringLiteral("@")};
 }
 
-void EmailDoc(Document &document, Dialogs &dialogs, const QString &mailFolder)
+void mailWorkbook(Document &document, Dialogs &dialogs, const QString &mailFolder)
 {
     const QString composer = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
     if (composer.isEmpty()) {
         dialogs.message(QStringLiteral("Mail gönderebilmek için, bilgisyarınızda Outlook kurulu olmalıdır."));
         return;
     }
-    const QString path = mailFolder + QStringLiteral("Rapor.xlsx");
+    const QString path = mailFolder + MailWorkbookName;
     if (QFile::exists(path) && !QFile::remove(path))
         throw KervioError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
-    CekExcelMail(document, mailFolder);
+    writeMailWorkbook(document, mailFolder);
     const int code = runLauncher(composer, mailComposerArguments(document.params().text(Parameters::Company), path));
     if (code > 0)
         throw KervioError(QStringLiteral("E-posta programı açılamadı (xdg-email çıkış kodu %1).").arg(code));
 }
 
-void mailgonderClick(Document &document, Dialogs &dialogs)
+void mailFromProgramFolder(Document &document, Dialogs &dialogs)
 {
     const QString folder = executableFolder();
     QDir::setCurrent(folder);
-    EmailDoc(document, dialogs, folder);
+    mailWorkbook(document, dialogs, folder);
 }
 
 } // namespace kervio

@@ -13,24 +13,28 @@ class Document;
 using FileOpener = std::function<bool(const QString &path)>;
 bool openWithDesktop(const QString &path);
 
-// "EXCEL'E VERİ AKTAR": moves the ledger cursor to row 1 (which
-// recalculates that row when it was elsewhere), writes the sheet to a new
-// workbook in the user's temporary folder and opens it; when nothing can
-// open it, a message names the file. Returns the workbook's path. Raises
-// what the recalculation raises and on a write failure.
-QString CekExcel2(Document &document, Dialogs &dialogs, const FileOpener &open = openWithDesktop);
+// Makes row 1 current (which recalculates it when the cursor was
+// elsewhere) and writes the sheet of the ledger to `path`.
+void writeLedgerWorkbook(Document &document, const QString &path);
+
+// "EXCEL'E VERİ AKTAR": the ledger's workbook in a new file of the user's
+// temporary folder, opened; when nothing can open it, a message names the
+// file. Returns the workbook's path. Raises what the recalculation raises
+// and on a write failure.
+QString exportToSpreadsheet(Document &document, Dialogs &dialogs, const FileOpener &open = openWithDesktop);
 
 // The mail picture button: the executable's folder becomes the current
-// directory, then EmailDoc with that folder.
-void mailgonderClick(Document &document, Dialogs &dialogs);
+// directory, then mailWorkbook with that folder.
+void mailFromProgramFolder(Document &document, Dialogs &dialogs);
 // Hands "Rapor.xlsx" in `mailFolder` to the desktop's mail composer
 // (xdg-email) with the recipient "@" and the company name as subject and
 // body. A leftover "Rapor.xlsx" is deleted first; the new one stays until
 // the next mailing, because the composer reads it after we return. Raises
 // when the workbook cannot be written or the composer fails.
-void EmailDoc(Document &document, Dialogs &dialogs, const QString &mailFolder);
-// Writes the sheet to `mailFolder` + "Rapor.xlsx"; returns that path.
-QString CekExcelMail(Document &document, const QString &mailFolder);
+void mailWorkbook(Document &document, Dialogs &dialogs, const QString &mailFolder);
+// Writes the ledger's workbook to `mailFolder` + "Rapor.xlsx"; returns that
+// path.
+QString writeMailWorkbook(Document &document, const QString &mailFolder);
 
 // The arguments handed to xdg-email.
 QStringList mailComposerArguments(const QString &company, const QString &attachment);

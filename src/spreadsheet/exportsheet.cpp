@@ -26,14 +26,6 @@ class Builder {
 public:
     explicit Builder(ExportSheet &sheet) : m_sheet(sheet) {}
 
-    quint8 rangeStyle(int row, int col) const
-    {
-        quint8 s = 0;
-        for (const SheetRange &r : m_sheet.ranges)
-            if (row >= r.firstRow && row <= r.lastRow && col >= r.firstCol && col <= r.lastCol)
-                s |= r.style;
-        return s;
-    }
     void text(int row, int col, const QString &t, quint8 style = 0)
     {
         if (t.isEmpty())
@@ -55,7 +47,7 @@ private:
         c.kind = kind;
         c.number = v;
         c.text = t;
-        c.style = quint8(style | rangeStyle(row, col));
+        c.style = quint8(style | m_sheet.rangeStyle(row, col));
         m_sheet.cells.push_back(std::move(c));
     }
     ExportSheet &m_sheet;
@@ -105,11 +97,129 @@ const SheetCell *ExportSheet::find(int row, int col) const
     return it != cells.end() && it->row == row && it->col == col ? &*it : nullptr;
 }
 
+quint8 ExportSheet::rangeStyle(int row, int col) const
+{
+    quint8 s = 0;
+    for (const SheetRange &r : ranges)
+        if (row >= r.firstRow && row <= r.lastRow && col >= r.firstCol && col <= r.lastCol)
+            s |= r.style;
+    return s;
+}
+
+namespace {
+
+// Rows 1 and 2: the company, the calculation date, the days in a year and
+// the two rates.
+void addTitleRows(Builder &b, const Parameters &P, const Regional &reg)
+{
+    b.text(0, 0, QStringLiteral("İşlem Yapılan Firma : ") + P.text(Parameters::Company), St::Size12);
+    b.text(1, 0, QStringLiteral("Hesap Tarihi :"));
+    b.text(1, 1, dateText(P.calculationDate(), reg));
+    b.text(1, 2, QStringLiteral("Yıldaki Gün :"));
+    b.text(1, 3, P.text(Parameters::DaysInYear));
+    b.text(1, 4, QStringLiteral("Yıllık Faiz :"));
+    b.number(1, 5, ParseAmount(P.text(Parameters::YearlyRate), reg));
+    b.text(1, 6, QStringLiteral("Aylık Faiz :"));
+    b.number(1, 7, ParseAmount(P.text(Parameters::MonthlyRate), reg));
+}
+
+constexpr int TableColumns = LedgerTable::ColumnCount - 5; // 8
+using ColumnSums = std::array<long double, TableColumns + 1>;
+
+// From sheet row 3: the ledger's header row as texts, then its rows, the
+// amounts and figures as numbers where they are not zero. Returns the
+// columns' sums, the totals' cached results.
+ColumnSums addLedgerTable(Builder &b, const LedgerTable &L, const Regional &reg)
+{
+    ColumnSums sums{};
+    for (int r = 0; r < L.gridRowCount(); ++r) {
+        const int row = r + 2;
+        for (int k = 1; k <= TableColumns; ++k) {
+            const QString &t = L.cell(r, k);
+            if (r == 0 || k <= ColDescription) {
+                b.text(row, k - 1, t);
+                continue;
+            }
+            const double v = ParseAmount(t, reg);
+            if (v != 0) {
+                b.number(row, k - 1, v);
+                sums[size_t(k)] += v;
+            }
+        }
+    }
+    return sums;
+}
+
+// The totals row N+5: a live sum over the entry rows and the empty row
+// after them, for columns D to H.
+void addTotals(Builder &b, int totalsRow, int ledgerRows, const ColumnSums &sums)
+{
+    for (int k = ColDebit; k <= TableColumns; ++k) {
+        const QString x = columnLetter(k);
+        b.formula(totalsRow, k - 1,
+                  QStringLiteral("=SUM(") + x + QStringLiteral("4:") + x + QString::number(ledgerRows + 3) + u')',
+                  double(sums[size_t(k)]));
+    }
+}
+
+// The summary block from row N+7: each label with its value to its right.
+struct SummaryItem {
+    enum Kind { Date, Number, Amount };
+    int row; // below the block's first row
+    int col; // of the label
+    const char *label;
+    Kind kind;
+    int source; // a Summary::Picker for a date, a Summary::Field otherwise
+};
+
+const SummaryItem SummaryBlock[] = {
+    {0, 0, "Ortalama Vade:", SummaryItem::Date, Summary::OverallDate},
+    {1, 0, "Ortalama Gün:", SummaryItem::Number, Summary::OverallDays},
+    {1, 6, "Borç Ortalama Vade:", SummaryItem::Date, Summary::DebitDate},
+    {2, 0, "Borç Toplam Tutarı:", SummaryItem::Amount, Summary::DebitTotal},
+    {2, 3, "Borç Vade Farkı:", SummaryItem::Amount, Summary::DebitDiff},
+    {2, 6, "Borç Ortalama Gün:", SummaryItem::Number, Summary::DebitDays},
+    {3, 0, "Alacak Toplam Tutarı:", SummaryItem::Amount, Summary::CreditTotal},
+    {3, 3, "Alacak Vade Farkı:", SummaryItem::Amount, Summary::CreditDiff},
+    {3, 6, "Alacak Ortalama Vade:", SummaryItem::Date, Summary::CreditDate},
+    {4, 0, "Bakiye Tutarı:", SummaryItem::Amount, Summary::Balance},
+    {4, 3, "Net Vade Farkı:", SummaryItem::Amount, Summary::NetDiff},
+    {4, 6, "Alacak Ortalama Gün:", SummaryItem::Number, Summary::CreditDays},
+};
+
+void addSummaryBlock(Builder &b, int firstRow, const Summary &S, const Regional &reg)
+{
+    for (const SummaryItem &item : SummaryBlock) {
+        const int row = firstRow + item.row;
+        b.text(row, item.col, QString::fromUtf8(item.label));
+        if (item.kind == SummaryItem::Date)
+            b.text(row, item.col + 1, dateText(S.date(Summary::Picker(item.source)), reg));
+        else
+            b.number(row, item.col + 1, S.amount(Summary::Field(item.source)),
+                     quint8(item.kind == SummaryItem::Amount ? St::Amount : 0));
+    }
+}
+
+// Widths fitted as the spreadsheet does it twice: column A over the table
+// alone (before the company line is written), B to R over all.
+void fitColumnWidths(ExportSheet &sheet, const Regional &reg)
+{
+    const int N = sheet.ledgerRows;
+    for (const SheetCell &c : sheet.cells) {
+        if (c.col >= ExportSheet::FittedColumns)
+            continue;
+        if (c.col == 0 && (c.row < 2 || c.row > N + 1))
+            continue;
+        double &w = sheet.widths[size_t(c.col)];
+        w = std::max(w, shownWidth(c, reg));
+    }
+}
+
+} // namespace
+
 ExportSheet buildExportSheet(const Document &document)
 {
     const LedgerTable &L = document.ledger();
-    const Parameters &P = document.params();
-    const Summary &S = document.summary();
     const Regional &reg = document.regional();
     const int N = L.gridRowCount();
 
@@ -127,84 +237,145 @@ ExportSheet buildExportSheet(const Document &document)
     };
     sheet.cells.reserve(size_t(N) * 8 + 40);
     Builder b(sheet);
-
-    b.text(0, 0, QStringLiteral("İşlem Yapılan Firma : ") + P.text(Parameters::Company), St::Size12);
-    b.text(1, 0, QStringLiteral("Hesap Tarihi :"));
-    b.text(1, 1, dateText(P.calculationDate(), reg));
-    b.text(1, 2, QStringLiteral("Yıldaki Gün :"));
-    b.text(1, 3, P.text(Parameters::DaysInYear));
-    b.text(1, 4, QStringLiteral("Yıllık Faiz :"));
-    b.number(1, 5, ParseAmount(P.text(Parameters::YearlyRate), reg));
-    b.text(1, 6, QStringLiteral("Aylık Faiz :"));
-    b.number(1, 7, ParseAmount(P.text(Parameters::MonthlyRate), reg));
-
-    constexpr int Columns = LedgerTable::ColumnCount - 5; // 8
-    long double sums[Columns + 1] = {};
-    for (int r = 0; r < N; ++r) {
-        const int row = r + 2;
-        for (int k = 1; k <= Columns; ++k) {
-            const QString &t = L.cell(r, k);
-            if (r == 0 || k <= ColDescription) {
-                b.text(row, k - 1, t);
-                continue;
-            }
-            const double v = ParseAmount(t, reg);
-            if (v != 0) {
-                b.number(row, k - 1, v);
-                sums[k] += v;
-            }
-        }
-    }
-
-    for (int k = ColDebit; k <= Columns; ++k) {
-        const QString x = columnLetter(k);
-        b.formula(totalsRow, k - 1, QStringLiteral("=SUM(") + x + QStringLiteral("4:") + x + QString::number(N + 3) + u')',
-                  double(sums[k]));
-    }
-
-    auto amount = [&](Summary::Field f) { return S.amount(f); };
-    const int r7 = summaryRow, r8 = r7 + 1, r9 = r7 + 2, r10 = r7 + 3, r11 = r7 + 4;
-    b.text(r7, 0, QStringLiteral("Ortalama Vade:"));
-    b.text(r7, 1, dateText(S.date(Summary::OverallDate), reg));
-    b.text(r8, 0, QStringLiteral("Ortalama Gün:"));
-    b.number(r8, 1, amount(Summary::OverallDays));
-    b.text(r8, 6, QStringLiteral("Borç Ortalama Vade:"));
-    b.text(r8, 7, dateText(S.date(Summary::DebitDate), reg));
-    b.text(r9, 0, QStringLiteral("Borç Toplam Tutarı:"));
-    b.number(r9, 1, amount(Summary::DebitTotal), St::Amount);
-    b.text(r9, 3, QStringLiteral("Borç Vade Farkı:"));
-    b.number(r9, 4, amount(Summary::DebitDiff), St::Amount);
-    b.text(r9, 6, QStringLiteral("Borç Ortalama Gün:"));
-    b.number(r9, 7, amount(Summary::DebitDays));
-    b.text(r10, 0, QStringLiteral("Alacak Toplam Tutarı:"));
-    b.number(r10, 1, amount(Summary::CreditTotal), St::Amount);
-    b.text(r10, 3, QStringLiteral("Alacak Vade Farkı:"));
-    b.number(r10, 4, amount(Summary::CreditDiff), St::Amount);
-    b.text(r10, 6, QStringLiteral("Alacak Ortalama Vade:"));
-    b.text(r10, 7, dateText(S.date(Summary::CreditDate), reg));
-    b.text(r11, 0, QStringLiteral("Bakiye Tutarı:"));
-    b.number(r11, 1, amount(Summary::Balance), St::Amount);
-    b.text(r11, 3, QStringLiteral("Net Vade Farkı:"));
-    b.number(r11, 4, amount(Summary::NetDiff), St::Amount);
-    b.text(r11, 6, QStringLiteral("Alacak Ortalama Gün:"));
-    b.number(r11, 7, amount(Summary::CreditDays));
-
+    addTitleRows(b, document.params(), reg);
+    const ColumnSums sums = addLedgerTable(b, L, reg);
+    addTotals(b, totalsRow, N, sums);
+    addSummaryBlock(b, summaryRow, document.summary(), reg);
     std::stable_sort(sheet.cells.begin(), sheet.cells.end(), [](const SheetCell &a, const SheetCell &c) {
         return std::pair(a.row, a.col) < std::pair(c.row, c.col);
     });
-
-    // Widths fitted as the spreadsheet does it twice: column A over the
-    // table alone (before the company line is written), B to R over all.
-    for (const SheetCell &c : sheet.cells) {
-        if (c.col >= ExportSheet::FittedColumns)
-            continue;
-        if (c.col == 0 && (c.row < 2 || c.row > N + 1))
-            continue;
-        double &w = sheet.widths[size_t(c.col)];
-        w = std::max(w, shownWidth(c, reg));
-    }
+    fitColumnWidths(sheet, reg);
     return sheet;
 }
+
+namespace {
+
+// Writes the cells into an xlsx in a temporary folder; the first error of
+// the writer library is kept and stops the rows.
+class XlsxWriter {
+public:
+    XlsxWriter(const QString &file, const QString &tmpDir, bool constantMemory) : m_tmpDir(QFile::encodeName(tmpDir))
+    {
+        const QByteArray name = QFile::encodeName(file);
+        lxw_workbook_options options{};
+        options.constant_memory = constantMemory ? LXW_TRUE : LXW_FALSE;
+        options.tmpdir = const_cast<char *>(m_tmpDir.constData());
+        m_book = workbook_new_opt(name.constData(), &options);
+        if (m_book)
+            m_sheet = workbook_add_worksheet(m_book, nullptr);
+    }
+    ~XlsxWriter()
+    {
+        if (m_book)
+            workbook_close(m_book);
+    }
+    XlsxWriter(const XlsxWriter &) = delete;
+    XlsxWriter &operator=(const XlsxWriter &) = delete;
+
+    bool isOpen() const { return m_book; }
+
+    // One format for each combination of the styles.
+    void addStyleFormats()
+    {
+        for (int s = 1; s < 8; ++s) {
+            m_formats[size_t(s)] = workbook_add_format(m_book);
+            if (s & St::Bold)
+                format_set_bold(m_formats[size_t(s)]);
+            if (s & St::Size12)
+                format_set_font_size(m_formats[size_t(s)], 12);
+            if (s & St::Amount)
+                format_set_num_format(m_formats[size_t(s)], amountFormatCode().toUtf8().constData());
+        }
+    }
+    void setColumnWidths(const ExportSheet &sheet)
+    {
+        for (int c = 0; c < ExportSheet::FittedColumns; ++c)
+            if (sheet.widths[size_t(c)] > 0)
+                worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c), std::round(sheet.widths[size_t(c)] * 100) / 100,
+                                     nullptr);
+    }
+    void writeRows(const ExportSheet &sheet)
+    {
+        const std::array<quint8, 3> rowStyles = wholeRowStyles(sheet);
+        const int lastRow = sheet.cells.empty() ? 0 : sheet.cells.back().row;
+        size_t i = 0;
+        for (int row = 0; row <= lastRow && m_error == LXW_NO_ERROR; ++row) {
+            if (row < 3 && rowStyles[size_t(row)])
+                check(worksheet_set_row(m_sheet, lxw_row_t(row), 15.75, m_formats[rowStyles[size_t(row)]]));
+            m_written.assign(ExportSheet::FittedColumns, false);
+            for (; i < sheet.cells.size() && sheet.cells[i].row == row; ++i)
+                writeCell(sheet.cells[i]);
+            writeStyledBlanks(sheet, row);
+        }
+    }
+    // Closes the book; the writer's first error, or the closing's.
+    lxw_error close()
+    {
+        const lxw_error closed = workbook_close(m_book);
+        m_book = nullptr;
+        return m_error != LXW_NO_ERROR ? m_error : closed;
+    }
+
+private:
+    // Whole-row styles become row formats; the others are written as
+    // formatted blank cells.
+    static std::array<quint8, 3> wholeRowStyles(const ExportSheet &sheet)
+    {
+        std::array<quint8, 3> styles{};
+        for (const SheetRange &r : sheet.ranges)
+            if (r.firstCol == 0 && r.lastCol == LastColumn)
+                for (int row = r.firstRow; row <= std::min(r.lastRow, 2); ++row)
+                    styles[size_t(row)] |= r.style;
+        return styles;
+    }
+    void writeCell(const SheetCell &c)
+    {
+        lxw_format *f = m_formats[c.style & 7];
+        if (c.col < ExportSheet::FittedColumns)
+            m_written[size_t(c.col)] = true;
+        const auto row = lxw_row_t(c.row);
+        const auto col = lxw_col_t(c.col);
+        switch (c.kind) {
+        case SheetCell::Kind::Text:
+            check(worksheet_write_string(m_sheet, row, col, c.text.left(32767).toUtf8().constData(), f));
+            break;
+        case SheetCell::Kind::Number:
+            check(worksheet_write_number(m_sheet, row, col, c.number, f));
+            break;
+        case SheetCell::Kind::Formula:
+            check(worksheet_write_formula_num(m_sheet, row, col, c.text.toUtf8().constData(), f, c.number));
+            break;
+        }
+    }
+    void writeStyledBlanks(const ExportSheet &sheet, int row)
+    {
+        for (const SheetRange &r : sheet.ranges) {
+            if (r.lastCol == LastColumn || row < r.firstRow || row > r.lastRow)
+                continue;
+            for (int col = r.firstCol; col <= r.lastCol; ++col) {
+                if (m_written[size_t(col)])
+                    continue;
+                m_written[size_t(col)] = true;
+                // every range covering the empty cell adds its style
+                check(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(col), m_formats[sheet.rangeStyle(row, col) & 7]));
+            }
+        }
+    }
+    void check(lxw_error e)
+    {
+        if (e != LXW_NO_ERROR && m_error == LXW_NO_ERROR)
+            m_error = e;
+    }
+
+    QByteArray m_tmpDir;
+    lxw_workbook *m_book = nullptr;
+    lxw_worksheet *m_sheet = nullptr;
+    std::array<lxw_format *, 8> m_formats{};
+    std::vector<bool> m_written; // the current row's cells up to column R
+    lxw_error m_error = LXW_NO_ERROR;
+};
+
+} // namespace
 
 void writeExportWorkbook(const ExportSheet &sheet, const QString &path, WorkbookMemory memory)
 {
@@ -214,94 +385,19 @@ void writeExportWorkbook(const ExportSheet &sheet, const QString &path, Workbook
     QTemporaryDir work;
     if (!work.isValid())
         throw unableToWrite();
-    const QByteArray tmpName = QFile::encodeName(work.filePath(QStringLiteral("book.xlsx")));
-    const QByteArray tmpDir = QFile::encodeName(work.path());
-
-    lxw_workbook_options options{};
+    const QString file = work.filePath(QStringLiteral("book.xlsx"));
     const bool constant = memory == WorkbookMemory::Constant
                           || (memory == WorkbookMemory::Auto && sheet.cells.size() > ConstantMemoryCells);
-    options.constant_memory = constant ? LXW_TRUE : LXW_FALSE;
-    options.tmpdir = const_cast<char *>(tmpDir.constData());
-    lxw_workbook *wb = workbook_new_opt(tmpName.constData(), &options);
-    if (!wb)
+    XlsxWriter writer(file, work.path(), constant);
+    if (!writer.isOpen())
         throw unableToWrite();
-    lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
-
-    lxw_format *formats[8] = {};
-    for (int s = 1; s < 8; ++s) {
-        formats[s] = workbook_add_format(wb);
-        if (s & St::Bold)
-            format_set_bold(formats[s]);
-        if (s & St::Size12)
-            format_set_font_size(formats[s], 12);
-        if (s & St::Amount)
-            format_set_num_format(formats[s], amountFormatCode().toUtf8().constData());
-    }
-    for (int c = 0; c < ExportSheet::FittedColumns; ++c)
-        if (sheet.widths[size_t(c)] > 0)
-            worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), std::round(sheet.widths[size_t(c)] * 100) / 100, nullptr);
-
-    // whole-row styles become row formats; the others are written as
-    // formatted blank cells
-    quint8 rowStyle[3] = {};
-    for (const SheetRange &r : sheet.ranges)
-        if (r.firstCol == 0 && r.lastCol == LastColumn)
-            for (int row = r.firstRow; row <= std::min(r.lastRow, 2); ++row)
-                rowStyle[row] |= r.style;
-
-    lxw_error err = LXW_NO_ERROR;
-    auto check = [&](lxw_error e) {
-        if (e != LXW_NO_ERROR && err == LXW_NO_ERROR)
-            err = e;
-    };
-    const int lastRow = sheet.cells.empty() ? 0 : sheet.cells.back().row;
-    size_t i = 0;
-    std::vector<bool> written;
-    for (int row = 0; row <= lastRow && err == LXW_NO_ERROR; ++row) {
-        if (row < 3 && rowStyle[row])
-            check(worksheet_set_row(ws, lxw_row_t(row), 15.75, formats[rowStyle[row]]));
-        written.assign(ExportSheet::FittedColumns, false);
-        for (; i < sheet.cells.size() && sheet.cells[i].row == row; ++i) {
-            const SheetCell &c = sheet.cells[i];
-            lxw_format *f = formats[c.style & 7];
-            if (c.col < ExportSheet::FittedColumns)
-                written[size_t(c.col)] = true;
-            switch (c.kind) {
-            case SheetCell::Kind::Text: {
-                QByteArray t = c.text.left(32767).toUtf8();
-                check(worksheet_write_string(ws, lxw_row_t(row), lxw_col_t(c.col), t.constData(), f));
-                break;
-            }
-            case SheetCell::Kind::Number:
-                check(worksheet_write_number(ws, lxw_row_t(row), lxw_col_t(c.col), c.number, f));
-                break;
-            case SheetCell::Kind::Formula:
-                check(worksheet_write_formula_num(ws, lxw_row_t(row), lxw_col_t(c.col), c.text.toUtf8().constData(), f, c.number));
-                break;
-            }
-        }
-        for (const SheetRange &r : sheet.ranges) {
-            if (r.lastCol == LastColumn || row < r.firstRow || row > r.lastRow)
-                continue;
-            for (int col = r.firstCol; col <= r.lastCol; ++col) {
-                if (written[size_t(col)])
-                    continue;
-                written[size_t(col)] = true;
-                // every range covering the empty cell adds its style
-                quint8 s = 0;
-                for (const SheetRange &o : sheet.ranges)
-                    if (row >= o.firstRow && row <= o.lastRow && col >= o.firstCol && col <= o.lastCol)
-                        s |= o.style;
-                check(worksheet_write_blank(ws, lxw_row_t(row), lxw_col_t(col), formats[s & 7]));
-            }
-        }
-    }
-    const lxw_error closed = workbook_close(wb);
-    if (err != LXW_NO_ERROR || closed != LXW_NO_ERROR)
+    writer.addStyleFormats();
+    writer.setColumnWidths(sheet);
+    writer.writeRows(sheet);
+    if (const lxw_error err = writer.close(); err != LXW_NO_ERROR)
         throw KervioError(QStringLiteral("Unable to write to %1 (%2)")
-                              .arg(QDir::toNativeSeparators(path),
-                                   QString::fromUtf8(lxw_strerror(err != LXW_NO_ERROR ? err : closed))));
-    QFile f(QString::fromLocal8Bit(tmpName));
+                              .arg(QDir::toNativeSeparators(path), QString::fromUtf8(lxw_strerror(err))));
+    QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         throw unableToWrite();
     if (!saveFileContents(path, f.readAll()))

@@ -37,6 +37,8 @@ struct ExportSheet {
     int ledgerRows = 0; // N: the ledger's rows, header included
 
     const SheetCell *find(int row, int col) const;
+    // The styles of every range that covers the cell.
+    quint8 rangeStyle(int row, int col) const;
 };
 
 // The amount format in the workbook's own notation, shown by spreadsheet

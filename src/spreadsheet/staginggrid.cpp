@@ -2,7 +2,6 @@
 #include "celltext.h"
 #include "workbookreader.h"
 
-
 #include <algorithm>
 
 namespace kervio {
@@ -82,6 +81,19 @@ void StagingGrid::numberRowsAndColumns()
     endResetModel();
 }
 
+QModelIndex StagingGrid::indexAfterEnter(const QModelIndex &current) const
+{
+    if (!current.isValid())
+        return {};
+    int row = current.row(), col = current.column() + 1;
+    if (col >= m_cols) {
+        col = 1;
+        if (row + 1 < m_rows)
+            ++row;
+    }
+    return index(row, col);
+}
+
 int StagingGrid::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_rows;
@@ -118,7 +130,7 @@ Qt::ItemFlags StagingGrid::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
-void Xls_To_StringGrid(StagingGrid &grid, const QString &path, const Regional &reg)
+void stageWorkbook(StagingGrid &grid, const QString &path, const Regional &reg)
 {
     const WorkbookSheet sheet = readWorkbook(path, reg, StagingGrid::MaxSheetRows);
     // One more row and column than used: an empty last row and column, and

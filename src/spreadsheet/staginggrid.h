@@ -7,7 +7,7 @@
 
 namespace kervio {
 
-// The import window's staging grid StringGrid1: cells (column x, row y) as
+// The import window's staging grid: cells (column x, row y) as
 // texts, row 0 and column 0 fixed (numbers and "Sa/Sü"). Rows store only up
 // to their last non-empty cell, so a stray far-out cell costs little.
 class StagingGrid : public QAbstractTableModel {
@@ -31,6 +31,10 @@ public:
     // Row 0 gets the column numbers, column 0 the row numbers, (0,0) "Sa/Sü".
     void numberRowsAndColumns();
 
+    // Where Enter in a cell leads: the next column of the row; from the last
+    // column to column 1 of the next row, or of the same row at the end.
+    QModelIndex indexAfterEnter(const QModelIndex &current) const;
+
     // QAbstractItemModel: the whole grid, the fixed row and column included.
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -48,6 +52,6 @@ private:
 // plus one empty row and column, at most 6,500 sheet rows, every cell as
 // text. On an error (unreadable file, error value) the grid keeps what was
 // copied so far and the error is raised.
-void Xls_To_StringGrid(StagingGrid &grid, const QString &path, const Regional &reg);
+void stageWorkbook(StagingGrid &grid, const QString &path, const Regional &reg);
 
 } // namespace kervio

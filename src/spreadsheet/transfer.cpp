@@ -1,116 +1,124 @@
 #include "transfer.h"
-#include "core/errors.h"
-#include "ledger/textfuncs.h"
-#include "core/dialogs.h"
-#include "ledger/document.h"
 #include "staginggrid.h"
+#include "core/dialogs.h"
+#include "core/errors.h"
+#include "ledger/document.h"
+#include "ledger/textfuncs.h"
 
 namespace kervio {
 
 namespace {
 
-struct Mapping {
-    int first = 0, last = 0, due = 0, debit = 0, credit = 0, transaction = 0, description = 0;
-    bool dueIsTransaction = false;
-};
+// The row fields take five digits; a larger value (from a settings file or
+// the command line) would only produce a flood of empty rows.
+constexpr int MaxRowNumber = 99999;
 
-int fieldValue(const QString &text)
+int optionalColumn(const QString &text)
 {
     return text.isEmpty() ? 0 : StrToInt(text);
 }
 
+QString dateFormatMessage(QChar sep)
+{
+    return QStringLiteral("Tarih formatı gg") + sep + QStringLiteral("aa") + sep + QStringLiteral("yyyy") + sep
+           + QStringLiteral(" şeklinde olmalıdır.");
+}
+
+// A staging cell's date pieces: day its first two characters, month its
+// fourth and fifth, year its last four.
+struct DatePieces {
+    QStringView day, month, year;
+    explicit DatePieces(QStringView text) : day(text.left(2)), month(text.mid(3, 2)), year(text.right(4)) {}
+    QString joined(QChar sep) const { return day.toString() + sep + month.toString() + sep + year.toString(); }
+};
+
+// The pieces are read as integers one after the other; the first test that
+// fails skips the row, and the pieces after it are not read.
+bool acceptsDueDate(const DatePieces &due)
+{
+    return StrToInt(due.day) < 32 && StrToInt(due.month) < 13 && StrToInt(due.year) > 1905;
+}
+
 } // namespace
 
-bool transferStagingToLedger(const StagingGrid &grid, const ExcelAyarSettings &m, Document &document, Dialogs &dialogs)
+std::optional<TransferPlan> checkTransferMapping(const ImportMapping &m, Dialogs &dialogs)
 {
     const struct {
         const QString &text;
         const char *message;
     } required[] = {
-        {m.basla, "Başlangıç satırını boş geçemezsiniz!"},
-        {m.bitir, "Bitiş satırını boş geçemezsiniz!"},
-        {m.vade, "Vade tarihi sütununu boş geçemezsiniz!"},
-        {m.borc, "Borç sütununu boş geçemezsiniz!"},
-        {m.alacak, "Alacak sütununu boş geçemezsiniz!"},
+        {m.firstRow, "Başlangıç satırını boş geçemezsiniz!"},
+        {m.lastRow, "Bitiş satırını boş geçemezsiniz!"},
+        {m.dueDateColumn, "Vade tarihi sütununu boş geçemezsiniz!"},
+        {m.debitColumn, "Borç sütununu boş geçemezsiniz!"},
+        {m.creditColumn, "Alacak sütununu boş geçemezsiniz!"},
     };
     for (const auto &r : required) {
         if (r.text.isEmpty()) {
             dialogs.message(QString::fromUtf8(r.message));
-            return false;
+            return std::nullopt;
         }
     }
-    Mapping map;
-    map.first = StrToInt(m.basla);
-    map.last = StrToInt(m.bitir);
-    map.due = StrToInt(m.vade);
-    map.debit = StrToInt(m.borc);
-    map.credit = StrToInt(m.alacak);
-    map.transaction = fieldValue(m.islem);
-    map.description = fieldValue(m.aciklama);
-    map.dueIsTransaction = m.vadeCheck;
-
-    // the row fields take five digits; a larger value (from a settings file
-    // or the command line) would only produce a flood of empty rows
-    for (int v : {map.first, map.last})
-        if (v > 99999 || v < -99999)
+    TransferPlan plan;
+    plan.firstRow = StrToInt(m.firstRow);
+    plan.lastRow = StrToInt(m.lastRow);
+    plan.dueDateColumn = StrToInt(m.dueDateColumn);
+    plan.debitColumn = StrToInt(m.debitColumn);
+    plan.creditColumn = StrToInt(m.creditColumn);
+    plan.transactionDateColumn = optionalColumn(m.transactionDateColumn);
+    plan.descriptionColumn = optionalColumn(m.descriptionColumn);
+    plan.dueDateIsTransactionDate = m.dueDateIsTransactionDate;
+    for (int v : {plan.firstRow, plan.lastRow})
+        if (v > MaxRowNumber || v < -MaxRowNumber)
             throw KervioError(QStringLiteral("Satır numarası en fazla 5 haneli olabilir: %1").arg(v));
+    return plan;
+}
 
-    const QChar sep = document.regional().date;
-    const QString formatMessage =
-        QStringLiteral("Tarih formatı gg") + sep + QStringLiteral("aa") + sep + QStringLiteral("yyyy") + sep + QStringLiteral(" şeklinde olmalıdır.");
-
-    // The new rows are built aside; the ledger is replaced only once every
-    // row has been read, so a bad date piece leaves it as it was.
-    const qint64 span = qint64(map.last) - qint64(map.first) + 1;
+std::vector<LedgerTable::Row> buildLedgerRows(const StagingGrid &grid, const TransferPlan &plan, QChar sep,
+                                              Dialogs &dialogs)
+{
+    const qint64 span = qint64(plan.lastRow) - qint64(plan.firstRow) + 1;
     const qint64 rowCount = std::max<qint64>(span + 3, 2); // with the header
     std::vector<LedgerTable::Row> rows(size_t(rowCount - 1));
     size_t t = 0;
-    for (qint64 y = map.first; y <= map.last; ++y, ++t) {
-        const int yy = int(y);
-        const QString due = grid.cell(map.due, yy);
+    for (int y = plan.firstRow; y <= plan.lastRow; ++y, ++t) {
+        const QString due = grid.cell(plan.dueDateColumn, y);
         if (due.isEmpty()) {
-            dialogs.message(formatMessage);
+            dialogs.message(dateFormatMessage(sep));
             continue;
         }
-        const QStringView dv(due);
-        const QStringView dayPiece = dv.left(2);
-        if (!(StrToInt(dayPiece) < 32))
-            continue;
-        const QStringView monthPiece = dv.mid(3, 2);
-        if (!(StrToInt(monthPiece) < 13))
-            continue;
-        const QStringView yearPiece = dv.right(4);
-        if (!(StrToInt(yearPiece) > 1905))
+        const DatePieces duePieces(due);
+        if (!acceptsDueDate(duePieces))
             continue;
         LedgerTable::Row &row = rows[t];
-        const QString dueText = dayPiece.toString() + sep + monthPiece.toString() + sep + yearPiece.toString();
-        row[ColDueDate] = dueText;
-        if (map.dueIsTransaction || map.transaction == 0) {
-            row[ColTransactionDate] = dueText;
-        } else {
-            const QString tr = grid.cell(map.transaction, yy);
-            const QStringView tv(tr);
-            row[ColTransactionDate] = tv.left(2).toString() + sep + tv.mid(3, 2).toString() + sep + tv.right(4).toString();
-        }
-        if (map.debit > 0)
-            row[ColDebit] = grid.cell(map.debit, yy);
-        if (map.credit > 0)
-            row[ColCredit] = grid.cell(map.credit, yy);
-        if (map.description > 0)
-            row[ColDescription] = grid.cell(map.description, yy);
+        row[ColDueDate] = duePieces.joined(sep);
+        if (plan.dueDateIsTransactionDate || plan.transactionDateColumn == 0)
+            row[ColTransactionDate] = row[ColDueDate];
+        else
+            row[ColTransactionDate] = DatePieces(grid.cell(plan.transactionDateColumn, y)).joined(sep);
+        if (plan.debitColumn > 0)
+            row[ColDebit] = grid.cell(plan.debitColumn, y);
+        if (plan.creditColumn > 0)
+            row[ColCredit] = grid.cell(plan.creditColumn, y);
+        if (plan.descriptionColumn > 0)
+            row[ColDescription] = grid.cell(plan.descriptionColumn, y);
     }
-
-    document.ledger().replaceEntries(std::move(rows));
-    document.renumberAndRecalculateAll();
-    return true;
+    return rows;
 }
 
-bool transferAndStoreMapping(const StagingGrid &grid, const ExcelAyarSettings &mapping, Document &document,
-                             Dialogs &dialogs, const QString &settingsPath)
+void applyLedgerRows(Document &document, std::vector<LedgerTable::Row> rows)
 {
-    if (!transferStagingToLedger(grid, mapping, document, dialogs))
+    document.ledger().replaceEntries(std::move(rows));
+    document.renumberAndRecalculateAll();
+}
+
+bool transferStagingToLedger(const StagingGrid &grid, const ImportMapping &mapping, Document &document,
+                             Dialogs &dialogs)
+{
+    const std::optional<TransferPlan> plan = checkTransferMapping(mapping, dialogs);
+    if (!plan)
         return false;
-    writeExcelAyar(settingsPath, mapping);
+    applyLedgerRows(document, buildLedgerRows(grid, *plan, document.regional().date, dialogs));
     return true;
 }
 

@@ -37,6 +37,9 @@ struct WorkbookSheet {
     std::vector<PlacedCell> cells;
     // Empty cell when nothing is stored there.
     const WorkbookCell &at(int row, int col) const;
+    // A cell read in row-major order: it widens the extent, and is kept
+    // when its row is below maxRows.
+    void add(int row, int col, WorkbookCell cell, int maxRows = 1 << 30);
 };
 
 enum class WorkbookFormat { Unknown, Xlsx, Ods, Xls, Csv };

@@ -161,9 +161,9 @@ void TestIniFile::missingFileReadsEmptyAndWriteCreatesAyarOnly()
 
 void TestIniFile::bothSectionsMakeTheDocumentedFile()
 {
-    ExcelAyarSettings e{"1", "2", "3", "4", "5", "3", "10", false};
+    const ImportMapping e = ImportMapping::formDefaults();
     writeAyar(iniPath(), sampleAyar());
-    writeExcelAyar(iniPath(), e);
+    writeImportMapping(iniPath(), e);
     const QByteArray expected = crlf({"[Ayar]", "yilgun=365", "ayfaiz=24", "yilfaiz=2", "borcgun=0", "alacakgun=0",
                                       "borcCheck=2", "alacakCheck=1", "[ExcelAyar]", "vade=1", "islem=2",
                                       "aciklama=3", "borc=4", "alacak=5", "basla=3", "bitir=10", "vadeCheck=2"});
@@ -175,10 +175,7 @@ void TestIniFile::bothSectionsMakeTheDocumentedFile()
     writeAyar(iniPath(), a);
     QCOMPARE(readBytes(iniPath()), QByteArray(expected).replace("yilgun=365", "yilgun=360"));
 
-    const ExcelAyarSettings back = readExcelAyar(iniPath());
-    QCOMPARE(QStringList({back.vade, back.islem, back.aciklama, back.borc, back.alacak, back.basla, back.bitir}),
-             QStringList({"1", "2", "3", "4", "5", "3", "10"}));
-    QVERIFY(!back.vadeCheck);
+    QVERIFY(readImportMapping(iniPath()) == e);
 }
 
 void TestIniFile::checkValues_data()
@@ -200,7 +197,7 @@ void TestIniFile::checkValues()
     const AyarSettings a = readAyar(iniPath());
     QCOMPARE(a.borcCheck, checked);
     QCOMPARE(a.alacakCheck, checked);
-    QCOMPARE(readExcelAyar(iniPath()).vadeCheck, checked);
+    QCOMPARE(readImportMapping(iniPath()).dueDateIsTransactionDate, checked);
 }
 
 void TestIniFile::writeFailure_data()

@@ -1,10 +1,8 @@
-#include "common/ledgerfixture.h"
 #include "common/processlocale.h"
+#include "common/scripteddocument.h"
 #include "common/xlsxparts.h"
 #include "core/errorhandler.h"
 #include "core/errors.h"
-#include "core/scripteddialogs.h"
-#include "ledger/document.h"
 #include "spreadsheet/exchange.h"
 #include "spreadsheet/exportsheet.h"
 #include "spreadsheet/workbookreader.h"
@@ -19,14 +17,10 @@ namespace {
 
 using test::Entry;
 
-struct Fixture {
-    ScriptedDialogs dialogs;
-    Document document{Regional::turkish()};
-
+struct Fixture : test::ScriptedDocument {
     explicit Fixture(const std::vector<Entry> &entries, const QString &company = QStringLiteral("Deneme Ltd. Şti."))
+        : ScriptedDocument(company)
     {
-        document.setMessageSink([this](const QString &text) { dialogs.message(text); });
-        test::setWorkedExampleParameters(document.params(), company);
         test::fillLedger(document.ledger(), entries);
         if (!runGuarded(dialogs, [&] { document.recalculateAll(); }))
             qFatal("recalculation failed");
@@ -190,7 +184,7 @@ private slots:
         // a change in row 1 shows only when row 1 is recalculated by the move
         f.document.ledger().setCell(1, ColDebit, QStringLiteral("20000"));
         QString opened;
-        const QString path = CekExcel2(f.document, f.dialogs, [&](const QString &p) {
+        const QString path = exportToSpreadsheet(f.document, f.dialogs, [&](const QString &p) {
             opened = p;
             return true;
         });
@@ -204,7 +198,7 @@ private slots:
         QVERIFY(f.dialogs.shown.empty());
         QFile::remove(path);
 
-        runGuarded(f.dialogs, [&] { CekExcel2(f.document, f.dialogs, [](const QString &) { return false; }); });
+        runGuarded(f.dialogs, [&] { exportToSpreadsheet(f.document, f.dialogs, [](const QString &) { return false; }); });
         QCOMPARE(f.dialogs.shown.size(), size_t(1));
         const QString message = f.dialogs.shown[0].text;
         const QString named = message.mid(message.indexOf(u'\r') + 1);

@@ -1,9 +1,8 @@
 #include "common/processlocale.h"
+#include "common/scripteddocument.h"
 #include "common/xlsxparts.h"
 #include "core/appinfo.h"
 #include "core/errorhandler.h"
-#include "core/scripteddialogs.h"
-#include "ledger/document.h"
 #include "spreadsheet/exchange.h"
 #include "spreadsheet/workbookreader.h"
 
@@ -50,16 +49,9 @@ class TestMailing : public QObject {
     struct Fixture;
     // The mailing under the general error handler, as the window runs it.
     void mail(Fixture &f);
-    struct Fixture {
-        ScriptedDialogs dialogs;
-        Document document{Regional::turkish()};
-        explicit Fixture(const QString &company)
+    struct Fixture : test::ScriptedDocument {
+        explicit Fixture(const QString &company) : ScriptedDocument(company)
         {
-            document.setMessageSink([this](const QString &text) { dialogs.message(text); });
-            document.params().setText(Parameters::Company, company);
-            document.params().setCalculationDate(QDate(2024, 12, 31));
-            document.params().setText(Parameters::DaysInYear, "365");
-            document.params().setText(Parameters::YearlyRate, "24");
             document.ledger().setGridRowCount(3);
             document.ledger().setCell(1, ColDueDate, "31.10.2024");
             document.ledger().setCell(1, ColDebit, "100");
@@ -144,7 +136,7 @@ private slots:
         const QString before = QDir::currentPath();
         QDir::setCurrent(m_folder.path());
         Fixture f("Firma");
-        runGuarded(f.dialogs, [&] { mailgonderClick(f.document, f.dialogs); });
+        runGuarded(f.dialogs, [&] { mailFromProgramFolder(f.document, f.dialogs); });
         const QString exeFolder = executableFolder();
         QCOMPARE(QDir::currentPath() + u'/', exeFolder);
         QVERIFY(recorded().contains(exeFolder + QStringLiteral("Rapor.xlsx")));
@@ -156,7 +148,7 @@ private slots:
 
 void TestMailing::mail(Fixture &f)
 {
-    runGuarded(f.dialogs, [&] { EmailDoc(f.document, f.dialogs, m_folder.path() + u'/'); });
+    runGuarded(f.dialogs, [&] { mailWorkbook(f.document, f.dialogs, m_folder.path() + u'/'); });
 }
 
 QTEST_GUILESS_MAIN(TestMailing)

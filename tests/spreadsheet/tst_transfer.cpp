@@ -1,9 +1,7 @@
+#include "common/scripteddocument.h"
 #include "core/errorhandler.h"
-#include "core/scripteddialogs.h"
 #include "files/settings.h"
-#include "ledger/document.h"
-#include "spreadsheet/staginggrid.h"
-#include "spreadsheet/transfer.h"
+#include "spreadsheet/workbookimport.h"
 
 #include <QtTest>
 
@@ -13,33 +11,21 @@ namespace {
 
 const QString FormatMessage = QStringLiteral("Tarih formatı gg.aa.yyyy. şeklinde olmalıdır.");
 
-ExcelAyarSettings defaults()
+// due date in column 1, transaction date 2, description 3, debit 4,
+// credit 5, rows 3 to 10
+ImportMapping defaults()
 {
-    ExcelAyarSettings m;
-    m.vade = "1";
-    m.islem = "2";
-    m.aciklama = "3";
-    m.borc = "4";
-    m.alacak = "5";
-    m.basla = "3";
-    m.bitir = "10";
-    return m;
+    return ImportMapping::formDefaults();
 }
 
-struct Fixture {
+struct Fixture : test::ScriptedDocument {
     QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    Document document{Regional::turkish()};
     QString settingsPath = dir.filePath("Ayarlar.ini");
-    StagingGrid grid;
+    WorkbookImport import{document, dialogs};
+    StagingGrid &grid = import.staging();
 
     Fixture()
     {
-        document.setMessageSink([this](const QString &text) { dialogs.message(text); });
-        Parameters &p = document.params();
-        p.setCalculationDate(QDate(2024, 12, 31));
-        p.setText(Parameters::DaysInYear, "365");
-        p.setText(Parameters::YearlyRate, "24");
         // an existing ledger the transfer replaces
         document.ledger().setGridRowCount(3);
         document.ledger().setCell(1, ColDueDate, "01.01.2024");
@@ -63,12 +49,10 @@ struct Fixture {
     bool settingsWritten() const { return QFile::exists(settingsPath); }
     // "Vade Farkına Aktar" under the general error handler: false when it
     // did not run to completion (the window stays open).
-    bool transfer(const ExcelAyarSettings &mapping)
+    bool transfer(const ImportMapping &mapping)
     {
         bool done = false;
-        const bool ran = runGuarded(dialogs, [&] {
-            done = transferAndStoreMapping(grid, mapping, document, dialogs, settingsPath);
-        });
+        const bool ran = runGuarded(dialogs, [&] { done = import.transferAndSaveMapping(mapping, settingsPath); });
         return ran && done;
     }
 };
@@ -99,10 +83,7 @@ private slots:
         QCOMPARE(f.document.summary().text(Summary::DebitTotal), QStringLiteral("4.938,00"));
         QCOMPARE(f.document.summary().text(Summary::CreditTotal), QStringLiteral("4.938,00"));
         // the mapping is remembered
-        const ExcelAyarSettings stored = readExcelAyar(f.settingsPath);
-        QCOMPARE(stored.vade, QStringLiteral("1"));
-        QCOMPARE(stored.bitir, QStringLiteral("10"));
-        QVERIFY(!stored.vadeCheck);
+        QCOMPARE(readImportMapping(f.settingsPath), defaults());
     }
 
     // A staged number in the general format reaches the ledger as the
@@ -141,12 +122,12 @@ private slots:
         QFETCH(int, field);
         QFETCH(QString, message);
         Fixture f;
-        ExcelAyarSettings m = defaults();
-        QString *fields[] = {&m.basla, &m.bitir, &m.vade, &m.borc, &m.alacak};
+        ImportMapping m = defaults();
+        QString *fields[] = {&m.firstRow, &m.lastRow, &m.dueDateColumn, &m.debitColumn, &m.creditColumn};
         fields[field]->clear();
         // an earlier empty field is reported first
         if (field < 4)
-            m.alacak.clear();
+            m.creditColumn.clear();
         QVERIFY(!f.transfer(m));
         QCOMPARE(f.dialogs.texts(), QStringList{message});
         QCOMPARE(f.ledger().cell(1, ColDescription), QStringLiteral("eski"));
@@ -173,9 +154,9 @@ private slots:
         QFETCH(QStringList, messages);
         Fixture f;
         f.grid.setCell(1, 3, due);
-        ExcelAyarSettings m = defaults();
-        m.bitir = "3";
-        m.islem = "0";
+        ImportMapping m = defaults();
+        m.lastRow = "3";
+        m.transactionDateColumn = "0";
         const bool done = f.transfer(m);
         QCOMPARE(f.dialogs.texts(), messages);
         QCOMPARE(done, messages.isEmpty() || messages[0] == FormatMessage);
@@ -211,16 +192,16 @@ private slots:
     void options()
     {
         Fixture f;
-        ExcelAyarSettings m = defaults();
-        m.vadeCheck = true; // the transaction date column is ignored
-        m.borc = "0";       // no debit amounts
-        m.aciklama = "";    // no description
+        ImportMapping m = defaults();
+        m.dueDateIsTransactionDate = true; // the transaction date column is ignored
+        m.debitColumn = "0";               // no debit amounts
+        m.descriptionColumn = "";          // no description
         QVERIFY(f.transfer(m));
         QCOMPARE(f.ledger().cell(1, ColTransactionDate), QStringLiteral("03.11.2024"));
         QCOMPARE(f.ledger().cell(1, ColDebit), QString());
         QCOMPARE(f.ledger().cell(2, ColCredit), QStringLiteral("1.234,50"));
         QCOMPARE(f.ledger().cell(1, ColDescription), QString());
-        QVERIFY(readExcelAyar(f.settingsPath).vadeCheck);
+        QVERIFY(readImportMapping(f.settingsPath).dueDateIsTransactionDate);
     }
 
     void rowRanges_data()
@@ -240,9 +221,9 @@ private slots:
         QFETCH(int, ledgerRows);
         QFETCH(int, messages);
         Fixture f;
-        ExcelAyarSettings m = defaults();
-        m.basla = first;
-        m.bitir = last;
+        ImportMapping m = defaults();
+        m.firstRow = first;
+        m.lastRow = last;
         QVERIFY(f.transfer(m));
         QCOMPARE(int(f.dialogs.shown.size()), messages);
         QCOMPARE(f.ledger().gridRowCount(), ledgerRows);

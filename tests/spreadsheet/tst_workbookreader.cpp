@@ -121,7 +121,7 @@ private slots:
         QVERIFY(!file.isEmpty());
         KERVIO_SET_PROCESS_LOCALE(locale, processLocale);
         StagingGrid grid;
-        Xls_To_StringGrid(grid, file, Regional::turkish());
+        stageWorkbook(grid, file, Regional::turkish());
         // last used cell F4: 5 sheet rows and 7 columns, grid rows 0..6
         QCOMPARE(grid.gridRowCount(), 7);
         QCOMPARE(grid.gridColumnCount(), 8);
@@ -143,7 +143,7 @@ private slots:
         StagingGrid grid;
         grid.setCell(1, 1, "old");
         grid.clearBelowHeader(); // as "Excel Dosyası Aç" does before reading
-        Xls_To_StringGrid(grid, makeXlsx(path("empty.xlsx"), [](lxw_workbook *, lxw_worksheet *) {}), Regional::turkish());
+        stageWorkbook(grid, makeXlsx(path("empty.xlsx"), [](lxw_workbook *, lxw_worksheet *) {}), Regional::turkish());
         QCOMPARE(grid.gridRowCount(), 4);
         QCOMPARE(grid.gridColumnCount(), 3);
         QCOMPARE(grid.cell(1, 1), QString());
@@ -158,7 +158,7 @@ private slots:
             worksheet_write_string(ws, 6500, 1, "fazla", nullptr);
         });
         StagingGrid grid;
-        Xls_To_StringGrid(grid, file, Regional::turkish());
+        stageWorkbook(grid, file, Regional::turkish());
         QCOMPARE(grid.gridRowCount(), 6502);
         QCOMPARE(grid.cell(2, 6500), QStringLiteral("son"));
         QCOMPARE(grid.cell(2, 6501), QString());
@@ -176,7 +176,7 @@ private slots:
         });
         StagingGrid grid;
         try {
-            Xls_To_StringGrid(grid, file, Regional::turkish());
+            stageWorkbook(grid, file, Regional::turkish());
             QFAIL("no error");
         } catch (const KervioError &e) {
             QCOMPARE(e.text(), QStringLiteral("Could not convert variant of type (Error) into type (String)"));
@@ -191,7 +191,7 @@ private slots:
         const QString file = writeText(path("broken.xlsx"), QByteArray("PK\x03\x04 not really a zip"));
         StagingGrid grid;
         try {
-            Xls_To_StringGrid(grid, file, Regional::turkish());
+            stageWorkbook(grid, file, Regional::turkish());
             QFAIL("no error");
         } catch (const KervioError &e) {
             QVERIFY2(e.text().contains(QDir::toNativeSeparators(file)), qPrintable(e.text()));
@@ -202,9 +202,9 @@ private slots:
     void secondReadReplacesFirst()
     {
         StagingGrid grid;
-        Xls_To_StringGrid(grid, makeXlsx(path("big.xlsx"), fillStandard), Regional::turkish());
+        stageWorkbook(grid, makeXlsx(path("big.xlsx"), fillStandard), Regional::turkish());
         grid.clearBelowHeader();
-        Xls_To_StringGrid(grid, makeXlsx(path("small.xlsx"), [](lxw_workbook *, lxw_worksheet *ws) {
+        stageWorkbook(grid, makeXlsx(path("small.xlsx"), [](lxw_workbook *, lxw_worksheet *ws) {
             worksheet_write_string(ws, 0, 0, "tek", nullptr);
         }), Regional::turkish());
         QCOMPARE(grid.gridRowCount(), 4);

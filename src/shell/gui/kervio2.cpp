@@ -15,7 +15,7 @@
 
 #include "report/gui/previewwindow.h"
 #include "spreadsheet/exchange.h"
-#include "spreadsheet/gui/aktarexcel.h"
+#include "spreadsheet/gui/importwindow.h"
 #include "update/guncelleme.h"
 #include "update/gui/kayit.h"
 #include "update/gui/yardim.h"
@@ -738,7 +738,7 @@ void Tkervio2F::YazdirButtonClick()
     act([this] { kervio::YazdirButtonClick(m_session.document(), m_report); });
 }
 
-void Tkervio2F::attachSpreadsheet(spreadsheet::TaktarexcelF *aktarexcelF)
+void Tkervio2F::attachSpreadsheet(spreadsheet::ImportWindow *aktarexcelF)
 {
     m_aktarexcelF = aktarexcelF;
     for (QPushButton *b : {BitBtn26, BitBtn23, mailgonder})
@@ -747,26 +747,26 @@ void Tkervio2F::attachSpreadsheet(spreadsheet::TaktarexcelF *aktarexcelF)
     connect(BitBtn23, &QPushButton::clicked, this, &Tkervio2F::BitBtn23Click, Qt::UniqueConnection);
     connect(mailgonder, &QPushButton::clicked, this, &Tkervio2F::mailgonderClick, Qt::UniqueConnection);
     if (aktarexcelF && m_yardimF) {
-        aktarexcelF->tfXPButton2->setEnabled(true);
-        connect(aktarexcelF->tfXPButton2, &QPushButton::clicked, this,
+        aktarexcelF->setHelpAvailable(true);
+        connect(aktarexcelF, &spreadsheet::ImportWindow::helpRequested, this,
                 [this] { act([this] { yardim::aktarexcel::tfXPButton2Click(*m_yardimF); }); });
     }
 }
 
 void Tkervio2F::BitBtn26Click()
 {
-    act([this] { CekExcel2(m_session.document(), m_session.dialogs()); });
+    act([this] { exportToSpreadsheet(m_session.document(), m_session.dialogs()); });
 }
 
 void Tkervio2F::BitBtn23Click()
 {
     if (m_aktarexcelF)
-        act([this] { m_aktarexcelF->BitBtn23Click(); });
+        act([this] { m_aktarexcelF->showWithStoredMapping(); });
 }
 
 void Tkervio2F::mailgonderClick()
 {
-    act([this] { kervio::mailgonderClick(m_session.document(), m_session.dialogs()); });
+    act([this] { mailFromProgramFolder(m_session.document(), m_session.dialogs()); });
 }
 
 void Tkervio2F::BitBtn3Click()

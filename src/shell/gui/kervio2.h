@@ -24,7 +24,7 @@ namespace kayit {
 class TForm2;
 }
 namespace spreadsheet {
-class TaktarexcelF;
+class ImportWindow;
 }
 
 // The main window: the button column, the parameters panel, the ledger grid
@@ -50,7 +50,7 @@ public:
     void YazdirButtonClick(); // print-preview picture button
     ReportHost &report() { return m_report; }
     // Workbook exchange: export, import window, mail.
-    void attachSpreadsheet(spreadsheet::TaktarexcelF *aktarexcelF);
+    void attachSpreadsheet(spreadsheet::ImportWindow *aktarexcelF);
     void BitBtn26Click();     // "EXCEL'E VERİ AKTAR"
     void BitBtn23Click();     // "EXCEL'DEN VERİ AL"
     void mailgonderClick();   // mail picture button
@@ -124,7 +124,7 @@ private:
     Session &m_session;
     yardim::TyardimF *m_yardimF = nullptr;
     kayit::TForm2 *m_form2 = nullptr;
-    spreadsheet::TaktarexcelF *m_aktarexcelF = nullptr;
+    spreadsheet::ImportWindow *m_aktarexcelF = nullptr;
     std::unique_ptr<Guncelleme> m_guncelleme;
     ReportHost m_report;
     bool m_busy = false;

@@ -4,7 +4,7 @@
 #include "core/scripteddialogs.h"
 #include "gui/guiapp.h"
 #include "gui/widgetdialogs.h"
-#include "spreadsheet/gui/aktarexcel.h"
+#include "spreadsheet/gui/importwindow.h"
 #include "update/gui/kayit.h"
 #include "update/gui/yardim.h"
 
@@ -98,7 +98,7 @@ void loadWorkedExample(Session &session)
 KervioWindows::KervioWindows(Session &session)
     : m_kervio2F(new Tkervio2F(session)),
       // a window of the main window: it stays in front of it, and goes with it
-      m_aktarexcelF(new spreadsheet::TaktarexcelF(session, m_kervio2F.data())),
+      m_aktarexcelF(new spreadsheet::ImportWindow(session, m_kervio2F.data())),
       m_yardimF(std::make_unique<yardim::TyardimF>()),
       m_form2(std::make_unique<kayit::TForm2>())
 {
@@ -113,7 +113,7 @@ Tkervio2F *KervioWindows::kervio2F() const
     return m_kervio2F.data();
 }
 
-spreadsheet::TaktarexcelF &KervioWindows::aktarexcelF() const
+spreadsheet::ImportWindow &KervioWindows::aktarexcelF() const
 {
     return *m_aktarexcelF;
 }

@@ -7,7 +7,7 @@ namespace kervio {
 class Session;
 class Tkervio2F;
 namespace spreadsheet {
-class TaktarexcelF;
+class ImportWindow;
 }
 namespace yardim {
 class TyardimF;
@@ -26,13 +26,13 @@ public:
     explicit KervioWindows(Session &session);
     ~KervioWindows();
     Tkervio2F *kervio2F() const;
-    spreadsheet::TaktarexcelF &aktarexcelF() const;
+    spreadsheet::ImportWindow &aktarexcelF() const;
     yardim::TyardimF &yardimF() { return *m_yardimF; }
     kayit::TForm2 &form2() { return *m_form2; }
 
 private:
     QPointer<Tkervio2F> m_kervio2F;
-    QPointer<spreadsheet::TaktarexcelF> m_aktarexcelF;
+    QPointer<spreadsheet::ImportWindow> m_aktarexcelF;
     std::unique_ptr<yardim::TyardimF> m_yardimF;
     std::unique_ptr<kayit::TForm2> m_form2;
 };

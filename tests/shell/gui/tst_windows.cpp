@@ -7,7 +7,7 @@
 #include "gui/widgetdialogs.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
-#include "spreadsheet/gui/aktarexcel.h"
+#include "spreadsheet/gui/importwindow.h"
 #include "update/gui/yardim.h"
 
 #include <QComboBox>
@@ -82,7 +82,7 @@ private slots:
                                main().JvXPButton2, main().YazdirButton, main().mailgonder, main().BitBtn3,
                                main().BitBtn19})
             QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
-        QVERIFY(m_windows->aktarexcelF().tfXPButton2->isEnabled());
+        QVERIFY(m_windows->aktarexcelF().findChild<QPushButton *>("helpButton")->isEnabled());
         QVERIFY(!m_windows->aktarexcelF().isVisible());
         QVERIFY(!m_windows->yardimF().isVisible());
     }
@@ -190,7 +190,7 @@ private slots:
         csv.close();
 
         QTest::mouseClick(windows.kervio2F()->BitBtn23, Qt::LeftButton);
-        spreadsheet::TaktarexcelF &import = windows.aktarexcelF();
+        spreadsheet::ImportWindow &import = windows.aktarexcelF();
         QTRY_COMPARE(QApplication::activeWindow(), &import);
         QList<QWidget *> owners;
         QStringList boxTexts;
@@ -207,9 +207,9 @@ private slots:
                 box->accept();
             }
         }, 2);
-        QTest::mouseClick(import.JvXPButton1, Qt::LeftButton);
+        QTest::mouseClick(import.findChild<QPushButton *>("openWorkbookButton"), Qt::LeftButton);
         QCOMPARE(boxTexts, QStringList{QStringLiteral("Tablo aktarıldı!")});
-        QCOMPARE(import.grid().cell(3, 1), QStringLiteral("Fatura"));
+        QCOMPARE(import.staging().cell(3, 1), QStringLiteral("Fatura"));
         // the dialogs belonged to the import window, which is in front again
         QCOMPARE(owners, (QList<QWidget *>{&import, &import}));
         QTRY_COMPARE(QApplication::activeWindow(), &import);
@@ -222,7 +222,7 @@ private slots:
     {
         QTest::mouseClick(main().BitBtn23, Qt::LeftButton);
         QVERIFY(m_windows->aktarexcelF().isVisible());
-        QTest::mouseClick(m_windows->aktarexcelF().tfXPButton2, Qt::LeftButton);
+        QTest::mouseClick(m_windows->aktarexcelF().findChild<QPushButton *>("helpButton"), Qt::LeftButton);
         QVERIFY(m_windows->yardimF().isVisible());
     }
 };

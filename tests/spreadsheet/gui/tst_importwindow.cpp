@@ -3,7 +3,7 @@
 #include "core/appinfo.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
-#include "spreadsheet/gui/aktarexcel.h"
+#include "spreadsheet/gui/importwindow.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -15,7 +15,26 @@
 #include <xlsxwriter.h>
 
 using namespace kervio;
-using kervio::spreadsheet::TaktarexcelF;
+using kervio::spreadsheet::ImportWindow;
+
+template <class W = QWidget>
+W *widget(const QWidget &window, const char *name)
+{
+    W *w = window.findChild<W *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no widget %s", name);
+    return w;
+}
+
+QLineEdit *edit(const QWidget &window, const char *name)
+{
+    return widget<QLineEdit>(window, name);
+}
+
+void click(const QWidget &window, const char *button)
+{
+    QTest::mouseClick(widget<QPushButton>(window, button), Qt::LeftButton);
+}
 
 class TestImportWindow : public QObject {
     Q_OBJECT
@@ -50,77 +69,77 @@ private slots:
         session.params().setCalculationDate(QDate(2024, 12, 31));
         session.params().setText(Parameters::DaysInYear, "365");
         session.params().setText(Parameters::YearlyRate, "24");
-        ExcelAyarSettings stored;
-        stored.vade = "1";
-        stored.islem = "";
-        stored.aciklama = "3";
-        stored.borc = "4";
-        stored.alacak = "5";
-        stored.basla = "3";
-        stored.bitir = "6";
-        stored.vadeCheck = true;
-        writeExcelAyar(session.settingsPath(), stored);
+        ImportMapping stored = ImportMapping::formDefaults();
+        stored.transactionDateColumn = "";
+        stored.lastRow = "6";
+        stored.dueDateIsTransactionDate = true;
+        writeImportMapping(session.settingsPath(), stored);
 
-        TaktarexcelF w(session);
+        ImportWindow w(session);
         // form defaults before the first opening
-        QCOMPARE(w.JvDotNetEdit21->text(), QStringLiteral("10"));
+        QCOMPARE(w.mapping(), ImportMapping::formDefaults());
         QCOMPARE(w.windowTitle(), QStringLiteral("Kavrel Kervio Excel'den Veri Aktarma"));
-        QCOMPARE(w.grid().gridRowCount(), 101);
-        QCOMPARE(w.grid().gridColumnCount(), 3);
-        QVERIFY(!w.tfXPButton2->isEnabled());
+        QCOMPARE(w.staging().gridRowCount(), 101);
+        QCOMPARE(w.staging().gridColumnCount(), 3);
+        QVERIFY(!widget(w, "helpButton")->isEnabled());
 
-        w.BitBtn23Click();
+        w.showWithStoredMapping();
         QVERIFY(w.isVisible());
-        QCOMPARE(w.JvDotNetEdit21->text(), QStringLiteral("6"));
-        QCOMPARE(w.JvDotNetEdit3->text(), QString());
-        QVERIFY(w.CheckBox1->isChecked());
-        QCOMPARE(w.statusPanel1->text(), QStringLiteral("Version") + VersionText());
+        QCOMPARE(edit(w, "lastRowEdit")->text(), QStringLiteral("6"));
+        QCOMPARE(edit(w, "transactionDateColumnEdit")->text(), QString());
+        QVERIFY(widget<QCheckBox>(w, "dueDateIsTransactionDateCheck")->isChecked());
+        QCOMPARE(w.mapping(), stored);
+        QCOMPARE(widget<QLabel>(w, "versionLabel")->text(), QStringLiteral("Version") + VersionText());
 
-        // only digits reach the mapping fields; Enter goes to the next one
-        w.JvDotNetEdit20->setFocus();
-        w.JvDotNetEdit20->selectAll();
-        QTest::keyClicks(w.JvDotNetEdit20, "a3x.");
-        QCOMPARE(w.JvDotNetEdit20->text(), QStringLiteral("3"));
-        QTest::keyClicks(w.JvDotNetEdit20, "123456");
-        QCOMPARE(w.JvDotNetEdit20->text(), QStringLiteral("31234"));
-        w.JvDotNetEdit20->setText("3");
+        // only digits reach the mapping fields, up to the field's length;
+        // Enter goes on to the next one
+        QLineEdit *firstRow = edit(w, "firstRowEdit");
+        firstRow->setFocus();
+        firstRow->selectAll();
+        QTest::keyClicks(firstRow, "a3x.");
+        QCOMPARE(firstRow->text(), QStringLiteral("3"));
+        QTest::keyClicks(firstRow, "123456");
+        QCOMPARE(firstRow->text(), QStringLiteral("31234"));
+        firstRow->setText("3");
+        QTest::keyClick(firstRow, Qt::Key_Return);
+        QCOMPARE(w.focusWidget(), edit(w, "lastRowEdit"));
 
         dialogs.fileNames.push_back(m_book);
-        QTest::mouseClick(w.JvXPButton1, Qt::LeftButton);
+        click(w, "openWorkbookButton");
         QCOMPARE(dialogs.texts(), QStringList{"Tablo aktarıldı!"});
         QCOMPARE(dialogs.fileDialogs.size(), size_t(1));
         QVERIFY(dialogs.fileDialogs[0].filter.startsWith(QStringLiteral("Excel Dosyaları (*.xls *.xlsx *.csv")));
         QCOMPARE(w.windowTitle(), QStringLiteral("Kavrel Kervio  - Excel Dosya Aktarma - ") + QDir::toNativeSeparators(m_book)
                                       + QStringLiteral(" - Dosyası Aktarıldı"));
         // last used cell E6: 7 sheet rows, 6 columns, grid rows 0..8
-        QCOMPARE(w.grid().gridRowCount(), 9);
-        QCOMPARE(w.grid().gridColumnCount(), 7);
-        QCOMPARE(w.grid().cell(0, 0), QStringLiteral("Sa/Sü"));
-        QCOMPARE(w.grid().cell(6, 0), QStringLiteral("6"));
-        QCOMPARE(w.grid().cell(0, 8), QStringLiteral("8"));
-        QCOMPARE(w.grid().cell(4, 3), QStringLiteral("2001"));
-        QCOMPARE(w.StringGrid1->columnWidth(0), 30);
-        QCOMPARE(w.StringGrid1->columnWidth(3), 80);
-        QCOMPARE(w.StringGrid1->rowHeight(4), 24);
+        QCOMPARE(w.staging().gridRowCount(), 9);
+        QCOMPARE(w.staging().gridColumnCount(), 7);
+        QCOMPARE(w.staging().cell(0, 0), QStringLiteral("Sa/Sü"));
+        QCOMPARE(w.staging().cell(6, 0), QStringLiteral("6"));
+        QCOMPARE(w.staging().cell(0, 8), QStringLiteral("8"));
+        QCOMPARE(w.staging().cell(4, 3), QStringLiteral("2001"));
+        auto *grid = widget<QTableView>(w, "stagingGrid");
+        QCOMPARE(grid->columnWidth(0), 30);
+        QCOMPARE(grid->columnWidth(3), 80);
 
         // Enter walks along the row, then to column 1 of the next row
-        w.StringGrid1->setFocus();
-        w.StringGrid1->setCurrentIndex(w.grid().index(3, 5));
-        QTest::keyClick(w.StringGrid1, Qt::Key_Return);
-        QCOMPARE(w.StringGrid1->currentIndex(), w.grid().index(3, 6));
-        QTest::keyClick(w.StringGrid1, Qt::Key_Return);
-        QCOMPARE(w.StringGrid1->currentIndex(), w.grid().index(4, 1));
+        grid->setFocus();
+        grid->setCurrentIndex(w.staging().index(3, 5));
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(grid->currentIndex(), w.staging().index(3, 6));
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(grid->currentIndex(), w.staging().index(4, 1));
         // a staged cell can be corrected by typing
-        QTest::keyClick(w.StringGrid1, 'D');
-        QWidget *editor = w.StringGrid1->indexWidget(w.StringGrid1->currentIndex());
+        QTest::keyClick(grid, 'D');
+        QWidget *editor = grid->indexWidget(grid->currentIndex());
         if (!editor)
             editor = QApplication::focusWidget();
         QVERIFY(qobject_cast<QLineEdit *>(editor));
         QTest::keyClicks(editor, "uzeltme");
         QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_COMPARE(w.StringGrid1->currentIndex(), w.grid().index(4, 2));
-        QCOMPARE(w.grid().cell(1, 4), QStringLiteral("Duzeltme"));
-        w.grid().setCell(1, 4, "04.11.2024");
+        QTRY_COMPARE(grid->currentIndex(), w.staging().index(4, 2));
+        QCOMPARE(w.staging().cell(1, 4), QStringLiteral("Duzeltme"));
+        w.staging().setCell(1, 4, "04.11.2024");
 
         QImage shot = w.grab().toImage();
         shot.save(m_dir.filePath("window.png"));
@@ -129,33 +148,33 @@ private slots:
 
         // transfer with the mapping shown: the window hides, the ledger fills
         dialogs.clear();
-        QTest::mouseClick(w.JvXPButton2, Qt::LeftButton);
+        click(w, "transferButton");
         QVERIFY2(dialogs.shown.empty(), qPrintable(dialogs.texts().join(u'|')));
         QVERIFY(!w.isVisible());
         QCOMPARE(session.ledger().gridRowCount(), 7);
         QCOMPARE(session.ledger().cell(1, ColDueDate), QStringLiteral("03.11.2024"));
         QCOMPARE(session.ledger().cell(1, ColTransactionDate), QStringLiteral("03.11.2024"));
         QCOMPARE(session.ledger().cell(2, ColDebit), QStringLiteral("3.001,50"));
-        QCOMPARE(readExcelAyar(session.settingsPath()).basla, QStringLiteral("3"));
+        QCOMPARE(readImportMapping(session.settingsPath()), w.mapping());
 
         // reopening keeps the staged cells; the fields come from the file
-        w.JvDotNetEdit4->setText("9");
-        w.BitBtn23Click();
-        QCOMPARE(w.JvDotNetEdit4->text(), QStringLiteral("3"));
-        QCOMPARE(w.grid().cell(3, 3), QStringLiteral("Fatura"));
+        edit(w, "descriptionColumnEdit")->setText("9");
+        w.showWithStoredMapping();
+        QCOMPARE(edit(w, "descriptionColumnEdit")->text(), QStringLiteral("3"));
+        QCOMPARE(w.staging().cell(3, 3), QStringLiteral("Fatura"));
 
         // "Yeni Dosya" empties the cells and row numbers, keeps row 0
-        QTest::mouseClick(w.JvXPButton7, Qt::LeftButton);
-        QCOMPARE(w.grid().cell(3, 3), QString());
-        QCOMPARE(w.grid().cell(0, 3), QString());
-        QCOMPARE(w.grid().cell(3, 0), QStringLiteral("3"));
-        QCOMPARE(w.grid().cell(0, 0), QStringLiteral("Sa/Sü"));
-        QCOMPARE(w.grid().gridRowCount(), 9);
+        click(w, "newFileButton");
+        QCOMPARE(w.staging().cell(3, 3), QString());
+        QCOMPARE(w.staging().cell(0, 3), QString());
+        QCOMPARE(w.staging().cell(3, 0), QStringLiteral("3"));
+        QCOMPARE(w.staging().cell(0, 0), QStringLiteral("Sa/Sü"));
+        QCOMPARE(w.staging().gridRowCount(), 9);
 
         // a failed read keeps the caption and shows the error only
         dialogs.clear();
         dialogs.fileNames.push_back(m_dir.filePath("yok.xlsx"));
-        QTest::mouseClick(w.JvXPButton1, Qt::LeftButton);
+        click(w, "openWorkbookButton");
         QCOMPARE(dialogs.shown.size(), size_t(1));
         QCOMPARE(dialogs.shown[0].kind, ScriptedDialogs::Shown::Error);
         QVERIFY(w.windowTitle().endsWith(QStringLiteral(" - Dosyası Aktarıldı")));
