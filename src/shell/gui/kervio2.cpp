@@ -13,7 +13,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "report/gui/previewwindow.h"
+#include "report/gui/reportpreviewdialog.h"
 #include "spreadsheet/exchange.h"
 #include "spreadsheet/gui/aktarexcel.h"
 #include "update/guncelleme.h"
@@ -725,12 +725,12 @@ void Tkervio2F::attachReport()
 
 void Tkervio2F::BitBtn28Click()
 {
-    act([this] { kervio::BitBtn28Click(m_session.document(), m_report); });
+    act([this] { printSplitReport(m_session.document(), m_report); });
 }
 
 void Tkervio2F::YazdirButtonClick()
 {
-    act([this] { kervio::YazdirButtonClick(m_session.document(), m_report); });
+    act([this] { printNetReport(m_session.document(), m_report); });
 }
 
 void Tkervio2F::attachSpreadsheet(spreadsheet::TaktarexcelF *aktarexcelF)
