@@ -16,9 +16,9 @@
 #include "report/gui/reportpreviewdialog.h"
 #include "spreadsheet/exchange.h"
 #include "spreadsheet/gui/aktarexcel.h"
-#include "update/guncelleme.h"
-#include "update/gui/kayit.h"
-#include "update/gui/yardim.h"
+#include "update/programupdate.h"
+#include "update/gui/updateprogresswindow.h"
+#include "update/gui/helpwindow.h"
 
 #include <QApplication>
 
@@ -670,7 +670,7 @@ namespace kervio {
 
 Tkervio2F::~Tkervio2F() = default;
 
-void Tkervio2F::attachHelp(yardim::TyardimF *yardimF)
+void Tkervio2F::attachHelp(HelpWindow *yardimF)
 {
     m_yardimF = yardimF;
     tfXPButton2->setEnabled(yardimF != nullptr);
@@ -682,29 +682,29 @@ void Tkervio2F::attachHelp(yardim::TyardimF *yardimF)
 void Tkervio2F::tfXPButton2Click()
 {
     if (m_yardimF)
-        act([this] { yardim::kervio2::tfXPButton2Click(*m_yardimF); });
+        act([this] { m_yardimF->showCalculationHelp(); });
 }
 
 void Tkervio2F::JvXPButton2Click()
 {
     // whatever the viewer does is the system's business
-    act([] { yardim::kervio2::JvXPButton2Click(); });
+    act([] { openManual(); });
 }
 
-void Tkervio2F::attachUpdate(kayit::TForm2 *form2)
+void Tkervio2F::attachUpdate(UpdateProgressWindow *form2)
 {
     m_form2 = form2;
-    m_guncelleme = std::make_unique<Guncelleme>(&m_session.dialogs());
+    m_guncelleme = std::make_unique<ProgramUpdate>(&m_session.dialogs());
     m_guncelleme->setSettingsPath(m_session.settingsPath());
     m_guncelleme->setConfirmOnClose = [this](bool on) { m_session.setConfirmOnClose(on); };
-    m_guncelleme->showForm2 = [this] {
+    m_guncelleme->showProgressWindow = [this] {
         if (m_form2) {
             m_form2->show();
             m_form2->raise();
             QApplication::processEvents();
         }
     };
-    m_guncelleme->hideForm2 = [this] {
+    m_guncelleme->hideProgressWindow = [this] {
         if (m_form2)
             m_form2->hide();
     };
@@ -744,7 +744,7 @@ void Tkervio2F::attachSpreadsheet(spreadsheet::TaktarexcelF *aktarexcelF)
     if (aktarexcelF && m_yardimF) {
         aktarexcelF->tfXPButton2->setEnabled(true);
         connect(aktarexcelF->tfXPButton2, &QPushButton::clicked, this,
-                [this] { act([this] { yardim::aktarexcel::tfXPButton2Click(*m_yardimF); }); });
+                [this] { act([this] { m_yardimF->showImportHelp(); }); });
     }
 }
 
@@ -767,7 +767,7 @@ void Tkervio2F::mailgonderClick()
 void Tkervio2F::BitBtn3Click()
 {
     if (m_guncelleme)
-        act([this] { m_guncelleme->ProgramGuncelle(); });
+        act([this] { m_guncelleme->run(); });
 }
 
 } // namespace kervio
