@@ -74,7 +74,7 @@ int main(int argc, char **argv)
 
     for (ReportTable table : {ReportTable::Split, ReportTable::Net}) {
         t.restart();
-        buildAndShow(table, document, host);
+        showReport(table, document, host);
         const qint64 composeMs = t.elapsed();
         t.restart();
         const QByteArray pdf = pdfBytes(host.lastReport);

@@ -1,16 +1,16 @@
 // Lays out the user manual as PDF: the HTML source with the pictures of the
 // windows and, where the source asks for them, the bodies of the help texts.
-//   makemanual --source kullanim.html --pictures DIR --help-folder DIR --output OUT.pdf
-// DIR of --pictures holds anapencere.png (the program's --screenshot); the
+//   makemanual --source manual.html --pictures DIR --help-folder DIR --output OUT.pdf
+// DIR of --pictures holds mainwindow.png (the program's --screenshot); the
 // other pictures are cut from it or drawn here.
 #include "core/savefile.h"
 #include "gui/guiapp.h"
-#include "update/gui/kayit.h"
-#include "update/gui/yardim.h"
+#include "update/gui/helpwindow.h"
+#include "update/gui/updateprogresswindow.h"
+#include "update/programupdate.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -55,6 +55,103 @@ void fail(const QString &message)
     std::exit(1);
 }
 
+struct Options {
+    QString source, pictures, helpFolder, output;
+};
+
+Options readOptions()
+{
+    Options o;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == u"--source")
+            o.source = args[i + 1];
+        else if (args[i] == u"--pictures")
+            o.pictures = args[i + 1];
+        else if (args[i] == u"--help-folder")
+            o.helpFolder = args[i + 1];
+        else if (args[i] == u"--output")
+            o.output = args[i + 1];
+    }
+    if (o.source.isEmpty() || o.pictures.isEmpty() || o.helpFolder.isEmpty() || o.output.isEmpty())
+        fail(QStringLiteral("kullanım: makemanual --source F --pictures D --help-folder D --output F.pdf"));
+    return o;
+}
+
+QImage grabShown(QWidget &window)
+{
+    window.show();
+    QApplication::processEvents();
+    QImage image = window.grab().toImage();
+    window.hide();
+    return image;
+}
+
+// The main window's picture and its parts, and pictures of the smaller
+// windows drawn here.
+QHash<QString, QImage> pictures(const Options &o)
+{
+    QHash<QString, QImage> images;
+    const QImage main(QDir(o.pictures).filePath(QStringLiteral("mainwindow.png")));
+    if (main.isNull())
+        fail(QStringLiteral("mainwindow.png okunamadı"));
+    images[QStringLiteral("mainwindow.png")] = main;
+    // parts of the main window, by its fixed layout
+    images[QStringLiteral("buttons.png")] = main.copy(0, 0, 156, 627);
+    images[QStringLiteral("parameters.png")] = main.copy(156, 0, main.width() - 156, 120);
+    images[QStringLiteral("ledger.png")] = main.copy(156, 120, main.width() - 156, 110);
+    images[QStringLiteral("summary.png")] = main.copy(156, main.height() - 22 - 111, main.width() - 156, 111);
+
+    kervio::HelpWindow help;
+    help.setProgramFolder(o.helpFolder);
+    QDir::setCurrent(o.helpFolder);
+    help.showCalculationHelp();
+    images[QStringLiteral("help.png")] = grabShown(help);
+
+    kervio::UpdateProgressWindow progress;
+    images[QStringLiteral("update-progress.png")] = grabShown(progress);
+
+    QMessageBox ask(QMessageBox::Question, kervio::ApplicationTitle(), kervio::ProgramUpdate::confirmationText(),
+                    QMessageBox::Yes | QMessageBox::No);
+    images[QStringLiteral("update-question.png")] = grabShown(ask);
+
+    for (auto it = images.cbegin(); it != images.cend(); ++it) {
+        if (it->isNull())
+            fail(it.key() + QStringLiteral(" çizilemedi"));
+        it->save(QDir(o.pictures).filePath(it.key()));
+    }
+    return images;
+}
+
+// The manual's HTML with the help texts in their places.
+QString manualHtml(const Options &o)
+{
+    QString html = readText(o.source);
+    if (html.isEmpty())
+        fail(o.source + QStringLiteral(" okunamadı"));
+    html.replace(QStringLiteral("<!--YARDIMVADE-->"), helpBody(QDir(o.helpFolder).filePath(QStringLiteral("yardimvade"))));
+    html.replace(QStringLiteral("<!--YARDIMEXL-->"), helpBody(QDir(o.helpFolder).filePath(QStringLiteral("yardimexl"))));
+    return html;
+}
+
+QByteArray layOutAsPdf(QTextDocument &doc)
+{
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        // the document is complete once the writer is gone
+        QPdfWriter writer(&buffer);
+        writer.setTitle(QStringLiteral("Kavrel Kervio Kullanım Kılavuzu"));
+        writer.setCreator(kervio::ApplicationTitle());
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(18, 16, 18, 16), QPageLayout::Millimeter));
+        writer.setResolution(300);
+        doc.print(&writer);
+    }
+    return pdf;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -63,85 +160,19 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     kervio::prepareApplication();
-
-    QString source, pictures, helpFolder, output;
-    const QStringList args = QApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == u"--source")
-            source = args[i + 1];
-        else if (args[i] == u"--pictures")
-            pictures = args[i + 1];
-        else if (args[i] == u"--help-folder")
-            helpFolder = args[i + 1];
-        else if (args[i] == u"--output")
-            output = args[i + 1];
-    }
-    if (source.isEmpty() || pictures.isEmpty() || helpFolder.isEmpty() || output.isEmpty())
-        fail(QStringLiteral("kullanım: makemanual --source F --pictures D --help-folder D --output F.pdf"));
+    const Options options = readOptions();
 
     QTextDocument doc;
-    QHash<QString, QImage> images;
-    const QImage main(QDir(pictures).filePath(QStringLiteral("anapencere.png")));
-    if (main.isNull())
-        fail(QStringLiteral("anapencere.png okunamadı"));
-    images[QStringLiteral("anapencere.png")] = main;
-    // parts of the main window, by its fixed layout
-    images[QStringLiteral("dugmeler.png")] = main.copy(0, 0, 156, 627);
-    images[QStringLiteral("parametreler.png")] = main.copy(156, 0, main.width() - 156, 120);
-    images[QStringLiteral("tablo.png")] = main.copy(156, 120, main.width() - 156, 110);
-    images[QStringLiteral("ozet.png")] = main.copy(156, main.height() - 22 - 111, main.width() - 156, 111);
-
-    kervio::yardim::TyardimF help;
-    help.setProgramFolder(helpFolder);
-    QDir::setCurrent(helpFolder);
-    help.show();
-    kervio::yardim::kervio2::tfXPButton2Click(help);
-    QApplication::processEvents();
-    images[QStringLiteral("yardim.png")] = help.grab().toImage();
-    help.hide();
-
-    kervio::kayit::TForm2 form2;
-    form2.show();
-    QApplication::processEvents();
-    images[QStringLiteral("bekleyin.png")] = form2.grab().toImage();
-
-    QMessageBox ask(QMessageBox::Question, QStringLiteral("Kavrel Kervio"),
-                    QStringLiteral("Bu işlem programınızın versionunu yükseltecektir!\nDevam etmek istiyormusunuz?"),
-                    QMessageBox::Yes | QMessageBox::No);
-    ask.show();
-    QApplication::processEvents();
-    images[QStringLiteral("guncelle-soru.png")] = ask.grab().toImage();
-
-    for (auto it = images.cbegin(); it != images.cend(); ++it) {
-        if (it->isNull())
-            fail(it.key() + QStringLiteral(" çizilemedi"));
+    const QHash<QString, QImage> images = pictures(options);
+    for (auto it = images.cbegin(); it != images.cend(); ++it)
         doc.addResource(QTextDocument::ImageResource, QUrl(it.key()), *it);
-        it->save(QDir(pictures).filePath(it.key()));
-    }
-
-    QString html = readText(source);
-    if (html.isEmpty())
-        fail(source + QStringLiteral(" okunamadı"));
-    html.replace(QStringLiteral("<!--YARDIMVADE-->"), helpBody(QDir(helpFolder).filePath(QStringLiteral("yardimvade"))));
-    html.replace(QStringLiteral("<!--YARDIMEXL-->"), helpBody(QDir(helpFolder).filePath(QStringLiteral("yardimexl"))));
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(9.5);
     doc.setDefaultFont(font);
-    doc.setHtml(html);
+    doc.setHtml(manualHtml(options));
 
-    QByteArray pdf;
-    {
-        QBuffer buffer(&pdf);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setTitle(QStringLiteral("Kavrel Kervio Kullanım Kılavuzu"));
-        writer.setCreator(QStringLiteral("Kavrel Kervio"));
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 16, 18, 16),
-                                         QPageLayout::Millimeter));
-        writer.setResolution(300);
-        doc.print(&writer);
-    }
-    if (pdf.isEmpty() || !kervio::saveFileContents(output, pdf))
-        fail(output + QStringLiteral(" yazılamadı"));
+    const QByteArray pdf = layOutAsPdf(doc);
+    if (pdf.isEmpty() || !kervio::saveFileContents(options.output, pdf))
+        fail(options.output + QStringLiteral(" yazılamadı"));
     return 0;
 }

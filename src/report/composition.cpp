@@ -73,56 +73,82 @@ public:
         ComposedReport out;
         out.title = m_t.title;
         out.pageSizeMm = m_t.pageSizeMm;
-
-        const double top = m_t.marginsMm.top();
-        const ReportBand *footer = m_t.band(BandKind::PageFooter);
-        const double footerTop = m_t.pageSizeMm.height() - m_t.marginsMm.bottom() - (footer ? footer->heightMm : 0);
-        const ReportObject *rich = nullptr;
-        for (const ReportObject &o : m_t.objects)
-            if (o.kind == ReportObject::Rich && o.band == BandKind::ReportSummary)
-                rich = &o;
-
-        QStringList body;
-        double lineMm = 0;
-        if (rich) {
-            const Measure m(rich->font);
-            lineMm = m.lineMm();
-            for (const QString &l : rich->lines)
-                body << m.wrap(l, rich->rectMm.width());
-        }
-
+        const WrappedBody body = wrapBody();
         qsizetype next = 0;
         int pageNo = 0;
         do {
+            ReportPage &page = out.pages.emplace_back();
             ++pageNo;
-            out.pages.emplace_back();
-            ReportPage &page = out.pages.back();
-            double y = top;
-            if (pageNo == 1)
-                y = placeBand(page, BandKind::ReportTitle, y, pageNo, true);
-            y = placeBand(page, BandKind::PageHeader, y, pageNo, false);
-            if (rich) {
-                const double x = rich->rectMm.left(), w = rich->rectMm.width();
-                double ly = y + rich->rectMm.top();
-                if (rich->topRule)
-                    addRule(page, QPointF(x, ly), QPointF(x + w, ly));
-                ly += BodyInsetMm;
-                bool placed = false;
-                // at least one line per page, so an absurd font cannot loop
-                while (next < body.size() && (ly + lineMm <= footerTop + 1e-6 || !placed)) {
-                    addText(page, {x, ly, w, lineMm}, body[next], rich->font, rich->alignment);
-                    ly += lineMm;
-                    ++next;
-                    placed = true;
-                }
-            }
-            placeBand(page, BandKind::PageFooter, footerTop, pageNo, false);
-        } while (next < body.size());
+            const double bodyTop = placePageTop(page, pageNo);
+            next = placeBodyLines(page, body, bodyTop, next);
+            placeBand(page, BandKind::PageFooter, footerTop(), pageNo, false);
+        } while (next < body.lines.size());
         return out;
     }
 
 private:
-    // Places the memos of a band at `bandTop`; returns the band's bottom.
+    // The body object's lines broken to its width, and their height.
+    struct WrappedBody {
+        const ReportObject *object = nullptr;
+        QStringList lines;
+        double lineMm = 0;
+    };
+
+    WrappedBody wrapBody() const
+    {
+        WrappedBody body;
+        for (const ReportObject &o : m_t.objects)
+            if (o.kind == ReportObject::Rich && o.band == BandKind::ReportSummary)
+                body.object = &o;
+        if (!body.object)
+            return body;
+        const Measure m(body.object->font);
+        body.lineMm = m.lineMm();
+        for (const QString &l : body.object->lines)
+            body.lines << m.wrap(l, body.object->rectMm.width());
+        return body;
+    }
+
+    double footerTop() const
+    {
+        const ReportBand *footer = m_t.band(BandKind::PageFooter);
+        return m_t.pageSizeMm.height() - m_t.marginsMm.bottom() - (footer ? footer->heightMm : 0);
+    }
+
+    // The report title on the first page, the page header on every page;
+    // returns where the body starts.
+    double placePageTop(ReportPage &page, int pageNo)
+    {
+        double y = m_t.marginsMm.top();
+        if (pageNo == 1)
+            y = placeBand(page, BandKind::ReportTitle, y, pageNo, true);
+        return placeBand(page, BandKind::PageHeader, y, pageNo, false);
+    }
+
+    // Places body lines from `next` on as far as they fit above the footer,
+    // at least one, so that an absurd font cannot loop; returns the first
+    // line left for the next page.
+    qsizetype placeBodyLines(ReportPage &page, const WrappedBody &body, double bandTop, qsizetype next)
+    {
+        const ReportObject *o = body.object;
+        if (!o)
+            return next;
+        const double x = o->rectMm.left(), w = o->rectMm.width(), limit = footerTop();
+        double y = bandTop + o->rectMm.top();
+        if (o->topRule)
+            addRule(page, QPointF(x, y), QPointF(x + w, y));
+        y += BodyInsetMm;
+        bool placed = false;
+        while (next < body.lines.size() && (y + body.lineMm <= limit + 1e-6 || !placed)) {
+            addText(page, {x, y, w, body.lineMm}, body.lines[next], o->font, o->alignment);
+            y += body.lineMm;
+            ++next;
+            placed = true;
+        }
+        return next;
+    }
+
+    // Places the text objects of a band at `bandTop`; returns the band's bottom.
     double placeBand(ReportPage &page, BandKind kind, double bandTop, int pageNo, bool fixedHeight)
     {
         const ReportBand *band = m_t.band(kind);
@@ -130,16 +156,16 @@ private:
             return bandTop;
         double bottom = bandTop + band->heightMm;
         for (const ReportObject &o : m_t.objects) {
-            if (o.band != kind || o.kind != ReportObject::Memo)
+            if (o.band != kind || o.kind != ReportObject::Text)
                 continue;
-            const double objBottom = placeMemo(page, o, bandTop, pageNo);
+            const double objBottom = placeTextObject(page, o, bandTop, pageNo);
             if (!fixedHeight)
                 bottom = std::max(bottom, objBottom);
         }
         return bottom;
     }
 
-    double placeMemo(ReportPage &page, const ReportObject &o, double bandTop, int pageNo)
+    double placeTextObject(ReportPage &page, const ReportObject &o, double bandTop, int pageNo)
     {
         const Measure &m = measure(o.font);
         const double x = o.rectMm.left(), w = o.rectMm.width(), top = bandTop + o.rectMm.top();
@@ -208,21 +234,20 @@ ComposedReport composeReport(const ReportTemplate &tmpl, const QDate &preparedOn
     return Composer(tmpl, preparedOn).run();
 }
 
-void paintPage(QPainter &p, const ReportPage &page, double k)
+void paintPage(QPainter &p, const ReportPage &page, double pxPerMm)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     const double dpi = p.device() ? p.device()->logicalDpiY() : 96.0;
-    const double fontScale = k * 25.4 / dpi;
+    const double fontScale = pxPerMm * 25.4 / dpi;
     const ReportFont *lastFont = nullptr;
     p.setPen(Qt::black);
     for (const DrawItem &item : page.items) {
         if (item.kind == DrawItem::Rule) {
-            const double w = item.penWidth * k;
+            const double w = item.penWidth * pxPerMm;
             p.setPen(QPen(Qt::black, w < 1.0 ? 0.0 : w)); // thinner than a pixel: one device pixel
-            p.drawLine(QPointF(item.rect.left() * k, item.rect.top() * k),
-                       QPointF(item.rect.right() * k, item.rect.bottom() * k));
+            p.drawLine(item.rect.topLeft() * pxPerMm, item.rect.bottomRight() * pxPerMm);
             p.setPen(Qt::black);
             continue;
         }
@@ -232,21 +257,12 @@ void paintPage(QPainter &p, const ReportPage &page, double k)
             p.setFont(item.font.toQFont(fontScale));
             lastFont = &item.font;
         }
-        const QRectF r(item.rect.left() * k, item.rect.top() * k, item.rect.width() * k, item.rect.height() * k);
+        const QRectF r(item.rect.topLeft() * pxPerMm, item.rect.size() * pxPerMm);
         const int flags = int(item.alignment & (Qt::AlignHorizontal_Mask)) | Qt::AlignTop | Qt::TextDontClip
             | Qt::TextSingleLine;
         p.drawText(r, flags, item.text);
     }
     p.restore();
-}
-
-QStringList pageTexts(const ReportPage &page)
-{
-    QStringList out;
-    for (const DrawItem &item : page.items)
-        if (item.kind == DrawItem::Text)
-            out << item.text;
-    return out;
 }
 
 } // namespace kervio

@@ -50,7 +50,4 @@ ComposedReport composeReport(const ReportTemplate &tmpl, const QDate &preparedOn
 // preview, the printer and the PDF.
 void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm);
 
-// The text lines of a page in drawing order (for search and tests).
-QStringList pageTexts(const ReportPage &page);
-
 } // namespace kervio

@@ -1,6 +1,6 @@
 #include "frpfile.h"
 
-#include "core/savefile.h"
+#include "reportfiles.h"
 #include "core/errors.h"
 
 #include <QFile>
@@ -127,21 +127,59 @@ enum FontFlag : quint8 { Bold = 1, Italic = 2, Underline = 4, StrikeOut = 8 };
 
 } // namespace
 
+namespace {
+
+// The distinct fonts of the text items, each written once ahead of the pages.
+class FontTable {
+public:
+    quint32 indexOf(const ReportFont &f)
+    {
+        for (size_t i = 0; i < m_fonts.size(); ++i)
+            if (*m_fonts[i] == f)
+                return quint32(i);
+        m_fonts.push_back(&f);
+        return quint32(m_fonts.size() - 1);
+    }
+    void write(Writer &w) const
+    {
+        w.u32(quint32(m_fonts.size()));
+        for (const ReportFont *f : m_fonts) {
+            w.str(f->family);
+            w.f64(f->pointSize);
+            w.u8(quint8((f->bold ? Bold : 0) | (f->italic ? Italic : 0) | (f->underline ? Underline : 0)
+                        | (f->strikeOut ? StrikeOut : 0)));
+        }
+    }
+
+private:
+    std::vector<const ReportFont *> m_fonts;
+};
+
+void writeItem(Writer &w, const DrawItem &item, quint32 fontIndex)
+{
+    w.u8(item.kind);
+    w.f64(item.rect.x());
+    w.f64(item.rect.y());
+    w.f64(item.rect.width());
+    w.f64(item.rect.height());
+    if (item.kind == DrawItem::Text) {
+        w.str(item.text);
+        w.u32(fontIndex);
+        w.u32(item.alignment);
+    } else {
+        w.f64(item.penWidth);
+    }
+}
+
+} // namespace
+
 QByteArray frpBytes(const ComposedReport &report)
 {
-    std::vector<const ReportFont *> fonts;
-    const auto fontIndex = [&](const ReportFont &f) -> quint32 {
-        for (size_t i = 0; i < fonts.size(); ++i)
-            if (*fonts[i] == f)
-                return quint32(i);
-        fonts.push_back(&f);
-        return quint32(fonts.size() - 1);
-    };
-    // the font table goes first, so collect it before writing the pages
-    std::vector<std::vector<quint32>> indices(report.pages.size());
+    FontTable fonts;
+    std::vector<std::vector<quint32>> fontIndices(report.pages.size());
     for (size_t p = 0; p < report.pages.size(); ++p)
         for (const DrawItem &item : report.pages[p].items)
-            indices[p].push_back(item.kind == DrawItem::Text ? fontIndex(item.font) : 0);
+            fontIndices[p].push_back(item.kind == DrawItem::Text ? fonts.indexOf(item.font) : 0);
 
     Writer w;
     w.raw(Magic, sizeof Magic);
@@ -149,95 +187,102 @@ QByteArray frpBytes(const ComposedReport &report)
     w.str(report.title);
     w.f64(report.pageSizeMm.width());
     w.f64(report.pageSizeMm.height());
-    w.u32(quint32(fonts.size()));
-    for (const ReportFont *f : fonts) {
-        w.str(f->family);
-        w.f64(f->pointSize);
-        w.u8(quint8((f->bold ? Bold : 0) | (f->italic ? Italic : 0) | (f->underline ? Underline : 0)
-                    | (f->strikeOut ? StrikeOut : 0)));
-    }
+    fonts.write(w);
     w.u32(quint32(report.pages.size()));
     for (size_t p = 0; p < report.pages.size(); ++p) {
-        const ReportPage &page = report.pages[p];
-        w.u32(quint32(page.items.size()));
-        for (size_t i = 0; i < page.items.size(); ++i) {
-            const DrawItem &item = page.items[i];
-            w.u8(item.kind);
-            w.f64(item.rect.x());
-            w.f64(item.rect.y());
-            w.f64(item.rect.width());
-            w.f64(item.rect.height());
-            if (item.kind == DrawItem::Text) {
-                w.str(item.text);
-                w.u32(indices[p][i]);
-                w.u32(item.alignment);
-            } else {
-                w.f64(item.penWidth);
-            }
-        }
+        const std::vector<DrawItem> &items = report.pages[p].items;
+        w.u32(quint32(items.size()));
+        for (size_t i = 0; i < items.size(); ++i)
+            writeItem(w, items[i], fontIndices[p][i]);
     }
     return w.take();
 }
+
+namespace {
+
+void readMagicAndVersion(Reader &r)
+{
+    char magic[sizeof Magic];
+    if (r.left() < sizeof Magic)
+        throw Invalid{QStringLiteral("tanınmayan dosya türü")};
+    r.raw(magic, sizeof magic);
+    if (std::memcmp(magic, Magic, sizeof Magic) != 0)
+        throw Invalid{QStringLiteral("tanınmayan dosya türü")};
+    const quint16 version = r.u16();
+    if (version != Version)
+        throw Invalid{QStringLiteral("desteklenmeyen sürüm %1").arg(version)};
+}
+
+std::vector<ReportFont> readFonts(Reader &r)
+{
+    std::vector<ReportFont> fonts(r.count(4 + 8 + 1, 65536));
+    for (ReportFont &f : fonts) {
+        f.family = r.str();
+        f.pointSize = r.f64(0.5, 1000);
+        const quint8 flags = r.u8();
+        if (flags & ~quint8(Bold | Italic | Underline | StrikeOut))
+            throw Invalid{QStringLiteral("geçersiz yazı tipi")};
+        f.bold = flags & Bold;
+        f.italic = flags & Italic;
+        f.underline = flags & Underline;
+        f.strikeOut = flags & StrikeOut;
+    }
+    return fonts;
+}
+
+DrawItem readItem(Reader &r, const std::vector<ReportFont> &fonts)
+{
+    DrawItem item;
+    const quint8 kind = r.u8();
+    if (kind != DrawItem::Text && kind != DrawItem::Rule)
+        throw Invalid{QStringLiteral("geçersiz öğe")};
+    item.kind = DrawItem::Kind(kind);
+    const double x = r.f64(-MaxCoordinate, MaxCoordinate), y = r.f64(-MaxCoordinate, MaxCoordinate);
+    const double w = r.f64(-MaxCoordinate, MaxCoordinate), h = r.f64(-MaxCoordinate, MaxCoordinate);
+    item.rect = QRectF(x, y, w, h);
+    if (item.kind == DrawItem::Rule) {
+        item.penWidth = r.f64(0, 100);
+        return item;
+    }
+    item.text = r.str();
+    const quint32 fontIndex = r.u32();
+    if (fontIndex >= fonts.size())
+        throw Invalid{QStringLiteral("geçersiz yazı tipi")};
+    item.font = fonts[fontIndex];
+    item.alignment = r.u32();
+    if (item.alignment & ~KnownAlignment)
+        throw Invalid{QStringLiteral("geçersiz hizalama")};
+    return item;
+}
+
+std::vector<ReportPage> readPages(Reader &r, const std::vector<ReportFont> &fonts)
+{
+    const quint32 pageCount = r.count(4, MaxPages);
+    if (pageCount == 0)
+        throw Invalid{QStringLiteral("sayfa yok")};
+    std::vector<ReportPage> pages(pageCount);
+    constexpr size_t MinItem = 1 + 4 * 8 + 8; // a rule, the smallest item
+    for (ReportPage &page : pages) {
+        page.items.resize(r.count(MinItem, 10000000));
+        for (DrawItem &item : page.items)
+            item = readItem(r, fonts);
+    }
+    return pages;
+}
+
+} // namespace
 
 std::optional<ComposedReport> parseFrp(const QByteArray &bytes, QString *why)
 {
     try {
         Reader r(bytes);
-        char magic[sizeof Magic];
-        if (r.left() < sizeof Magic)
-            throw Invalid{QStringLiteral("tanınmayan dosya türü")};
-        r.raw(magic, sizeof magic);
-        if (std::memcmp(magic, Magic, sizeof Magic) != 0)
-            throw Invalid{QStringLiteral("tanınmayan dosya türü")};
-        const quint16 version = r.u16();
-        if (version != Version)
-            throw Invalid{QStringLiteral("desteklenmeyen sürüm %1").arg(version)};
-
+        readMagicAndVersion(r);
         ComposedReport rep;
         rep.title = r.str();
         const double w = r.f64(1, 10000), h = r.f64(1, 10000);
         rep.pageSizeMm = QSizeF(w, h);
-        std::vector<ReportFont> fonts(r.count(4 + 8 + 1, 65536));
-        for (ReportFont &f : fonts) {
-            f.family = r.str();
-            f.pointSize = r.f64(0.5, 1000);
-            const quint8 flags = r.u8();
-            if (flags & ~quint8(Bold | Italic | Underline | StrikeOut))
-                throw Invalid{QStringLiteral("geçersiz yazı tipi")};
-            f.bold = flags & Bold;
-            f.italic = flags & Italic;
-            f.underline = flags & Underline;
-            f.strikeOut = flags & StrikeOut;
-        }
-        const quint32 pageCount = r.count(4, MaxPages);
-        if (pageCount == 0)
-            throw Invalid{QStringLiteral("sayfa yok")};
-        rep.pages.resize(pageCount);
-        constexpr size_t MinItem = 1 + 4 * 8 + 8; // a rule, the smallest item
-        for (ReportPage &page : rep.pages) {
-            page.items.resize(r.count(MinItem, 10000000));
-            for (DrawItem &item : page.items) {
-                const quint8 kind = r.u8();
-                if (kind != DrawItem::Text && kind != DrawItem::Rule)
-                    throw Invalid{QStringLiteral("geçersiz öğe")};
-                item.kind = DrawItem::Kind(kind);
-                const double x = r.f64(-MaxCoordinate, MaxCoordinate), y = r.f64(-MaxCoordinate, MaxCoordinate);
-                const double iw = r.f64(-MaxCoordinate, MaxCoordinate), ih = r.f64(-MaxCoordinate, MaxCoordinate);
-                item.rect = QRectF(x, y, iw, ih);
-                if (item.kind == DrawItem::Text) {
-                    item.text = r.str();
-                    const quint32 fi = r.u32();
-                    if (fi >= fonts.size())
-                        throw Invalid{QStringLiteral("geçersiz yazı tipi")};
-                    item.font = fonts[fi];
-                    item.alignment = r.u32();
-                    if (item.alignment & ~KnownAlignment)
-                        throw Invalid{QStringLiteral("geçersiz hizalama")};
-                } else {
-                    item.penWidth = r.f64(0, 100);
-                }
-            }
-        }
+        const std::vector<ReportFont> fonts = readFonts(r);
+        rep.pages = readPages(r, fonts);
         if (r.left() != 0)
             throw Invalid{QStringLiteral("dosyanın sonunda fazla veri")};
         return rep;
@@ -250,8 +295,7 @@ std::optional<ComposedReport> parseFrp(const QByteArray &bytes, QString *why)
 
 void saveFrpFile(const ComposedReport &report, const QString &path)
 {
-    if (!saveFileContents(path, frpBytes(report)))
-        throw KervioError(QStringLiteral("Dosya Saklanamıyor:\r") + QFileInfo(path).absoluteFilePath());
+    writeReportFile(path, frpBytes(report));
 }
 
 ComposedReport loadFrpFile(const QString &path)

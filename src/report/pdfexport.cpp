@@ -1,11 +1,10 @@
 #include "pdfexport.h"
 
-#include "core/savefile.h"
+#include "reportfiles.h"
 #include "core/errors.h"
 #include "core/appinfo.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -41,8 +40,7 @@ QByteArray pdfBytes(const ComposedReport &report)
 
 void savePdfFile(const ComposedReport &report, const QString &path)
 {
-    if (!saveFileContents(path, pdfBytes(report)))
-        throw KervioError(QStringLiteral("Dosya Saklanamıyor:\r") + QFileInfo(path).absoluteFilePath());
+    writeReportFile(path, pdfBytes(report));
 }
 
 } // namespace kervio

@@ -4,9 +4,12 @@
 
 namespace kervio {
 
-bool prepareAndShow(ReportHost &host)
+namespace {
+
+// Composes the template as it stands into host.lastReport and shows it.
+bool prepareAndPreview(ReportHost &host)
 {
-    host.lastReport = composeReport(host.frReport1, host.today ? host.today() : QDate::currentDate());
+    host.lastReport = composeReport(host.reportTemplate, host.today ? host.today() : QDate::currentDate());
     if (host.lastReport.pages.empty())
         return false;
     if (host.showPreview)
@@ -14,28 +17,29 @@ bool prepareAndShow(ReportHost &host)
     return true;
 }
 
-bool buildAndShow(ReportTable table, const Document &document, ReportHost &host)
-{
-    buildReport(table, document.ledger(), document.params(), document.summary(), document.regional(), host.raporF,
-                host.frReport1);
-    return prepareAndShow(host);
-}
-
-void BitBtn28Click(Document &document, ReportHost &host)
+void recalculateAndShow(ReportTable table, Document &document, ReportHost &host)
 {
     document.recalculateAll();
-    buildAndShow(ReportTable::Split, document, host);
+    showReport(table, document, host);
 }
 
-void YazdirButtonClick(Document &document, ReportHost &host)
+} // namespace
+
+bool showReport(ReportTable table, const Document &document, ReportHost &host)
 {
-    yaziki(document, host);
+    buildReport(table, document.ledger(), document.params(), document.summary(), document.regional(), host.body,
+                host.reportTemplate);
+    return prepareAndPreview(host);
 }
 
-void yaziki(Document &document, ReportHost &host)
+void printSplitReport(Document &document, ReportHost &host)
 {
-    document.recalculateAll();
-    buildAndShow(ReportTable::Net, document, host);
+    recalculateAndShow(ReportTable::Split, document, host);
+}
+
+void printNetReport(Document &document, ReportHost &host)
+{
+    recalculateAndShow(ReportTable::Net, document, host);
 }
 
 } // namespace kervio

@@ -17,12 +17,12 @@ struct ReportBand {
     double heightMm = 0;
 };
 
-// A text object (memo) or the rich-text body. Left edges are measured from
+// A text object or the rich-text body. Left edges are measured from
 // the paper's left edge, tops from the top of the band, all in millimetres.
 struct ReportObject {
-    enum Kind { Memo, Rich };
+    enum Kind { Text, Rich };
     QString name;
-    Kind kind = Memo;
+    Kind kind = Text;
     BandKind band = BandKind::ReportTitle;
     QRectF rectMm;
     QStringList lines;
@@ -37,6 +37,20 @@ struct ReportObject {
     void setLines(const QStringList &l) { lines = l; }
 };
 
+// The names of the template's objects. Lookup ignores letter case.
+namespace TemplateObject {
+inline constexpr QLatin1String TitleLine("titleLine");       // program, version, "Rapor Dökümü"
+inline constexpr QLatin1String CompanyLine("companyLine");   // "İşlem Yapılan Firma : "
+inline constexpr QLatin1String DateLine("dateLine");         // the calculation date
+inline constexpr QLatin1String RatesLine("ratesLine");       // days in a year and the rates
+inline constexpr QLatin1String GraceLine("graceLine");       // the grace-day sentence
+inline constexpr QLatin1String PrintDate("printDate");       // "[DATE]" in the page header
+inline constexpr QLatin1String ColumnHeader("columnHeader"); // the table's header line
+inline constexpr QLatin1String Body("body");                 // the rich-text body
+inline constexpr QLatin1String FooterRule("footerRule");     // the footer's empty left part
+inline constexpr QLatin1String PageNumber("pageNumber");     // "Sayfa [PAGE#]"
+} // namespace TemplateObject
+
 // The report template of the main window: one A4 page with its four bands
 // and their objects, and the report's title.
 class ReportTemplate {
@@ -50,7 +64,7 @@ public:
     std::vector<ReportBand> bands;
     std::vector<ReportObject> objects;
 
-    // Letter case is ignored, so "rich1" finds Rich1. Null when absent.
+    // Letter case is ignored, so "BODY" finds the body. Null when absent.
     ReportObject *findObject(const QString &name);
     const ReportObject *findObject(const QString &name) const;
     const ReportBand *band(BandKind kind) const;

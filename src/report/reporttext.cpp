@@ -7,6 +7,8 @@ namespace kervio {
 
 namespace {
 
+using Content = ReportColumn::Content;
+
 QString right(int width, const QString &text, int cap = FieldCap)
 {
     return PadLeft(quint16(width), text).left(cap);
@@ -17,19 +19,103 @@ QString left(int width, const QString &text, int cap = FieldCap)
     return PadRight(quint16(width), text).left(cap);
 }
 
-void setHolderFont(ReportTemplate &tmpl, const char *name, const ReportFont &font)
+QString field(const ReportColumn &column, const QString &text, bool alignLeft)
 {
-    if (ReportObject *o = tmpl.findObject(QLatin1String(name)))
-        o->setFont(font);
+    return alignLeft ? left(column.width, text, column.cap) : right(column.width, text, column.cap);
 }
 
-void setText(ReportTemplate &tmpl, const char *name, const QString &text)
+QString entryText(const ReportColumn &column, const LedgerTable &ledger, int row)
 {
-    if (ReportObject *o = tmpl.findObject(QLatin1String(name)))
+    switch (column.entry) {
+    case Content::Cell: return ledger.cell(row, column.cell);
+    case Content::NetDifference: return row == 0 ? QStringLiteral("Vade Farkı") : netDifferenceText(ledger, row);
+    default: return QString();
+    }
+}
+
+QString totalText(const ReportColumn &column, const Summary &summary)
+{
+    switch (column.total) {
+    case Content::TotalLabel: return QStringLiteral("TOPLAM ");
+    case Content::SummaryField: return summary.text(column.field);
+    default: return QString();
+    }
+}
+
+void setText(ReportTemplate &tmpl, QLatin1String name, const QString &text)
+{
+    if (ReportObject *o = tmpl.findObject(name))
         o->setText(text);
 }
 
+// The header lines above the table, in the body's font except the title's.
+void writeHeaderObjects(ReportTable table, const LedgerTable &ledger, const Parameters &params,
+                        const Regional &reg, const ReportFont &bodyFont, ReportTemplate &tmpl)
+{
+    namespace O = TemplateObject;
+    setText(tmpl, O::ColumnHeader, tableLine(table, ledger, 0));
+    for (QLatin1String name : {O::ColumnHeader, O::CompanyLine, O::DateLine, O::RatesLine, O::GraceLine})
+        if (ReportObject *o = tmpl.findObject(name))
+            o->setFont(bodyFont);
+    setText(tmpl, O::TitleLine, titleLine());
+    setText(tmpl, O::CompanyLine, QStringLiteral("İşlem Yapılan Firma : ") + params.text(Parameters::Company));
+    setText(tmpl, O::DateLine, QStringLiteral("İşlem Tarihi        : ") + DateToText(params.calculationDate(), reg));
+    setText(tmpl, O::RatesLine,
+            QStringLiteral("Yıldaki Gün: ") + params.text(Parameters::DaysInYear) + QStringLiteral(" Yıllık Faiz: ")
+                + params.text(Parameters::YearlyRate) + QStringLiteral(" Aylık Faiz: ")
+                + params.text(Parameters::MonthlyRate));
+    setText(tmpl, O::GraceLine, graceSentence(params));
+}
+
+// Every entry row, an empty line, the totals line and the summary block.
+void writeBody(ReportTable table, const LedgerTable &ledger, const Summary &summary, const Regional &reg,
+               ReportBody &body)
+{
+    body.clear();
+    for (int r = 1; r < ledger.gridRowCount(); ++r)
+        body.append(tableLine(table, ledger, r));
+    body.append(QString());
+    body.append(totalsLine(table, summary));
+    for (const QString &l : summaryBlock(summary, reg))
+        body.append(l);
+}
+
+void handBodyToTemplate(const ReportBody &body, ReportTemplate &tmpl)
+{
+    if (ReportObject *o = tmpl.findObject(TemplateObject::Body)) {
+        o->setFont(body.font());
+        o->setLines(body.lines());
+    }
+    tmpl.title = reportTitle();
+}
+
 } // namespace
+
+const std::vector<ReportColumn> &reportColumns(ReportTable table)
+{
+    constexpr bool L = true, R = false;
+    constexpr Summary::Field none = Summary::FieldCount;
+    static const std::vector<ReportColumn> split = {
+        {3, L, FieldCap, Content::Cell, ColNumber, Content::Blank, none},
+        {12, R, FieldCap, Content::Cell, ColDueDate, Content::TotalLabel, none},
+        {15, R, FieldCap, Content::Cell, ColDebit, Content::SummaryField, Summary::DebitTotal},
+        {15, R, FieldCap, Content::Cell, ColCredit, Content::SummaryField, Summary::CreditTotal},
+        {8, R, FieldCap, Content::Cell, ColDays, Content::SummaryField, Summary::OverallDays},
+        {15, R, FieldCap, Content::Cell, ColDebitDiff, Content::SummaryField, Summary::DebitDiff},
+        {15, R, FieldCap, Content::Cell, ColCreditDiff, Content::SummaryField, Summary::CreditDiff},
+    };
+    static const std::vector<ReportColumn> net = {
+        {3, L, FieldCap, Content::Cell, ColNumber, Content::Blank, none},
+        {12, R, FieldCap, Content::Cell, ColDueDate, Content::Blank, none},
+        {1, L, FieldCap, Content::Blank, -1, Content::Blank, none},
+        {25, L, DescriptionCap, Content::Cell, ColDescription, Content::TotalLabel, none},
+        {15, R, FieldCap, Content::Cell, ColDebit, Content::SummaryField, Summary::DebitTotal},
+        {15, R, FieldCap, Content::Cell, ColCredit, Content::SummaryField, Summary::CreditTotal},
+        {5, R, FieldCap, Content::Cell, ColDays, Content::SummaryField, Summary::OverallDays},
+        {15, R, FieldCap, Content::NetDifference, -1, Content::SummaryField, Summary::NetDiff},
+    };
+    return table == ReportTable::Split ? split : net;
+}
 
 QString netDifferenceText(const LedgerTable &ledger, int row)
 {
@@ -40,47 +126,18 @@ QString netDifferenceText(const LedgerTable &ledger, int row)
 
 QString tableLine(ReportTable table, const LedgerTable &ledger, int row)
 {
-    const auto c = [&](int col) -> const QString & { return ledger.cell(row, col); };
     QString line;
     line.reserve(96);
-    line += left(3, c(ColNumber));
-    line += right(12, c(ColDueDate));
-    if (table == ReportTable::Split) {
-        line += right(15, c(ColDebit));
-        line += right(15, c(ColCredit));
-        line += right(8, c(ColDays));
-        line += right(15, c(ColDebitDiff));
-        line += right(15, c(ColCreditDiff));
-    } else {
-        line += u' ';
-        line += left(25, c(ColDescription), DescriptionCap);
-        line += right(15, c(ColDebit));
-        line += right(15, c(ColCredit));
-        line += right(5, c(ColDays));
-        line += right(15, row == 0 ? QStringLiteral("Vade Farkı") : netDifferenceText(ledger, row));
-    }
+    for (const ReportColumn &column : reportColumns(table))
+        line += field(column, entryText(column, ledger, row), column.alignLeft);
     return line;
 }
 
-QString totalsLine(ReportTable table, const Summary &s)
+QString totalsLine(ReportTable table, const Summary &summary)
 {
-    QString line = QStringLiteral("   ");
-    if (table == ReportTable::Split) {
-        line += right(12, QStringLiteral("TOPLAM "));
-        line += right(15, s.text(Summary::DebitTotal));
-        line += right(15, s.text(Summary::CreditTotal));
-        line += right(8, s.text(Summary::OverallDays));
-        line += right(15, s.text(Summary::DebitDiff));
-        line += right(15, s.text(Summary::CreditDiff));
-    } else {
-        line += QString(12, u' ');
-        line += u' ';
-        line += right(25, QStringLiteral("TOPLAM "), DescriptionCap);
-        line += right(15, s.text(Summary::DebitTotal));
-        line += right(15, s.text(Summary::CreditTotal));
-        line += right(5, s.text(Summary::OverallDays));
-        line += right(15, s.text(Summary::NetDiff));
-    }
+    QString line;
+    for (const ReportColumn &column : reportColumns(table))
+        line += field(column, totalText(column, summary), false);
     line += u' ';
     return line;
 }
@@ -124,34 +181,11 @@ QStringList summaryBlock(const Summary &s, const Regional &reg)
 }
 
 void buildReport(ReportTable table, const LedgerTable &ledger, const Parameters &params, const Summary &summary,
-                 const Regional &reg, TextHolder &holder, ReportTemplate &tmpl)
+                 const Regional &reg, ReportBody &body, ReportTemplate &tmpl)
 {
-    setText(tmpl, "Memo1", tableLine(table, ledger, 0));
-    for (const char *name : {"Memo1", "Memo6", "Memo7", "Memo8", "Memo9"})
-        setHolderFont(tmpl, name, holder.font());
-
-    holder.clear();
-    setText(tmpl, "Memo5", titleLine());
-    setText(tmpl, "Memo6", QStringLiteral("İşlem Yapılan Firma : ") + params.text(Parameters::Company));
-    setText(tmpl, "Memo7", QStringLiteral("İşlem Tarihi        : ") + DateToText(params.calculationDate(), reg));
-    setText(tmpl, "Memo8",
-            QStringLiteral("Yıldaki Gün: ") + params.text(Parameters::DaysInYear) + QStringLiteral(" Yıllık Faiz: ")
-                + params.text(Parameters::YearlyRate) + QStringLiteral(" Aylık Faiz: ")
-                + params.text(Parameters::MonthlyRate));
-    setText(tmpl, "Memo9", graceSentence(params));
-
-    for (int r = 1; r < ledger.gridRowCount(); ++r)
-        holder.append(tableLine(table, ledger, r));
-    holder.append(QString());
-    holder.append(totalsLine(table, summary));
-    for (const QString &l : summaryBlock(summary, reg))
-        holder.append(l);
-
-    if (ReportObject *rich = tmpl.findObject(QStringLiteral("rich1"))) {
-        rich->setFont(holder.font());
-        rich->setLines(holder.lines());
-    }
-    tmpl.title = reportTitle();
+    writeHeaderObjects(table, ledger, params, reg, body.font(), tmpl);
+    writeBody(table, ledger, summary, reg, body);
+    handBodyToTemplate(body, tmpl);
 }
 
 } // namespace kervio

@@ -79,9 +79,9 @@ int runReportCommandLine(const QStringList &arguments)
     host.showPreview = [&](const ComposedReport &) { shown = true; };
     session.guarded([&] {
         if (net)
-            YazdirButtonClick(session.document(), host);
+            printNetReport(session.document(), host);
         else
-            BitBtn28Click(session.document(), host);
+            printSplitReport(session.document(), host);
     });
     if (!shown)
         return 3; // the reason was shown through the dialogs

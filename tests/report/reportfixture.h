@@ -32,13 +32,14 @@ struct ReportFixture {
     {
         return runGuarded(dialogs, [&] {
             if (table == ReportTable::Split)
-                BitBtn28Click(document, host);
+                printSplitReport(document, host);
             else
-                YazdirButtonClick(document, host);
+                printNetReport(document, host);
         });
     }
-    QStringList lines() const { return host.raporF.lines(); }
-    QStringList memo(const char *name) const { return host.frReport1.findObject(QLatin1String(name))->lines; }
+    QStringList lines() const { return host.body.lines(); }
+    // The lines of a template object, by name.
+    QStringList object(QLatin1String name) const { return host.reportTemplate.findObject(name)->lines; }
 };
 
 // A ledger of `n` debit entries, all valid.

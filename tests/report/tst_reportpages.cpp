@@ -67,7 +67,7 @@ void TestReportPages::fewEntriesOnePage()
 
     const DrawItem *title = findText(p, TitleText);
     const DrawItem *date = findText(p, "07.03.2025");
-    const DrawItem *header = findText(p, f.memo("Memo1").first());
+    const DrawItem *header = findText(p, f.object(TemplateObject::ColumnHeader).first());
     const DrawItem *first = findText(p, f.lines().first());
     const DrawItem *footer = findText(p, "Sayfa 1");
     QVERIFY(title && date && header && first && footer);
@@ -109,7 +109,7 @@ void TestReportPages::longLedgerContinues()
     QVERIFY(f.print(ReportTable::Net));
     const ComposedReport &r = f.host.lastReport;
     QVERIFY(r.pages.size() >= 3);
-    const QString header = f.memo("Memo1").first();
+    const QString header = f.object(TemplateObject::ColumnHeader).first();
 
     QStringList body;
     for (size_t i = 0; i < r.pages.size(); ++i) {
@@ -138,7 +138,7 @@ void TestReportPages::longLedgerContinues()
 void TestReportPages::longLineWraps()
 {
     ReportTemplate t = ReportTemplate::standard();
-    ReportObject *rich = t.findObject("rich1");
+    ReportObject *rich = t.findObject(TemplateObject::Body);
     rich->setFont(ReportFont{QStringLiteral("Courier New"), 8});
     const QString word = QStringLiteral("kelime ");
     QString longLine;
@@ -247,7 +247,7 @@ void TestReportPages::pdfHoldsTheLinesInOrder()
     const QString path = dir.filePath("rapor.pdf");
     savePdfFile(f.host.lastReport, path);
     const QString text = pdfText(path);
-    QStringList expected{TitleText, f.memo("Memo6").first(), f.memo("Memo7").first(), f.memo("Memo1").first()};
+    QStringList expected{TitleText, f.object(TemplateObject::CompanyLine).first(), f.object(TemplateObject::DateLine).first(), f.object(TemplateObject::ColumnHeader).first()};
     expected << f.lines() << QStringLiteral("Sayfa %1").arg(f.host.lastReport.pages.size());
     QString missing;
     QVERIFY2(containsInOrder(text, expected, &missing), qPrintable(missing + "\n---\n" + text.left(3000)));

@@ -62,7 +62,7 @@ void TestReportText::workedExample()
     QVERIFY(f.print(table));
     QVERIFY(f.dialogs.shown.empty());
     QCOMPARE(f.shown, 1);
-    QCOMPARE(f.memo("Memo1"), QStringList{header});
+    QCOMPARE(f.object(TemplateObject::ColumnHeader), QStringList{header});
 
     QStringList expected = entries;
     expected << QString() << totals;
@@ -73,13 +73,13 @@ void TestReportText::workedExample()
              << "Alacak Ortalama Vadesi: 28.12.2024" << "Alacak Ortalama Gün   : -3" << QString();
     QCOMPARE(f.lines(), expected);
 
-    // the body goes to Rich1 in the holder's font
-    const ReportObject *rich = f.host.frReport1.findObject("RICH1");
+    // the body goes to the template's body object in the body's font
+    const ReportObject *rich = f.host.reportTemplate.findObject("BODY");
     QVERIFY(rich);
     QCOMPARE(rich->lines, expected);
     QCOMPARE(rich->font.family, QStringLiteral("Courier New"));
     QCOMPARE(rich->font.pointSize, 8.0);
-    QCOMPARE(f.host.frReport1.title, QStringLiteral("Kavrel Rapor Önizleme - Vade farkı raporu"));
+    QCOMPARE(f.host.reportTemplate.title, QStringLiteral("Kavrel Rapor Önizleme - Vade farkı raporu"));
 }
 
 void TestReportText::headerObjects()
@@ -88,17 +88,18 @@ void TestReportText::headerObjects()
     f.document.params().setDebitWeekend(true);
     f.document.params().setText(Parameters::CreditGrace, QStringLiteral("3"));
     QVERIFY(f.print(ReportTable::Split));
-    QCOMPARE(f.memo("Memo5"), QStringList{"Kavrel Kervio 2.0 Güncelleme:0 Rapor Dökümü"});
-    QCOMPARE(f.memo("memo6"), QStringList{"İşlem Yapılan Firma : Örnek Ticaret A.Ş."});
-    QCOMPARE(f.memo("Memo7"), QStringList{"İşlem Tarihi        : 31.12.2024"});
-    QCOMPARE(f.memo("Memo8"), QStringList{"Yıldaki Gün: 365 Yıllık Faiz: 24 Aylık Faiz: 2"});
-    QCOMPARE(f.memo("Memo9"),
+    QCOMPARE(f.object(TemplateObject::TitleLine), QStringList{"Kavrel Kervio 2.0 Güncelleme:0 Rapor Dökümü"});
+    QCOMPARE(f.object(QLatin1String("companyline")), QStringList{"İşlem Yapılan Firma : Örnek Ticaret A.Ş."});
+    QCOMPARE(f.object(TemplateObject::DateLine), QStringList{"İşlem Tarihi        : 31.12.2024"});
+    QCOMPARE(f.object(TemplateObject::RatesLine), QStringList{"Yıldaki Gün: 365 Yıllık Faiz: 24 Aylık Faiz: 2"});
+    QCOMPARE(f.object(TemplateObject::GraceLine),
              QStringList{"Alacaklara 3, Borçlara 0 Gün eklendi. Cumartesi Pazar Borçlara Eklendi, Alacaklara Eklenmedi."});
 
-    const ReportFont holder = f.host.raporF.font();
-    for (const char *name : {"Memo1", "Memo6", "Memo7", "Memo8", "Memo9"})
-        QCOMPARE(f.host.frReport1.findObject(QLatin1String(name))->font, holder);
-    const ReportFont title = f.host.frReport1.findObject("Memo5")->font;
+    namespace O = TemplateObject;
+    const ReportFont bodyFont = f.host.body.font();
+    for (QLatin1String name : {O::ColumnHeader, O::CompanyLine, O::DateLine, O::RatesLine, O::GraceLine})
+        QCOMPARE(f.host.reportTemplate.findObject(name)->font, bodyFont);
+    const ReportFont title = f.host.reportTemplate.findObject(O::TitleLine)->font;
     QCOMPARE(title.family, QStringLiteral("Times New Roman Tur"));
     QVERIFY(title.bold);
     QCOMPARE(title.pointSize, 12.0);
@@ -210,16 +211,16 @@ void TestReportText::secondPrintReplacesOnlyTheTable()
     ReportFixture f;
     QVERIFY(f.print(ReportTable::Split));
     const QStringList firstSplit = f.lines();
-    const QStringList firstMemo1 = f.memo("Memo1");
+    const QStringList firstHeader = f.object(TemplateObject::ColumnHeader);
     QVERIFY(f.print(ReportTable::Split));
     QCOMPARE(f.lines(), firstSplit); // the same report twice
 
     QVERIFY(f.print(ReportTable::Net));
     const QStringList net = f.lines();
-    QVERIFY(f.memo("Memo1") != firstMemo1);
+    QVERIFY(f.object(TemplateObject::ColumnHeader) != firstHeader);
     QVERIFY(f.print(ReportTable::Split));
     QCOMPARE(f.lines(), firstSplit);
-    QCOMPARE(f.memo("Memo1"), firstMemo1);
+    QCOMPARE(f.object(TemplateObject::ColumnHeader), firstHeader);
     // the summary block (the last 13 lines) is common to both tables
     QCOMPARE(net.mid(net.size() - 13), firstSplit.mid(firstSplit.size() - 13));
 }
@@ -234,12 +235,12 @@ void TestReportText::regionalSeparators()
     Document s(reg);
     s.params().setCalculationDate(QDate(2012, 12, 31));
     s.summary().setDate(Summary::OverallDate, QDate(2013, 1, 2));
-    TextHolder holder;
+    ReportBody body;
     ReportTemplate tmpl = ReportTemplate::standard();
-    buildReport(ReportTable::Net, s.ledger(), s.params(), s.summary(), reg, holder, tmpl);
-    QCOMPARE(tmpl.findObject("Memo7")->lines, QStringList{"İşlem Tarihi        : 31/12/2012"});
-    QVERIFY(holder.lines().contains("Genel Ortalama Vadesi : 02/01/2013"));
-    QVERIFY(holder.lines().first().endsWith("            .00"));
+    buildReport(ReportTable::Net, s.ledger(), s.params(), s.summary(), reg, body, tmpl);
+    QCOMPARE(tmpl.findObject(TemplateObject::DateLine)->lines, QStringList{"İşlem Tarihi        : 31/12/2012"});
+    QVERIFY(body.lines().contains("Genel Ortalama Vadesi : 02/01/2013"));
+    QVERIFY(body.lines().first().endsWith("            .00"));
 }
 
 QTEST_MAIN(TestReportText)

@@ -1,5 +1,5 @@
 // The maker's signing tool against the program's own check of a download.
-#include "update/guncelleme.h"
+#include "update/signature.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -36,13 +36,13 @@ private slots:
         QCOMPARE(run({QStringLiteral("sign"), key, exe}), 0);
 
         const QByteArray pk = QByteArray::fromHex(publicHex);
-        QVERIFY(kervio::Guncelleme::VerifyFile(exe, exe + QStringLiteral(".sig"), pk));
+        QVERIFY(kervio::verifyDetachedSignature(exe, exe + QStringLiteral(".sig"), pk));
         QCOMPARE(run({QStringLiteral("verify"), QString::fromLatin1(publicHex), exe}), 0);
 
         QVERIFY(f.open(QIODevice::Append));
         f.write("rm -rf ~\n");
         f.close();
-        QVERIFY(!kervio::Guncelleme::VerifyFile(exe, exe + QStringLiteral(".sig"), pk));
+        QVERIFY(!kervio::verifyDetachedSignature(exe, exe + QStringLiteral(".sig"), pk));
         QCOMPARE(run({QStringLiteral("verify"), QString::fromLatin1(publicHex), exe}), 2);
     }
 };

@@ -13,12 +13,12 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "report/gui/previewwindow.h"
+#include "report/gui/reportpreviewdialog.h"
 #include "spreadsheet/exchange.h"
 #include "spreadsheet/gui/importwindow.h"
-#include "update/guncelleme.h"
-#include "update/gui/kayit.h"
-#include "update/gui/yardim.h"
+#include "update/programupdate.h"
+#include "update/gui/updateprogresswindow.h"
+#include "update/gui/helpwindow.h"
 
 #include <QApplication>
 
@@ -675,7 +675,7 @@ Tkervio2F::~Tkervio2F()
     disconnect(qApp, nullptr, this, nullptr);
 }
 
-void Tkervio2F::attachHelp(yardim::TyardimF *yardimF)
+void Tkervio2F::attachHelp(HelpWindow *yardimF)
 {
     m_yardimF = yardimF;
     tfXPButton2->setEnabled(yardimF != nullptr);
@@ -687,29 +687,29 @@ void Tkervio2F::attachHelp(yardim::TyardimF *yardimF)
 void Tkervio2F::tfXPButton2Click()
 {
     if (m_yardimF)
-        act([this] { yardim::kervio2::tfXPButton2Click(*m_yardimF); });
+        act([this] { m_yardimF->showCalculationHelp(); });
 }
 
 void Tkervio2F::JvXPButton2Click()
 {
     // whatever the viewer does is the system's business
-    act([] { yardim::kervio2::JvXPButton2Click(); });
+    act([] { openManual(); });
 }
 
-void Tkervio2F::attachUpdate(kayit::TForm2 *form2)
+void Tkervio2F::attachUpdate(UpdateProgressWindow *form2)
 {
     m_form2 = form2;
-    m_guncelleme = std::make_unique<Guncelleme>(&m_session.dialogs());
+    m_guncelleme = std::make_unique<ProgramUpdate>(&m_session.dialogs());
     m_guncelleme->setSettingsPath(m_session.settingsPath());
     m_guncelleme->setConfirmOnClose = [this](bool on) { m_session.setConfirmOnClose(on); };
-    m_guncelleme->showForm2 = [this] {
+    m_guncelleme->showProgressWindow = [this] {
         if (m_form2) {
             m_form2->show();
             m_form2->raise();
             QApplication::processEvents();
         }
     };
-    m_guncelleme->hideForm2 = [this] {
+    m_guncelleme->hideProgressWindow = [this] {
         if (m_form2)
             m_form2->hide();
     };
@@ -730,12 +730,12 @@ void Tkervio2F::attachReport()
 
 void Tkervio2F::BitBtn28Click()
 {
-    act([this] { kervio::BitBtn28Click(m_session.document(), m_report); });
+    act([this] { printSplitReport(m_session.document(), m_report); });
 }
 
 void Tkervio2F::YazdirButtonClick()
 {
-    act([this] { kervio::YazdirButtonClick(m_session.document(), m_report); });
+    act([this] { printNetReport(m_session.document(), m_report); });
 }
 
 void Tkervio2F::attachSpreadsheet(spreadsheet::ImportWindow *aktarexcelF)
@@ -749,7 +749,7 @@ void Tkervio2F::attachSpreadsheet(spreadsheet::ImportWindow *aktarexcelF)
     if (aktarexcelF && m_yardimF) {
         aktarexcelF->setHelpAvailable(true);
         connect(aktarexcelF, &spreadsheet::ImportWindow::helpRequested, this,
-                [this] { act([this] { yardim::aktarexcel::tfXPButton2Click(*m_yardimF); }); });
+                [this] { act([this] { m_yardimF->showImportHelp(); }); });
     }
 }
 
@@ -772,7 +772,7 @@ void Tkervio2F::mailgonderClick()
 void Tkervio2F::BitBtn3Click()
 {
     if (m_guncelleme)
-        act([this] { m_guncelleme->ProgramGuncelle(); });
+        act([this] { m_guncelleme->run(); });
 }
 
 } // namespace kervio

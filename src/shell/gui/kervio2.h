@@ -16,13 +16,9 @@
 
 namespace kervio {
 
-class Guncelleme;
-namespace yardim {
-class TyardimF;
-}
-namespace kayit {
-class TForm2;
-}
+class ProgramUpdate;
+class HelpWindow;
+class UpdateProgressWindow;
 namespace spreadsheet {
 class ImportWindow;
 }
@@ -39,8 +35,8 @@ public:
 
     // The windows created beside this one; the commands that show them are
     // enabled once they are attached.
-    void attachHelp(yardim::TyardimF *yardimF);
-    void attachUpdate(kayit::TForm2 *form2);
+    void attachHelp(HelpWindow *yardimF);
+    void attachUpdate(UpdateProgressWindow *form2);
     void tfXPButton2Click();  // help picture button
     void JvXPButton2Click();  // "KULLANIM KILAVUZU"
     void BitBtn3Click();      // "Programı Güncelle"
@@ -54,7 +50,7 @@ public:
     void BitBtn26Click();     // "EXCEL'E VERİ AKTAR"
     void BitBtn23Click();     // "EXCEL'DEN VERİ AL"
     void mailgonderClick();   // mail picture button
-    Guncelleme *guncelleme() { return m_guncelleme.get(); }
+    ProgramUpdate *guncelleme() { return m_guncelleme.get(); }
 
     Session &session() { return m_session; }
     // Runs one user action under the general error handler; false when it
@@ -122,10 +118,10 @@ private:
     QDateEdit *makeDatePicker(QWidget *parent, const QString &name);
 
     Session &m_session;
-    yardim::TyardimF *m_yardimF = nullptr;
-    kayit::TForm2 *m_form2 = nullptr;
+    HelpWindow *m_yardimF = nullptr;
+    UpdateProgressWindow *m_form2 = nullptr;
     spreadsheet::ImportWindow *m_aktarexcelF = nullptr;
-    std::unique_ptr<Guncelleme> m_guncelleme;
+    std::unique_ptr<ProgramUpdate> m_guncelleme;
     ReportHost m_report;
     bool m_busy = false;
     std::array<QLineEdit *, 9> m_summaryEdits{};

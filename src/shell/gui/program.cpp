@@ -5,8 +5,8 @@
 #include "gui/guiapp.h"
 #include "gui/widgetdialogs.h"
 #include "spreadsheet/gui/importwindow.h"
-#include "update/gui/kayit.h"
-#include "update/gui/yardim.h"
+#include "update/gui/helpwindow.h"
+#include "update/gui/updateprogresswindow.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -99,8 +99,8 @@ KervioWindows::KervioWindows(Session &session)
     : m_kervio2F(new Tkervio2F(session)),
       // a window of the main window: it stays in front of it, and goes with it
       m_aktarexcelF(new spreadsheet::ImportWindow(session, m_kervio2F.data())),
-      m_yardimF(std::make_unique<yardim::TyardimF>()),
-      m_form2(std::make_unique<kayit::TForm2>())
+      m_yardimF(std::make_unique<HelpWindow>()),
+      m_form2(std::make_unique<UpdateProgressWindow>())
 {
     m_kervio2F->attachHelp(m_yardimF.get());
     m_kervio2F->attachUpdate(m_form2.get());

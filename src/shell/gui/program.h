@@ -9,12 +9,8 @@ class Tkervio2F;
 namespace spreadsheet {
 class ImportWindow;
 }
-namespace yardim {
-class TyardimF;
-}
-namespace kayit {
-class TForm2;
-}
+class HelpWindow;
+class UpdateProgressWindow;
 
 // The program's windows, created once in their order (the main window, the
 // import window, the help window, the waiting window; the report text holder
@@ -27,14 +23,14 @@ public:
     ~KervioWindows();
     Tkervio2F *kervio2F() const;
     spreadsheet::ImportWindow &aktarexcelF() const;
-    yardim::TyardimF &yardimF() { return *m_yardimF; }
-    kayit::TForm2 &form2() { return *m_form2; }
+    HelpWindow &yardimF() { return *m_yardimF; }
+    UpdateProgressWindow &form2() { return *m_form2; }
 
 private:
     QPointer<Tkervio2F> m_kervio2F;
     QPointer<spreadsheet::ImportWindow> m_aktarexcelF;
-    std::unique_ptr<yardim::TyardimF> m_yardimF;
-    std::unique_ptr<kayit::TForm2> m_form2;
+    std::unique_ptr<HelpWindow> m_yardimF;
+    std::unique_ptr<UpdateProgressWindow> m_form2;
 };
 
 // Starts the windowed program; a FILE.krv argument is opened as

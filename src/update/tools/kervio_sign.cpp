@@ -4,6 +4,7 @@
 //   kervio_sign sign SECRET.key FILE     writes FILE.sig
 //   kervio_sign verify PUBLICHEX FILE    checks FILE.sig
 #include "core/savefile.h"
+#include "update/signature.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -29,59 +30,72 @@ bool readAll(const char *path, QByteArray *out)
     return f.error() == QFileDevice::NoError;
 }
 
+// Writes a new secret key (never over an existing one) and prints the public key.
+int generateKeys(const char *secretKeyPath)
+{
+    unsigned char pk[crypto_sign_PUBLICKEYBYTES], sk[crypto_sign_SECRETKEYBYTES];
+    crypto_sign_keypair(pk, sk);
+    const QByteArray secretHex = QByteArray(reinterpret_cast<char *>(sk), sizeof sk).toHex() + '\n';
+    sodium_memzero(sk, sizeof sk);
+    const QString path = QString::fromLocal8Bit(secretKeyPath);
+    if (QFile::exists(path))
+        return fail("var olan anahtarın üzerine yazılmaz: ", secretKeyPath);
+    if (!kervio::saveFileContents(path, secretHex))
+        return fail("yazılamadı: ", secretKeyPath);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    std::printf("%s\n", QByteArray(reinterpret_cast<char *>(pk), sizeof pk).toHex().constData());
+    return 0;
+}
+
+// Writes FILE.sig, the detached signature of FILE.
+int signFile(const char *secretKeyPath, const char *file)
+{
+    QByteArray secretHex, data;
+    if (!readAll(secretKeyPath, &secretHex))
+        return fail("okunamadı: ", secretKeyPath);
+    const QByteArray sk = QByteArray::fromHex(secretHex.trimmed());
+    if (sk.size() != crypto_sign_SECRETKEYBYTES)
+        return fail("gizli anahtar değil: ", secretKeyPath);
+    if (!readAll(file, &data))
+        return fail("okunamadı: ", file);
+    unsigned char sig[crypto_sign_BYTES];
+    crypto_sign_detached(sig, nullptr, reinterpret_cast<const unsigned char *>(data.constData()),
+                         size_t(data.size()), reinterpret_cast<const unsigned char *>(sk.constData()));
+    const QString out = QString::fromLocal8Bit(file) + QStringLiteral(".sig");
+    if (!kervio::saveFileContents(out, QByteArray(reinterpret_cast<char *>(sig), sizeof sig)))
+        return fail("imza yazılamadı: ", file);
+    return 0;
+}
+
+// Checks FILE.sig as the program checks a download: 0 right, 2 wrong.
+int verifyFile(const char *publicHex, const char *file)
+{
+    const QByteArray pk = QByteArray::fromHex(QByteArray(publicHex));
+    if (pk.size() != crypto_sign_PUBLICKEYBYTES)
+        return fail("açık anahtar 64 onaltılık rakam olmalı");
+    const QString path = QString::fromLocal8Bit(file);
+    const QString signature = path + QStringLiteral(".sig");
+    QByteArray unused;
+    if (!readAll(file, &unused) || !readAll(QFile::encodeName(signature).constData(), &unused))
+        return fail("dosya ya da imzası okunamadı: ", file);
+    const bool ok = kervio::verifyDetachedSignature(path, signature, pk);
+    std::puts(ok ? "imza doğru" : "imza yanlış");
+    return ok ? 0 : 2;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (sodium_init() < 0)
         return fail("libsodium başlatılamadı");
-    const char *cmd = argc > 1 ? argv[1] : "";
-    if (std::strcmp(cmd, "keygen") == 0 && argc == 3) {
-        unsigned char pk[crypto_sign_PUBLICKEYBYTES], sk[crypto_sign_SECRETKEYBYTES];
-        crypto_sign_keypair(pk, sk);
-        const QByteArray secretHex = QByteArray(reinterpret_cast<char *>(sk), sizeof sk).toHex() + '\n';
-        sodium_memzero(sk, sizeof sk);
-        const QString path = QString::fromLocal8Bit(argv[2]);
-        if (QFile::exists(path))
-            return fail("var olan anahtarın üzerine yazılmaz: ", argv[2]);
-        if (!kervio::saveFileContents(path, secretHex))
-            return fail("yazılamadı: ", argv[2]);
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        std::printf("%s\n", QByteArray(reinterpret_cast<char *>(pk), sizeof pk).toHex().constData());
-        return 0;
-    }
-    if (std::strcmp(cmd, "sign") == 0 && argc == 4) {
-        QByteArray secretHex, data;
-        if (!readAll(argv[2], &secretHex))
-            return fail("okunamadı: ", argv[2]);
-        const QByteArray sk = QByteArray::fromHex(secretHex.trimmed());
-        if (sk.size() != crypto_sign_SECRETKEYBYTES)
-            return fail("gizli anahtar değil: ", argv[2]);
-        if (!readAll(argv[3], &data))
-            return fail("okunamadı: ", argv[3]);
-        unsigned char sig[crypto_sign_BYTES];
-        crypto_sign_detached(sig, nullptr, reinterpret_cast<const unsigned char *>(data.constData()),
-                             size_t(data.size()), reinterpret_cast<const unsigned char *>(sk.constData()));
-        const QString out = QString::fromLocal8Bit(argv[3]) + QStringLiteral(".sig");
-        if (!kervio::saveFileContents(out, QByteArray(reinterpret_cast<char *>(sig), sizeof sig)))
-            return fail("imza yazılamadı: ", argv[3]);
-        return 0;
-    }
-    if (std::strcmp(cmd, "verify") == 0 && argc == 4) {
-        const QByteArray pk = QByteArray::fromHex(QByteArray(argv[2]));
-        QByteArray data, sig;
-        if (pk.size() != crypto_sign_PUBLICKEYBYTES)
-            return fail("açık anahtar 64 onaltılık rakam olmalı");
-        if (!readAll(argv[3], &data) || !readAll((QByteArray(argv[3]) + ".sig").constData(), &sig))
-            return fail("dosya ya da imzası okunamadı: ", argv[3]);
-        const bool ok = sig.size() == crypto_sign_BYTES &&
-                        crypto_sign_verify_detached(reinterpret_cast<const unsigned char *>(sig.constData()),
-                                                    reinterpret_cast<const unsigned char *>(data.constData()),
-                                                    size_t(data.size()),
-                                                    reinterpret_cast<const unsigned char *>(pk.constData())) == 0;
-        std::puts(ok ? "imza doğru" : "imza yanlış");
-        return ok ? 0 : 2;
-    }
+    const char *command = argc > 1 ? argv[1] : "";
+    if (std::strcmp(command, "keygen") == 0 && argc == 3)
+        return generateKeys(argv[2]);
+    if (std::strcmp(command, "sign") == 0 && argc == 4)
+        return signFile(argv[2], argv[3]);
+    if (std::strcmp(command, "verify") == 0 && argc == 4)
+        return verifyFile(argv[2], argv[3]);
     std::fputs("Kullanım:\n"
                "  kervio_sign keygen GİZLİ.key        gizli anahtarı yazar, açık anahtarı basar\n"
                "  kervio_sign sign GİZLİ.key DOSYA    DOSYA.sig imzasını yazar\n"

@@ -8,7 +8,7 @@
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/gui/importwindow.h"
-#include "update/gui/yardim.h"
+#include "update/gui/helpwindow.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -113,11 +113,11 @@ private slots:
 
     void helpButtonsKeepTheTopic()
     {
-        yardim::TyardimF &help = m_windows->yardimF();
-        help.ComboBox1->setCurrentIndex(1);
+        HelpWindow &help = m_windows->yardimF();
+        help.findChild<QComboBox *>(QStringLiteral("topicSelector"))->setCurrentIndex(1);
         QTest::mouseClick(main().tfXPButton2, Qt::LeftButton);
         QVERIFY(help.isVisible());
-        QCOMPARE(help.ComboBox1->currentIndex(), 1);
+        QCOMPARE(help.findChild<QComboBox *>(QStringLiteral("topicSelector"))->currentIndex(), 1);
     }
 
     void tabOrder_data()

@@ -1,28 +1,28 @@
-#include "kayit.h"
+#include "updateprogresswindow.h"
 
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
 #include <QVBoxLayout>
 
-namespace kervio::kayit {
+namespace kervio {
 
-TForm2::TForm2(QWidget *parent)
+UpdateProgressWindow::UpdateProgressWindow(QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    setObjectName(QStringLiteral("Form2"));
+    setObjectName(QStringLiteral("updateProgressWindow"));
     setWindowTitle(QStringLiteral("Bekleyin Kayıt Yapıyor"));
     setFixedSize(321, 47);
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName(QStringLiteral("progressBar"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
     auto *l = new QVBoxLayout(this);
     l->setContentsMargins(8, 8, 8, 8);
-    l->addWidget(ProgressBar1);
+    l->addWidget(m_progressBar);
     if (const QScreen *s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
 }
 
-} // namespace kervio::kayit
+} // namespace kervio

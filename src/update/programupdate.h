@@ -1,5 +1,5 @@
 #pragma once
-#include "schupdater.h"
+#include "updateinstaller.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,28 +12,28 @@ class Dialogs;
 
 // "Programı Güncelle": asks, downloads the new executable and its signature
 // into "Dosya" beside the running one, checks the signature and hands over to
-// the updater. The window binds the hooks; tests set the paths and the key.
-class Guncelleme {
+// the installer. The window binds the hooks; tests set the paths and the key.
+class ProgramUpdate {
 public:
-    explicit Guncelleme(Dialogs *dialogs);
+    explicit ProgramUpdate(Dialogs *dialogs);
 
-    // The main window's operation behind "Programı Güncelle" (BitBtn3Click).
-    void ProgramGuncelle();
+    // The whole update behind the button.
+    void run();
     // False only when the system knows it is offline; contacts no server.
-    bool IsConnected() const;
+    bool isOnline() const;
     // Fetches an http(s) address into the file; false on any failure, a
     // status other than 200, a time-out or a body over MaxDownloadBytes.
-    bool DownloadFile(const QString &address, const QString &file);
-    // The downloaded file against its detached Ed25519 signature (64 raw
-    // bytes, or their 128 hex digits).
-    static bool VerifyFile(const QString &file, const QString &signatureFile, const QByteArray &publicKey);
+    bool downloadFile(const QString &address, const QString &file);
 
-    TSchUpdater SchUpdater1;
+    // The question asked before anything happens.
+    static QString confirmationText();
+
+    UpdateInstaller installer;
 
     // --- hooks of the main window ---
     std::function<void(bool)> setConfirmOnClose;
-    std::function<void()> showForm2;
-    std::function<void()> hideForm2;
+    std::function<void()> showProgressWindow;
+    std::function<void()> hideProgressWindow;
     // Called at the end of a completed update, after its message: the window
     // closes itself (without the question) and the script takes over.
     std::function<void()> closeMainWindow;
@@ -42,11 +42,11 @@ public:
 
     // --- settings ---
     static constexpr qint64 MaxDownloadBytes = qint64(512) * 1024 * 1024;
-    static QString DownloadPath(); // "/download/Kervio20.exe" and its kin per platform
-    static QString BuiltInServer();
-    static QByteArray BuiltInPublicKey();
+    static QString downloadPath(); // "/download/Kervio20.exe" and its kin per platform
+    static QString builtInServer();
+    static QByteArray builtInPublicKey();
 
-    void setExecutablePath(const QString &path); // also the updater's
+    void setExecutablePath(const QString &path); // also the installer's
     QString executablePath() const;
     void setSettingsPath(const QString &path) { m_settingsPath = path; }
     QString settingsPath() const;
@@ -63,8 +63,11 @@ public:
     QString lastFailure() const { return m_lastFailure; }
 
 private:
-    bool fetch(const QUrl &url, QByteArray &out);
+    bool userConfirms() const;
+    bool downloadAndInstall();
     bool downloadVerified(const QString &target);
+    bool install();
+    bool fetch(const QUrl &url, QByteArray &out);
 
     Dialogs *m_dialogs;
     QString m_executable;

@@ -3,15 +3,17 @@
 
 class QProgressBar;
 
-namespace kervio::kayit {
+namespace kervio {
 
 // The small waiting window shown while the update downloads: no border
 // icons, centred on the desktop, its bar left empty.
-class TForm2 : public QWidget {
+class UpdateProgressWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget *parent = nullptr);
-    QProgressBar *ProgressBar1;
+    explicit UpdateProgressWindow(QWidget *parent = nullptr);
+
+private:
+    QProgressBar *m_progressBar;
 };
 
-} // namespace kervio::kayit
+} // namespace kervio

@@ -1,5 +1,7 @@
 #pragma once
 #include "report/composition.h"
+#include "report/previewlayout.h"
+#include "report/reportsearch.h"
 
 #include <QAbstractScrollArea>
 #include <QDialog>
@@ -7,42 +9,26 @@
 #include <optional>
 #include <vector>
 
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QPrinter;
 class QToolButton;
-class QActionGroup;
 
 namespace kervio {
 
 class Dialogs;
 struct ReportHost;
 
-enum class ZoomMode { Percent, PageWidth, WholePage, TwoPages };
-struct PreviewZoom {
-    ZoomMode mode = ZoomMode::Percent;
-    int percent = 100;
-    bool operator==(const PreviewZoom &) const = default;
-};
-
-// A place in the prepared pages where the search text was found.
-struct SearchHit {
-    int page = 0;
-    int item = 0;
-    int position = 0;
-    int length = 0;
-};
-
-class TfrPreviewForm;
+class ReportPreviewDialog;
 
 // The scrolled view of the pages.
-class PreviewPages : public QAbstractScrollArea {
+class PreviewPageView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit PreviewPages(TfrPreviewForm *form);
+    explicit PreviewPageView(ReportPreviewDialog *dialog);
 
-    double pxPerMm() const { return m_scale; }
-    QRectF pageRect(int page) const; // in content coordinates
+    const PreviewLayout &layout() const { return m_layout; }
     int currentPage() const;
     void scrollToPage(int page);
     void ensureVisible(const QRectF &contentRect);
@@ -55,18 +41,20 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    TfrPreviewForm *m_form;
-    double m_scale = 1;
-    QSizeF m_content;
+    QPoint scrollPosition() const;
+    void paintMatch(QPainter &painter, const SearchHit &hit);
+
+    ReportPreviewDialog *m_dialog;
+    PreviewLayout m_layout;
 };
 
 // The modal preview of a prepared report: caption "Preview - " and the title,
 // the pages, the toolbar with zoom, "Yazdır", "Sakla", "Aç", "Kapat", and
 // the keys of the preview.
-class TfrPreviewForm : public QDialog {
+class ReportPreviewDialog : public QDialog {
     Q_OBJECT
 public:
-    TfrPreviewForm(const ComposedReport &report, Dialogs &dialogs, QWidget *parent = nullptr);
+    ReportPreviewDialog(const ComposedReport &report, Dialogs &dialogs, QWidget *parent = nullptr);
 
     const ComposedReport &report() const { return m_report; }
     void setReport(const ComposedReport &report);
@@ -88,43 +76,49 @@ public:
     void findNext();
     const std::optional<SearchHit> &searchHit() const { return m_hit; }
 
-    // Handles the preview's keys; false for keys it leaves to the widgets.
-    bool handleKey(QKeyEvent *e);
-
     // Replaceable for tests: the search text prompt, and whether a printer
     // is installed.
     std::function<QString()> askSearchText;
     std::function<bool()> printerAvailable;
 
-    QToolButton *zoomButton, *printButton, *saveButton, *openButton, *closeButton;
-    QToolButton *prevPageButton, *nextPageButton;
-    QMenu *zoomMenu;
-    QLabel *pageLabel;
-    PreviewPages *pages;
-
 protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
-    friend class PreviewPages;
+    friend class PreviewPageView;
+    void buildToolbar();
+    void buildZoomMenu();
+    void buildPageView();
+    void connectButtons();
+    // Handles the preview's keys; false for keys it leaves to the widgets.
+    bool handleKey(QKeyEvent *e);
     void updateStatus();
     void showHit();
-    QAction *zoomAction(const QString &text, PreviewZoom z);
+    void addZoomEntry(const QString &text, PreviewZoom z);
 
     ComposedReport m_report;
     Dialogs &m_dialogs;
     PreviewZoom m_zoom;
-    QActionGroup *m_zoomGroup;
-    std::vector<std::pair<QAction *, PreviewZoom>> m_zoomActions;
     QString m_searchText;
     std::optional<SearchHit> m_hit;
+
+    QToolButton *m_zoomButton = nullptr;
+    QToolButton *m_printButton = nullptr;
+    QToolButton *m_saveButton = nullptr;
+    QToolButton *m_openButton = nullptr;
+    QToolButton *m_closeButton = nullptr;
+    QToolButton *m_previousPageButton = nullptr;
+    QToolButton *m_nextPageButton = nullptr;
+    QMenu *m_zoomMenu = nullptr;
+    QActionGroup *m_zoomGroup = nullptr;
+    std::vector<std::pair<QAction *, PreviewZoom>> m_zoomEntries;
+    QLabel *m_pageLabel = nullptr;
+    PreviewPageView *m_pages = nullptr;
 };
 
-// The pages to print for the printer's range choice (0-based, in order).
-std::vector<int> pagesToPrint(const QPrinter &printer, int currentPage, int pageCount);
-// Prints the chosen pages with the preview's painter; false when the
-// printer could not be started.
-bool printReport(const ComposedReport &report, QPrinter &printer, int currentPage);
+// Prints the pages the printer's range asks for with the preview's painter;
+// false when the printer could not be started.
+bool printPreparedReport(const ComposedReport &report, QPrinter &printer, int currentPage);
 
 // Shows the prepared report in the modal, maximised preview.
 void showPreviewModal(const ComposedReport &report, Dialogs &dialogs, QWidget *parent);

@@ -1,0 +1,272 @@
+#include "update/programupdate.h"
+#include "common/filebytes.h"
+#include "core/savefile.h"
+#include "core/scripteddialogs.h"
+#include "update/programfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sodium.h>
+
+using namespace kervio;
+using namespace kervio::test;
+
+namespace {
+
+// Serves fixed bodies by path over plain HTTP on 127.0.0.1; unknown paths
+// get 404. A silent server accepts and never answers.
+class TinyHttpServer : public QTcpServer {
+public:
+    QHash<QByteArray, QByteArray> files;
+    bool silent = false;
+    QList<QByteArray> requested;
+
+    TinyHttpServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, s, [this, s] { serve(s); });
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+    }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
+
+private:
+    void serve(QTcpSocket *s)
+    {
+        QByteArray buf = s->property("buf").toByteArray() + s->readAll();
+        s->setProperty("buf", buf);
+        if (!buf.contains("\r\n\r\n") || silent)
+            return;
+        const QList<QByteArray> first = buf.left(buf.indexOf("\r\n")).split(' ');
+        const QByteArray path = first.value(1);
+        requested << path;
+        QByteArray reply;
+        if (files.contains(path)) {
+            const QByteArray body = files.value(path);
+            reply = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
+                + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        } else {
+            reply = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        }
+        s->write(reply);
+        s->disconnectFromHost();
+    }
+};
+
+struct KeyPair {
+    QByteArray pk, sk;
+    KeyPair()
+    {
+        pk.resize(crypto_sign_PUBLICKEYBYTES);
+        sk.resize(crypto_sign_SECRETKEYBYTES);
+        crypto_sign_keypair(reinterpret_cast<unsigned char *>(pk.data()), reinterpret_cast<unsigned char *>(sk.data()));
+    }
+    QByteArray sign(const QByteArray &m) const
+    {
+        QByteArray sig(crypto_sign_BYTES, 0);
+        crypto_sign_detached(reinterpret_cast<unsigned char *>(sig.data()), nullptr,
+                             reinterpret_cast<const unsigned char *>(m.constData()), m.size(),
+                             reinterpret_cast<const unsigned char *>(sk.constData()));
+        return sig;
+    }
+};
+
+} // namespace
+
+class TestProgramUpdate : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(sodium_init() >= 0); }
+
+    void serverAddress();
+    void declinedOrOffline_data();
+    void declinedOrOffline();
+    void failedDownloadKeepsProgram_data();
+    void failedDownloadKeepsProgram();
+    void updateEndToEnd();
+};
+
+void TestProgramUpdate::serverAddress()
+{
+    QTemporaryDir tmp;
+    const QString ini = tmp.filePath(QStringLiteral("Ayarlar.ini"));
+    ScriptedDialogs dialogs;
+    ProgramUpdate g(&dialogs);
+    g.setSettingsPath(ini);
+    QCOMPARE(g.updateUrl(), QUrl(ProgramUpdate::builtInServer() + ProgramUpdate::downloadPath()));
+    QVERIFY(saveFileContents(ini, "[Ayar]\r\nyilgun=365\r\n[GUNCELLEME]\r\nSunucu=ayna.example.org:8080/\r\n"));
+    QCOMPARE(g.updateUrl(), QUrl(QStringLiteral("http://ayna.example.org:8080") + ProgramUpdate::downloadPath()));
+}
+
+void TestProgramUpdate::declinedOrOffline_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("online");
+    QTest::addColumn<QStringList>("shown");
+    const QString ask = QStringLiteral("Bu işlem programınızın versionunu yükseltecektir!\n\rDevam etmek istiyormusunuz?");
+    QTest::newRow("answered no") << false << true << QStringList{ask};
+    QTest::newRow("offline") << true << false
+                             << QStringList{ask, QStringLiteral("Internet bağlantınız yok! Bağlantı Yaptıktan sonra tekrar deneyiniz.")};
+}
+
+void TestProgramUpdate::declinedOrOffline()
+{
+    QFETCH(bool, yes);
+    QFETCH(bool, online);
+    QFETCH(QStringList, shown);
+    TinyHttpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    QTemporaryDir tmp;
+    QVERIFY(saveFileContents(tmp.filePath(QStringLiteral("Ayarlar.ini")),
+                             "[Guncelleme]\r\nsunucu=" + server.base().toUtf8() + "\r\n"));
+    ScriptedDialogs dialogs;
+    dialogs.answers.push_back(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+    ProgramUpdate g(&dialogs);
+    g.setExecutablePath(tmp.filePath(QStringLiteral("kervio")));
+    g.connectivity = [online] { return online; };
+    int shownProgress = 0;
+    g.showProgressWindow = [&] { ++shownProgress; };
+    g.run();
+    QCOMPARE(dialogs.texts(), shown);
+    QCOMPARE(dialogs.shown.front().title, QStringLiteral("Kavrel Kervio"));
+    QCOMPARE(shownProgress, 0);
+    QVERIFY(server.requested.isEmpty());
+}
+
+void TestProgramUpdate::failedDownloadKeepsProgram_data()
+{
+    QTest::addColumn<QString>("fault");
+    for (const char *f : {"tampered", "no signature", "signed by another key", "missing on server",
+                          "unreachable server", "silent server"})
+        QTest::newRow(f) << QString::fromLatin1(f);
+}
+
+void TestProgramUpdate::failedDownloadKeepsProgram()
+{
+    QFETCH(QString, fault);
+    const KeyPair key, otherKey;
+    TinyHttpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QByteArray path = ProgramUpdate::downloadPath().toUtf8();
+    const QByteArray fresh = programText("yeni");
+    if (fault != u"missing on server")
+        server.files.insert(path, fault == u"tampered" ? fresh + "rm -rf ~\n" : fresh);
+    if (fault != u"no signature" && fault != u"missing on server")
+        server.files.insert(path + ".sig", (fault == u"signed by another key" ? otherKey : key).sign(fresh));
+    server.silent = fault == u"silent server";
+    QString base = server.base();
+    if (fault == u"unreachable server")
+        server.close();
+
+    QTemporaryDir tmp;
+    const QString E = tmp.filePath(QStringLiteral("kervio"));
+    QVERIFY(writeExecutable(E, programText("eski")));
+    QVERIFY(saveFileContents(tmp.filePath(QStringLiteral("Ayarlar.ini")), "[Guncelleme]\r\nsunucu=" + base.toUtf8() + "\r\n"));
+    ScriptedDialogs dialogs;
+    dialogs.answers.push_back(Dialogs::Answer::Yes);
+    ProgramUpdate g(&dialogs);
+    g.setExecutablePath(E);
+    g.setPublicKey(key.pk);
+    g.setTimeouts(300, 3000);
+    g.connectivity = [] { return true; };
+    QStringList events;
+    g.showProgressWindow = [&] { events << QStringLiteral("show"); };
+    g.hideProgressWindow = [&] { events << QStringLiteral("hide"); };
+    g.setConfirmOnClose = [&](bool on) { events << (on ? QStringLiteral("ask") : QStringLiteral("noask")); };
+    g.closeMainWindow = [&] { events << QStringLiteral("close"); };
+    int scripts = 0;
+    g.installer.startScript = [&](const QString &) { return ++scripts, true; };
+
+    g.run();
+    QCOMPARE(dialogs.texts().last(), QStringLiteral("Güncelleme yapılamadı"));
+    QVERIFY2(!g.lastFailure().isEmpty(), "a reason is kept");
+    QCOMPARE(events.first(), QStringLiteral("show"));
+    QCOMPARE(events.last(), QStringLiteral("hide"));
+    QVERIFY(!events.contains(QStringLiteral("noask")));
+    QVERIFY(!events.contains(QStringLiteral("close")));
+    QCOMPARE(scripts, 0);
+    QCOMPARE(readBytes(E), programText("eski"));
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), (QStringList{QStringLiteral("Ayarlar.ini"), QStringLiteral("kervio")}));
+    QVERIFY(QDir(tmp.filePath(QStringLiteral("Dosya"))).isEmpty());
+}
+
+void TestProgramUpdate::updateEndToEnd()
+{
+    const KeyPair key;
+    TinyHttpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QByteArray fresh = programText("yeni");
+    const QByteArray path = ProgramUpdate::downloadPath().toUtf8();
+    server.files.insert(path, fresh);
+    server.files.insert(path + ".sig", key.sign(fresh).toHex()); // the hex form is accepted too
+
+    // an installation folder with a blank and a quote, started from elsewhere
+    QTemporaryDir tmp;
+    QVERIFY(QDir(tmp.path()).mkpath(QStringLiteral("Kervio'nun Klasörü")));
+    const QString folder = tmp.filePath(QStringLiteral("Kervio'nun Klasörü"));
+    const QString E = folder + QStringLiteral("/kervio");
+    QVERIFY(writeExecutable(E, programText("eski")));
+    QVERIFY(saveFileContents(folder + QStringLiteral("/Ayarlar.ini"), "[Guncelleme]\r\nsunucu=" + server.base().toUtf8() + "\r\n"));
+
+    // the running program, which the script waits for
+    QProcess program;
+    program.start(QStringLiteral("sleep"), {QStringLiteral("300")});
+    QVERIFY(program.waitForStarted());
+
+    ScriptedDialogs dialogs;
+    dialogs.answers = {Dialogs::Answer::Yes, Dialogs::Answer::Yes};
+    ProgramUpdate g(&dialogs);
+    g.setExecutablePath(E);
+    g.setPublicKey(key.pk);
+    g.connectivity = [] { return true; };
+    g.installer.programPid = program.processId();
+    bool confirmOnClose = true;
+    int closes = 0;
+    g.setConfirmOnClose = [&](bool on) { confirmOnClose = on; };
+    g.closeMainWindow = [&] { ++closes; };
+
+    g.run();
+    QCOMPARE(dialogs.texts().last(), QStringLiteral("Güncelleme yapıldı"));
+    QVERIFY(!confirmOnClose);
+    QCOMPARE(closes, 1);
+    QVERIFY(g.installer.hasInstalled());
+    const QString script = UpdateInstaller::scriptPathFor(E);
+    QVERIFY(QFileInfo::exists(script));
+    QCOMPARE(readBytes(folder + QStringLiteral("/_kervio")), fresh);
+    QCOMPARE(readBytes(folder + QStringLiteral("/Bkervio")), programText("eski"));
+    QCOMPARE(readBytes(folder + QStringLiteral("/Dosya/kervio")), fresh);
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/Dosya/kervio.sig")));
+    // the old program is still there while it runs
+    QCOMPARE(readBytes(E), programText("eski"));
+
+    // a second update before the restart is refused and keeps the first one going
+    g.run();
+    QCOMPARE(dialogs.texts().last(), QStringLiteral("Güncelleme yapılamadı"));
+    QVERIFY(!confirmOnClose);
+    QCOMPARE(closes, 1);
+
+    // the program ends; the script puts the new one in place and starts it
+    program.kill();
+    QVERIFY(program.waitForFinished());
+    const QString marker = folder + QStringLiteral("/yeniden-basladi");
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(marker) && !QFileInfo::exists(script), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(readBytes(marker), QByteArray("yeni\n"), 10000);
+    QCOMPARE(readBytes(E), fresh);
+    QVERIFY(QFileInfo(E).isExecutable());
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/_kervio")));
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/Bkervio")));
+    QCOMPARE(readBytes(folder + QStringLiteral("/Dosya/kervio")), fresh); // the download stays
+}
+
+QTEST_GUILESS_MAIN(TestProgramUpdate)
+#include "tst_programupdate.moc"
