@@ -5,11 +5,14 @@
 #                         build again with clang, AddressSanitizer and UBSan
 #                         and run every test and the fuzzers in that build
 #   scripts/dev.sh build  install what is missing and build
+#   scripts/dev.sh package install what is missing and build the Debian
+#                         package kervio_<version>_<arch>.deb
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${KERVIO_BUILD_DIR:-$ROOT/build}"
 SAN_BUILD="${KERVIO_SAN_BUILD_DIR:-$ROOT/build-san}"
+PACKAGE_BUILD="${KERVIO_PACKAGE_BUILD_DIR:-$ROOT/build-package}"
 JOBS="${KERVIO_JOBS:-2}"
 
 PACKAGES=(
@@ -20,6 +23,9 @@ PACKAGES=(
   liborcus-dev libfreexl-dev libxlsxwriter-dev libsodium-dev
   fonts-liberation fonts-dejavu-core xdg-utils poppler-utils
   locales
+  librsvg2-bin
+  desktop-file-utils appstream man-db groff-base shared-mime-info
+  dpkg-dev
 )
 # The tests run as on a Turkish desktop, some also under US English.
 LOCALES=(tr_TR.UTF-8 en_US.UTF-8)
@@ -77,6 +83,21 @@ build_sanitized() {
   cmake --build "$SAN_BUILD" -j "$JOBS"
 }
 
+# The program as the package installs it under /usr: built with
+# KERVIO_PACKAGED (the package manager updates it), without the tests; CPack
+# takes the libraries it needs from dpkg-shlibdeps.
+build_package() {
+  cmake -S "$ROOT" -B "$PACKAGE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKERVIO_PACKAGED=ON -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+  cmake --build "$PACKAGE_BUILD" -j "$JOBS"
+  (cd "$PACKAGE_BUILD" && rm -f ./*.deb && cpack -G DEB >/dev/null)
+  local deb
+  for deb in "$PACKAGE_BUILD"/*.deb; do
+    mv -f "$deb" "$ROOT/"
+    echo "Paket: $ROOT/$(basename "$deb")"
+  done
+}
+
 # Runs the suite of one build; a failure is remembered, not fatal, so that
 # both builds report.
 failed=0
@@ -99,6 +120,10 @@ case "$cmd" in
     generate_locales
     build_main
     ;;
+  package)
+    install_deps
+    build_package
+    ;;
   test)
     install_deps
     generate_locales
@@ -109,7 +134,7 @@ case "$cmd" in
     exit "$failed"
     ;;
   *)
-    echo "kullanım: $0 run|test|build" >&2
+    echo "kullanım: $0 run|test|build|package" >&2
     exit 64
     ;;
 esac

@@ -3,6 +3,7 @@
 //   makemanual --source manual.html --pictures DIR --help-folder DIR --output OUT.pdf
 // DIR of --pictures holds mainwindow.png (the program's --screenshot); the
 // other pictures are cut from it or drawn here.
+#include "core/appinfo.h"
 #include "core/savefile.h"
 #include "gui/guiapp.h"
 #include "update/gui/helpwindow.h"
@@ -123,7 +124,7 @@ QHash<QString, QImage> pictures(const Options &o)
     return images;
 }
 
-// The manual's HTML with the help texts in their places.
+// The manual's HTML with the help texts and the version in their places.
 QString manualHtml(const Options &o)
 {
     QString html = readText(o.source);
@@ -131,6 +132,7 @@ QString manualHtml(const Options &o)
         fail(o.source + QStringLiteral(" okunamadı"));
     html.replace(QStringLiteral("<!--YARDIMVADE-->"), helpBody(QDir(o.helpFolder).filePath(QStringLiteral("yardimvade"))));
     html.replace(QStringLiteral("<!--YARDIMEXL-->"), helpBody(QDir(o.helpFolder).filePath(QStringLiteral("yardimexl"))));
+    html.replace(QStringLiteral("<!--VERSION-->"), kervio::VersionText());
     return html;
 }
 

@@ -4,7 +4,16 @@
 #include <QDir>
 #include <QFileInfo>
 
+#ifndef KERVIO_VERSION
+#error "KERVIO_VERSION names the project's version"
+#endif
+
 namespace kervio {
+
+QString VersionText()
+{
+    return QStringLiteral(" " KERVIO_VERSION " Güncelleme:0");
+}
 
 QString executableFolder()
 {

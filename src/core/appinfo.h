@@ -3,8 +3,9 @@
 
 namespace kervio {
 
-// The version suffix of the captions and status bars.
-inline QString VersionText() { return QStringLiteral(" 2.0 Güncelleme:0"); }
+// The version suffix of the captions and status bars, " 2.0 Güncelleme:0"
+// for the project's version 2.0.
+QString VersionText();
 inline QString ApplicationTitle() { return QStringLiteral("Kavrel Kervio"); }
 inline QString MainCaption() { return QStringLiteral("Kavrel Kervio Programı"); }
 // The folder of the running executable, with its trailing separator.

@@ -1,4 +1,5 @@
 #include "guiapp.h"
+#include "icons.h"
 #include "core/appinfo.h"
 #include "core/dialogs.h"
 #include "core/errors.h"
@@ -62,6 +63,8 @@ void prepareApplication()
 {
     useCNumericLocaleInProcess();
     QApplication::setApplicationName(ApplicationTitle());
+    QApplication::setWindowIcon(programIcon());
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopId));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     installFontSubstitutions();
     installTurkishInterface(QLibraryInfo::path(QLibraryInfo::TranslationsPath));

@@ -21,8 +21,8 @@ public:
 };
 
 // What every window of the program needs of the application, before the
-// first window is made: the title, the style, the fonts and the Turkish
-// interface.
+// first window is made: the title, the icon, the style, the fonts and the
+// Turkish interface.
 void prepareApplication();
 
 // The interface is Turkish whatever the system language: Qt's own texts

@@ -188,4 +188,12 @@ QIcon pictureIcon(Picture pic, int size)
     return QIcon(pm);
 }
 
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace kervio

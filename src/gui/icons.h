@@ -8,4 +8,9 @@ enum class Picture { Save, Open, ExcelOut, ExcelIn, Print, Rates, Recalc, Reset,
 
 QIcon pictureIcon(Picture p, int size = 32);
 
+// The program's icon (the one installed into the icon theme), every size.
+QIcon programIcon();
+// The name of the desktop entry and the icon.
+inline constexpr const char *DesktopId = "tr.com.kavrel.Kervio";
+
 } // namespace kervio

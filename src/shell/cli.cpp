@@ -2,6 +2,7 @@
 #include "ledger/textfuncs.h"
 #include "core/appinfo.h"
 #include "shell/cli_common.h"
+#include "shell/cli_locations.h"
 #include "shell/cli_spreadsheet.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
@@ -27,6 +28,7 @@ const char *const Usage =
     "  kervio --import KİTAP --mapping vade=1,islem=2,aciklama=3,borc=4,alacak=5,basla=3,bitir=10,vadeCheck=2\n"
     "         --output OUT.krv                 kitabı okur, eşlemeyle deftere aktarır ve kaydeder\n"
     "  kervio --screenshot OUT.png             örnek defterle ana pencerenin resmini çizer\n"
+    "  kervio --locations                      ayarların, yardım metinlerinin, kılavuzun ve kayıtların yerini yazar\n"
     "  kervio --version                        sürümü yazar\n"
     "  kervio --help                           bu yardımı yazar\n";
 
@@ -84,6 +86,8 @@ int runCommandLine(const QStringList &arguments)
         std::fputs(Usage, stdout);
         return 0;
     }
+    if (args.contains(QStringLiteral("--locations")))
+        return printLocations();
     if (args.contains(QStringLiteral("--version"))) {
         writeOutputLine(ApplicationTitle() + VersionText());
         return 0;

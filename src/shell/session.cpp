@@ -1,13 +1,18 @@
 #include "session.h"
 #include "core/appinfo.h"
 #include "core/errorhandler.h"
+#include "core/locations.h"
 
 namespace kervio {
 
 Session::Session(const Regional &reg, Dialogs *dialogs, QObject *parent)
     : QObject(parent), m_document(reg), m_dialogs(dialogs)
 {
-    m_settingsPath = executableFolder() + QStringLiteral("Ayarlar.ini");
+    const Locations where = programLocations();
+    m_settingsPath = where.settingsFile;
+    m_settingsDefaults = where.settingsDefaults;
+    m_fileFolder = where.ledgerFolder;
+    m_makeFileFolder = !where.portable;
     m_document.setMessageSink([this](const QString &text) { m_dialogs->message(text); });
 }
 

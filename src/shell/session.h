@@ -29,12 +29,26 @@ public:
     const Parameters &params() const { return m_document.params(); }
     const Summary &summary() const { return m_document.summary(); }
 
-    // The settings file ("Ayarlar.ini" beside the executable unless set).
+    // The settings file (where programLocations() puts it unless set), and
+    // the first-start settings read until it exists (none unless given).
     QString settingsPath() const { return m_settingsPath; }
-    void setSettingsPath(const QString &p) { m_settingsPath = p; }
-    // Initial folder of the ledger file dialogs ("Dosya", relative).
+    void setSettingsPath(const QString &p, const QString &defaults = QString())
+    {
+        m_settingsPath = p;
+        m_settingsDefaults = defaults;
+    }
+    // The file to read the settings from; the file to write them to, made
+    // ready for the first save.
+    QString settingsPathToRead() const;
+    QString settingsPathToWrite() const;
+    // Initial folder of the ledger file dialogs ("Dosya" beside a portable
+    // executable, else a folder of the user's documents made when needed).
     QString fileDialogFolder() const { return m_fileFolder; }
-    void setFileDialogFolder(const QString &f) { m_fileFolder = f; }
+    void setFileDialogFolder(const QString &f, bool makeWhenNeeded = false)
+    {
+        m_fileFolder = f;
+        m_makeFileFolder = makeWhenNeeded;
+    }
 
     bool confirmOnClose() const { return m_confirmOnClose; }
     void setConfirmOnClose(bool on) { m_confirmOnClose = on; }
@@ -86,10 +100,15 @@ signals:
     void summaryChanged();
 
 private:
+    // The initial folder, made first where it belongs to the user.
+    QString ledgerDialogFolder() const;
+
     Document m_document;
     Dialogs *m_dialogs;
     QString m_settingsPath;
-    QString m_fileFolder = QStringLiteral("Dosya");
+    QString m_settingsDefaults;
+    QString m_fileFolder;
+    bool m_makeFileFolder = false;
     bool m_confirmOnClose = true;
 };
 

@@ -3,7 +3,9 @@
 #include "files/ledgerfile.h"
 #include "files/settings.h"
 #include "core/errors.h"
+#include "core/locations.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace kervio {
@@ -53,10 +55,17 @@ bool Session::openLedgerFile(const QString &path)
     return true;
 }
 
+QString Session::ledgerDialogFolder() const
+{
+    if (m_makeFileFolder)
+        QDir().mkpath(m_fileFolder);
+    return m_fileFolder;
+}
+
 void Session::saveLedger()
 {
     QString path = dialogs().saveFileName({QStringLiteral("Vade Farkı Dosyası Sakla"), kLedgerFilter,
-                                           fileDialogFolder(), params().text(Parameters::Company)});
+                                           ledgerDialogFolder(), params().text(Parameters::Company)});
     if (path.isEmpty())
         return;
     if (!path.contains(QStringLiteral(".krv")))
@@ -72,15 +81,26 @@ void Session::saveLedger()
 void Session::openLedger()
 {
     const QString path = dialogs().openFileName(
-        {QStringLiteral("Vade Farkı Dosyası Aç"), kLedgerFilter, fileDialogFolder(), QString()});
+        {QStringLiteral("Vade Farkı Dosyası Aç"), kLedgerFilter, ledgerDialogFolder(), QString()});
     if (path.isEmpty())
         return;
     openLedgerFile(path);
 }
 
+QString Session::settingsPathToRead() const
+{
+    return settingsFileToRead(m_settingsPath, m_settingsDefaults);
+}
+
+QString Session::settingsPathToWrite() const
+{
+    prepareSettingsFile(m_settingsPath, m_settingsDefaults);
+    return m_settingsPath;
+}
+
 void Session::loadRateSettings()
 {
-    const AyarSettings s = readAyar(settingsPath());
+    const AyarSettings s = readAyar(settingsPathToRead());
     params().setText(Parameters::DaysInYear, s.yilgun);
     params().setText(Parameters::YearlyRate, s.ayfaiz);
     params().setText(Parameters::MonthlyRate, s.yilfaiz);
@@ -100,7 +120,7 @@ void Session::saveRateSettings()
     s.alacakgun = params().text(Parameters::CreditGrace);
     s.borcCheck = params().debitWeekend();
     s.alacakCheck = params().creditWeekend();
-    writeAyar(settingsPath(), s);
+    writeAyar(settingsPathToWrite(), s);
 }
 
 } // namespace kervio

@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "core/appinfo.h"
 #include "core/dialogs.h"
+#include "core/locations.h"
 #include "ledger/document.h"
 
 #include <QDir>
@@ -124,9 +125,12 @@ void mailWorkbook(Document &document, Dialogs &dialogs, const QString &mailFolde
 
 void mailFromProgramFolder(Document &document, Dialogs &dialogs)
 {
-    const QString folder = executableFolder();
-    QDir::setCurrent(folder);
-    mailWorkbook(document, dialogs, folder);
+    QDir::setCurrent(executableFolder());
+    // an installed program's folder is not the user's to write
+    const Locations where = programLocations();
+    if (!where.portable)
+        QDir().mkpath(where.mailFolder);
+    mailWorkbook(document, dialogs, where.mailFolder);
 }
 
 } // namespace kervio

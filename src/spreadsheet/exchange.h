@@ -24,7 +24,8 @@ void writeLedgerWorkbook(Document &document, const QString &path);
 QString exportToSpreadsheet(Document &document, Dialogs &dialogs, const FileOpener &open = openWithDesktop);
 
 // The mail picture button: the executable's folder becomes the current
-// directory, then mailWorkbook with that folder.
+// directory, then mailWorkbook with that folder (an installed program's:
+// the user's cache folder for the program).
 void mailFromProgramFolder(Document &document, Dialogs &dialogs);
 // Hands "Rapor.xlsx" in `mailFolder` to the desktop's mail composer
 // (xdg-email) with the recipient "@" and the company name as subject and

@@ -1,5 +1,6 @@
 #include "helptexts.h"
 #include "core/codepage1254.h"
+#include "core/locations.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,9 +42,11 @@ QString findHelpFile(const QString &name, const QString &programFolder)
     const QString here = QDir::current().absoluteFilePath(name);
     if (QFileInfo(here).isFile())
         return here;
-    const QString beside = QDir(programFolder).absoluteFilePath(name);
-    if (QFileInfo(beside).isFile())
-        return beside;
+    for (const QString &folder : {programFolder, installedDataFolder(programFolder)}) {
+        const QString path = QDir(folder).absoluteFilePath(name);
+        if (QFileInfo(path).isFile())
+            return path;
+    }
     return {};
 }
 
@@ -61,7 +64,10 @@ std::optional<HelpText> readHelpText(const QString &path)
 
 QString manualPath(const QString &programFolder)
 {
-    return QDir(programFolder).absoluteFilePath(QStringLiteral("Kervio_Kullanim.pdf"));
+    const QString name = QStringLiteral("Kervio_Kullanim.pdf");
+    const QString beside = QDir(programFolder).absoluteFilePath(name);
+    const QString installed = QDir(installedDataFolder(programFolder)).absoluteFilePath(name);
+    return !QFileInfo(beside).isFile() && QFileInfo(installed).isFile() ? installed : beside;
 }
 
 } // namespace kervio

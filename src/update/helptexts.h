@@ -15,8 +15,8 @@ std::optional<HelpTopic> helpTopicAt(int index);
 // that it resolves against the current directory.
 QString helpFileName(HelpTopic topic);
 
-// The current directory first, then the program's folder; empty when
-// neither has the file.
+// The current directory first, then the program's folder, then the
+// installed data folder; empty when none has the file.
 QString findHelpFile(const QString &name, const QString &programFolder);
 
 // A help text as the view shows it: formatted when it is rich text (it
@@ -29,7 +29,8 @@ struct HelpText {
 // cannot be read.
 std::optional<HelpText> readHelpText(const QString &path);
 
-// "Kervio_Kullanim.pdf" in the given folder.
+// "Kervio_Kullanim.pdf" in the program's folder, or in the installed data
+// folder when only that one has it.
 QString manualPath(const QString &programFolder = executableFolder());
 
 } // namespace kervio

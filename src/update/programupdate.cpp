@@ -5,6 +5,7 @@
 #include "core/savefile.h"
 #include "core/appinfo.h"
 #include "core/dialogs.h"
+#include "core/locations.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,6 +36,9 @@ const char *const Ask = "Bu işlem programınızın versionunu yükseltecektir!\
 const char *const Offline = "Internet bağlantınız yok! Bağlantı Yaptıktan sonra tekrar deneyiniz.";
 const char *const Done = "Güncelleme yapıldı";
 const char *const NotDone = "Güncelleme yapılamadı";
+const char *const ByPackageManager =
+    "Kurulu program, sistemin paket yöneticisiyle güncellenir (örneğin: sudo apt upgrade). "
+    "Programda bir değişiklik yapılmadı.";
 
 QString folderWithSeparator(const QString &path)
 {
@@ -61,6 +65,16 @@ ProgramUpdate::ProgramUpdate(Dialogs *dialogs) : m_dialogs(dialogs), m_publicKey
 QString ProgramUpdate::confirmationText()
 {
     return QString::fromUtf8(Ask);
+}
+
+QString ProgramUpdate::installedProgramText()
+{
+    return QString::fromUtf8(ByPackageManager);
+}
+
+bool ProgramUpdate::mayReplaceProgram() const
+{
+    return resolveLocations(systemLocationFacts(folderWithSeparator(executablePath()))).selfUpdate;
 }
 
 QString ProgramUpdate::downloadPath()
@@ -271,6 +285,10 @@ void ProgramUpdate::run()
 {
     m_lastFailure.clear();
     m_closeRequested = false;
+    if (!mayReplaceProgram()) {
+        m_dialogs->message(installedProgramText());
+        return;
+    }
     if (!userConfirms())
         return;
     if (!isOnline()) {

@@ -27,6 +27,11 @@ public:
 
     // The question asked before anything happens.
     static QString confirmationText();
+    // What an installed program says instead: the system's package manager
+    // updates it.
+    static QString installedProgramText();
+    // Only a portable executable in a folder it may write replaces itself.
+    bool mayReplaceProgram() const;
 
     UpdateInstaller installer;
 

@@ -54,6 +54,11 @@ private slots:
 
     void rateSettingsStoreYearlyRateUnderAyfaiz();
     void rateSettingsReadAsStored();
+    void installedFirstStart_data();
+    void installedFirstStart();
+    void installedFirstSaveKeepsTheOtherSection();
+    void ledgerFolderMadeWhenNeeded_data();
+    void ledgerFolderMadeWhenNeeded();
 
 private:
     QString filePath(const QString &name) const { return m_dir->filePath(name); }
@@ -282,6 +287,78 @@ void TestSessionFiles::rateSettingsReadAsStored()
     QCOMPARE(p.text(Parameters::CreditGrace), QStringLiteral("4"));
     QVERIFY(!p.debitWeekend());
     QVERIFY(p.creditWeekend());
+}
+
+// An installed program: the user's Ayarlar.ini in a folder that does not
+// exist yet, the installed first-start settings beside.
+namespace {
+const QByteArray kFirstStart = "[Ayar]\r\nyilgun=365\r\nayfaiz=0\r\nyilfaiz=0\r\nborcgun=0\r\nalacakgun=0\r\n"
+                               "borcCheck=2\r\nalacakCheck=2\r\n[ExcelAyar]\r\nvade=1\r\nbasla=3\r\n";
+}
+
+void TestSessionFiles::installedFirstStart_data()
+{
+    QTest::addColumn<bool>("userFile");
+    QTest::addColumn<QString>("days");
+    QTest::newRow("first start") << false << "365";
+    QTest::newRow("the user's own settings") << true << "360";
+}
+
+void TestSessionFiles::installedFirstStart()
+{
+    QFETCH(bool, userFile);
+    QFETCH(QString, days);
+    const QString user = filePath("config/kervio/Ayarlar.ini");
+    const QString defaults = filePath("share/Ayarlar.ini");
+    QVERIFY(QDir(m_dir->path()).mkpath("share"));
+    writeBytes(defaults, kFirstStart);
+    if (userFile) {
+        QVERIFY(QDir(m_dir->path()).mkpath("config/kervio"));
+        writeBytes(user, "[Ayar]\r\nyilgun=360\r\n");
+    }
+    Fixture f;
+    f.session.setSettingsPath(user, defaults);
+    f.session.loadRateSettings();
+    QCOMPARE(f.params().text(Parameters::DaysInYear), days);
+    QCOMPARE(QFileInfo::exists(user), userFile); // reading writes nothing
+}
+
+void TestSessionFiles::installedFirstSaveKeepsTheOtherSection()
+{
+    const QString user = filePath("config/kervio/Ayarlar.ini");
+    const QString defaults = filePath("Ayarlar.ini");
+    writeBytes(defaults, kFirstStart);
+    Fixture f;
+    f.session.setSettingsPath(user, defaults);
+    f.params().setText(Parameters::DaysInYear, "360");
+    f.params().setText(Parameters::YearlyRate, "24");
+    QVERIFY(f.session.guarded([&] { f.session.saveRateSettings(); }));
+    QCOMPARE(readAyar(user).yilgun, QStringLiteral("360"));
+    QCOMPARE(readAyar(user).ayfaiz, QStringLiteral("24"));
+    QCOMPARE(readImportMapping(user).firstRow, QStringLiteral("3"));
+    QCOMPARE(readBytes(defaults), kFirstStart);
+    QCOMPARE(f.session.settingsPathToRead(), user);
+}
+
+void TestSessionFiles::ledgerFolderMadeWhenNeeded_data()
+{
+    QTest::addColumn<bool>("makeWhenNeeded");
+    QTest::newRow("installed: the user's documents") << true;
+    QTest::newRow("portable: Dosya is the user's to make") << false;
+}
+
+void TestSessionFiles::ledgerFolderMadeWhenNeeded()
+{
+    QFETCH(bool, makeWhenNeeded);
+    const QString folder = filePath("Belgeler/Kervio");
+    Fixture f;
+    f.session.setFileDialogFolder(folder, makeWhenNeeded);
+    f.session.openLedger(); // cancelled
+    QCOMPARE(f.dialogs.fileDialogs.at(0).initialDir, folder);
+    QCOMPARE(QFileInfo(folder).isDir(), makeWhenNeeded);
+    f.dialogs.fileNames.push_back(filePath("Cari"));
+    f.session.saveLedger();
+    QCOMPARE(f.dialogs.fileDialogs.at(1).initialDir, folder);
 }
 
 QTEST_GUILESS_MAIN(TestSessionFiles)

@@ -48,31 +48,33 @@ void TestHelpTexts::topics()
 
 void TestHelpTexts::lookupOrder_data()
 {
-    QTest::addColumn<bool>("inCurrent");
-    QTest::addColumn<bool>("besideProgram");
-    QTest::addColumn<QString>("found"); // "current", "program" or empty
-    QTest::newRow("current directory wins") << true << true << "current";
-    QTest::newRow("started from another folder") << false << true << "program";
-    QTest::newRow("nowhere") << false << false << "";
+    // the program in bin/ of a temporary tree, its installed data in share/kervio/
+    QTest::addColumn<QStringList>("holders"); // "current", "program", "data"
+    QTest::addColumn<QString>("found");       // one of them, or empty
+    QTest::newRow("current directory wins") << QStringList{"current", "program", "data"} << "current";
+    QTest::newRow("started from another folder") << QStringList{"program", "data"} << "program";
+    QTest::newRow("installed") << QStringList{"data"} << "data";
+    QTest::newRow("nowhere") << QStringList{} << "";
 }
 
 void TestHelpTexts::lookupOrder()
 {
-    QFETCH(bool, inCurrent);
-    QFETCH(bool, besideProgram);
+    QFETCH(QStringList, holders);
     QFETCH(QString, found);
-    QTemporaryDir current, program;
-    if (inCurrent)
-        QVERIFY(saveFileContents(current.filePath(QStringLiteral("yardimvade")), "burada"));
-    if (besideProgram)
-        QVERIFY(saveFileContents(program.filePath(QStringLiteral("yardimvade")), "programın yanında"));
+    QTemporaryDir current, tree;
+    const QMap<QString, QString> folders{{"current", current.path()},
+                                         {"program", tree.filePath(QStringLiteral("bin"))},
+                                         {"data", tree.filePath(QStringLiteral("share/kervio"))}};
+    for (const QString &holder : holders) {
+        QVERIFY(QDir().mkpath(folders[holder]));
+        QVERIFY(saveFileContents(folders[holder] + QStringLiteral("/yardimvade"), holder.toUtf8()));
+    }
     CurrentDir cd(current.path());
-    const QString path = findHelpFile(QStringLiteral("yardimvade"), program.path() + u'/');
+    const QString path = findHelpFile(QStringLiteral("yardimvade"), folders["program"] + u'/');
     if (found.isEmpty())
         QVERIFY(path.isEmpty());
     else
-        QCOMPARE(QFileInfo(path).canonicalPath(),
-                 QFileInfo(found == u"current" ? current.path() : program.path()).canonicalFilePath());
+        QCOMPARE(QFileInfo(path).canonicalPath(), QFileInfo(folders[found]).canonicalFilePath());
 }
 
 void TestHelpTexts::textForms_data()
@@ -113,6 +115,16 @@ void TestHelpTexts::manualBesideTheProgram()
 {
     QCOMPARE(manualPath(QStringLiteral("/opt/kervio/")), QStringLiteral("/opt/kervio/Kervio_Kullanim.pdf"));
     QCOMPARE(manualPath(QStringLiteral("/opt/kervio")), QStringLiteral("/opt/kervio/Kervio_Kullanim.pdf"));
+    // an installed program's manual is in its data folder, unless one lies beside it
+    QTemporaryDir tree;
+    const QString bin = tree.filePath(QStringLiteral("bin/"));
+    const QString installed = tree.filePath(QStringLiteral("share/kervio/Kervio_Kullanim.pdf"));
+    QVERIFY(QDir().mkpath(tree.filePath(QStringLiteral("share/kervio"))));
+    QVERIFY(QDir().mkpath(bin));
+    QVERIFY(saveFileContents(installed, "%PDF"));
+    QCOMPARE(manualPath(bin), installed);
+    QVERIFY(saveFileContents(bin + QStringLiteral("Kervio_Kullanim.pdf"), "%PDF"));
+    QCOMPARE(manualPath(bin), bin + QStringLiteral("Kervio_Kullanim.pdf"));
 }
 
 QTEST_GUILESS_MAIN(TestHelpTexts)

@@ -94,6 +94,7 @@ private slots:
     void failedDownloadKeepsProgram_data();
     void failedDownloadKeepsProgram();
     void updateEndToEnd();
+    void installedProgramIsLeftToThePackageManager();
 };
 
 void TestProgramUpdate::serverAddress()
@@ -198,6 +199,45 @@ void TestProgramUpdate::failedDownloadKeepsProgram()
     QCOMPARE(readBytes(E), programText("eski"));
     QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), (QStringList{QStringLiteral("Ayarlar.ini"), QStringLiteral("kervio")}));
     QVERIFY(QDir(tmp.filePath(QStringLiteral("Dosya"))).isEmpty());
+}
+
+// An installed tree (bin beside share/kervio) is the package manager's, even
+// where this process may write into it, as root may.
+void TestProgramUpdate::installedProgramIsLeftToThePackageManager()
+{
+    const KeyPair key;
+    TinyHttpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QByteArray fresh = programText("yeni");
+    server.files.insert(ProgramUpdate::downloadPath().toUtf8(), fresh);
+    server.files.insert(ProgramUpdate::downloadPath().toUtf8() + ".sig", key.sign(fresh));
+    QTemporaryDir tmp;
+    QVERIFY(QDir(tmp.path()).mkpath(QStringLiteral("share/kervio")));
+    QVERIFY(QDir(tmp.path()).mkpath(QStringLiteral("bin")));
+    const QString E = tmp.filePath(QStringLiteral("bin/kervio"));
+    QVERIFY(writeExecutable(E, programText("eski")));
+    QVERIFY(saveFileContents(tmp.filePath(QStringLiteral("bin/Ayarlar.ini")),
+                             "[Guncelleme]\r\nsunucu=" + server.base().toUtf8() + "\r\n"));
+
+    ScriptedDialogs dialogs;
+    dialogs.answers = {Dialogs::Answer::Yes};
+    ProgramUpdate g(&dialogs);
+    g.setExecutablePath(E);
+    g.setPublicKey(key.pk);
+    g.connectivity = [] { return true; };
+    int progress = 0;
+    g.showProgressWindow = [&] { ++progress; };
+    g.setConfirmOnClose = [&](bool) { QFAIL("the closing question stays"); };
+    QVERIFY(!g.mayReplaceProgram());
+    g.run();
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Kurulu program, sistemin paket yöneticisiyle güncellenir "
+                                                         "(örneğin: sudo apt upgrade). Programda bir değişiklik yapılmadı.")});
+    QCOMPARE(dialogs.shown.front().kind, ScriptedDialogs::Shown::Message);
+    QCOMPARE(progress, 0);
+    QVERIFY(server.requested.isEmpty());
+    QCOMPARE(readBytes(E), programText("eski"));
+    QCOMPARE(QDir(tmp.filePath(QStringLiteral("bin"))).entryList(QDir::Files),
+             (QStringList{QStringLiteral("Ayarlar.ini"), QStringLiteral("kervio")}));
 }
 
 void TestProgramUpdate::updateEndToEnd()

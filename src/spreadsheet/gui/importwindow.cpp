@@ -191,7 +191,7 @@ void ImportWindow::showWithStoredMapping()
 
 void ImportWindow::loadImportMapping()
 {
-    showMapping(readImportMapping(m_session.settingsPath()));
+    showMapping(readImportMapping(m_session.settingsPathToRead()));
 }
 
 void ImportWindow::showMapping(const ImportMapping &mapping)
@@ -261,7 +261,7 @@ void ImportWindow::transferToLedger()
     const DialogOwner owner(this);
     bool done = false;
     const bool ran = m_session.guarded(
-        [&] { done = m_import.transferAndSaveMapping(mapping(), m_session.settingsPath()); });
+        [&] { done = m_import.transferAndSaveMapping(mapping(), m_session.settingsPathToWrite()); });
     if (ran && done)
         hide();
     else

@@ -87,6 +87,19 @@ private slots:
         QVERIFY(!m_windows->yardimF().isVisible());
     }
 
+    // the icon the desktop entry names, drawn for every size the theme has
+    void everyWindowHasTheProgramsIcon()
+    {
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("tr.com.kavrel.Kervio"));
+        for (QWidget *w : std::initializer_list<QWidget *>{&main(), &m_windows->aktarexcelF(), &m_windows->yardimF()}) {
+            const QIcon icon = w->windowIcon();
+            QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+            const QImage small = icon.pixmap(QSize(16, 16)).toImage();
+            QCOMPARE(small.size(), QSize(16, 16));
+            QVERIFY2(small.pixelColor(8, 8).alpha() == 255, qPrintable(w->objectName()));
+        }
+    }
+
     void printButtonsPreviewTheLedger_data()
     {
         QTest::addColumn<bool>("net");
