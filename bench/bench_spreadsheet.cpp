@@ -38,7 +38,7 @@ int main(int argc, char **argv)
     std::vector<LedgerTable::Row> rows(size_t(entries) + 1);
     for (int i = 0; i < entries; ++i) {
         LedgerTable::Row &r = rows[size_t(i)];
-        const QString date = DateToText(QDate(2024, 1, 1).addDays(i % 700), s.regional());
+        const QString date = dateToText(QDate(2024, 1, 1).addDays(i % 700), s.regional());
         r[ColNumber] = QString::number(i + 1);
         r[ColTransactionDate] = date;
         r[ColDueDate] = date;

@@ -36,30 +36,30 @@ void writeSection(const QString &iniPath, const QString &section, std::initializ
 
 } // namespace
 
-AyarSettings readAyar(const QString &iniPath)
+RateSettings readRateSettings(const QString &iniPath)
 {
     const IniFile ini(iniPath);
-    AyarSettings s;
-    s.yilgun = ini.readString(kAyar, QStringLiteral("yilgun"));
-    s.ayfaiz = ini.readString(kAyar, QStringLiteral("ayfaiz"));
-    s.yilfaiz = ini.readString(kAyar, QStringLiteral("yilfaiz"));
-    s.borcgun = ini.readString(kAyar, QStringLiteral("borcgun"));
-    s.alacakgun = ini.readString(kAyar, QStringLiteral("alacakgun"));
-    s.borcCheck = checkValue(ini.readString(kAyar, QStringLiteral("borcCheck")));
-    s.alacakCheck = checkValue(ini.readString(kAyar, QStringLiteral("alacakCheck")));
+    RateSettings s;
+    s.daysInYear = ini.readString(kAyar, QStringLiteral("yilgun"));
+    s.yearlyRate = ini.readString(kAyar, QStringLiteral("ayfaiz"));
+    s.monthlyRate = ini.readString(kAyar, QStringLiteral("yilfaiz"));
+    s.debitGraceDays = ini.readString(kAyar, QStringLiteral("borcgun"));
+    s.creditGraceDays = ini.readString(kAyar, QStringLiteral("alacakgun"));
+    s.debitWeekend = checkValue(ini.readString(kAyar, QStringLiteral("borcCheck")));
+    s.creditWeekend = checkValue(ini.readString(kAyar, QStringLiteral("alacakCheck")));
     return s;
 }
 
-void writeAyar(const QString &iniPath, const AyarSettings &s)
+void writeRateSettings(const QString &iniPath, const RateSettings &s)
 {
     writeSection(iniPath, kAyar,
-                 {{u"yilgun", s.yilgun},
-                  {u"ayfaiz", s.ayfaiz},
-                  {u"yilfaiz", s.yilfaiz},
-                  {u"borcgun", s.borcgun},
-                  {u"alacakgun", s.alacakgun},
-                  {u"borcCheck", checkText(s.borcCheck)},
-                  {u"alacakCheck", checkText(s.alacakCheck)}});
+                 {{u"yilgun", s.daysInYear},
+                  {u"ayfaiz", s.yearlyRate},
+                  {u"yilfaiz", s.monthlyRate},
+                  {u"borcgun", s.debitGraceDays},
+                  {u"alacakgun", s.creditGraceDays},
+                  {u"borcCheck", checkText(s.debitWeekend)},
+                  {u"alacakCheck", checkText(s.creditWeekend)}});
 }
 
 ExcelAyarSettings readExcelAyar(const QString &iniPath)

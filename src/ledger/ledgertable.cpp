@@ -45,7 +45,7 @@ int LedgerTable::sumSlot(int col)
 
 LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
 {
-    // The characters ParseAmount keeps, read as an exact decimal.
+    // The characters parseAmount keeps, read as an exact decimal.
     Cached c;
     bool neg = false;
     bool sign = false;
@@ -88,9 +88,9 @@ LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
     }
     if (!any)
         return c;
-    // E notation: summed in doubles, as ParseAmount reads it
+    // E notation: summed in doubles, as parseAmount reads it
     double ignored = 0;
-    if (exponent && TryStrToFloat(text, m_reg, &ignored)) {
+    if (exponent && tryParseNumber(text, m_reg, &ignored)) {
         c.huge = true;
         return c;
     }
@@ -366,13 +366,13 @@ LedgerSums LedgerTable::entrySums() const
     if (!m_errorRows.empty() && *m_errorRows.begin() < end) {
         const int r = *m_errorRows.begin();
         for (int col : SumColumns)
-            ParseAmount(m_rows[size_t(r)][size_t(col)], m_reg); // raises
+            parseAmount(m_rows[size_t(r)][size_t(col)], m_reg); // raises
     }
     LedgerSums s;
     if (!m_hugeRows.empty() && *m_hugeRows.begin() < end) {
         for (int r = 1; r < end; ++r)
             for (int k = 0; k < 6; ++k)
-                s.value[k] += ParseAmount(m_rows[size_t(r)][size_t(SumColumns[k])], m_reg);
+                s.value[k] += parseAmount(m_rows[size_t(r)][size_t(SumColumns[k])], m_reg);
         s.balance = s.value[LedgerSums::Debit] - s.value[LedgerSums::Credit];
         s.net = s.value[LedgerSums::DebitDiff] - s.value[LedgerSums::CreditDiff];
         s.adatBalance = s.value[LedgerSums::DebitAdat] - s.value[LedgerSums::CreditAdat];

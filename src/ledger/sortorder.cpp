@@ -22,8 +22,8 @@ QString transactionDateSortKey(const LedgerTable::Row &row)
     const QString year = widenYear(t.mid(6, 4));
     const QString mp = t.mid(3, 2), dp = t.mid(0, 2);
     auto twoDigits = [](const QString &piece) {
-        const double n = ParseDigits(piece);
-        return n < 10 ? QStringLiteral("0") + PlainNumberText(n) : piece;
+        const double n = parseDigits(piece);
+        return n < 10 ? QStringLiteral("0") + plainNumberText(n) : piece;
     };
     return year + twoDigits(mp) + twoDigits(dp);
 }

@@ -114,15 +114,15 @@ QString nonFiniteText(double v)
 
 } // namespace
 
-double StrToFloat(const QString &text, const Regional &reg)
+double parseNumber(const QString &text, const Regional &reg)
 {
     double v = 0;
-    if (!TryStrToFloat(text, reg, &v))
+    if (!tryParseNumber(text, reg, &v))
         raiseInvalidFloat(text);
     return v;
 }
 
-bool TryStrToFloat(const QString &text, const Regional &reg, double *out)
+bool tryParseNumber(const QString &text, const Regional &reg, double *out)
 {
     // the common case: [sign] digits [sep digits], nothing else
     {
@@ -193,7 +193,7 @@ bool TryStrToFloat(const QString &text, const Regional &reg, double *out)
     return asciiToDouble(a, out);
 }
 
-int StrToInt(QStringView text)
+int parseInteger(QStringView text)
 {
     int i = 0;
     const int n = text.size();
@@ -220,7 +220,7 @@ int StrToInt(QStringView text)
     return int(v);
 }
 
-double ParseAmount(const QString &text, const Regional &reg)
+double parseAmount(const QString &text, const Regional &reg)
 {
     char stack[64];
     std::string heap;
@@ -250,7 +250,7 @@ double ParseAmount(const QString &text, const Regional &reg)
     double v = 0;
     // the general format's E notation ("1E18", "8,3E-6") is that number,
     // not its digits run together
-    if (exponent && TryStrToFloat(text, reg, &v))
+    if (exponent && tryParseNumber(text, reg, &v))
         return v;
     if (seps <= 1 && (digit || seps == 1) && decimalToDouble(buf, n, &v))
         return v;
@@ -259,7 +259,7 @@ double ParseAmount(const QString &text, const Regional &reg)
     raiseInvalidFloat(t);
 }
 
-double ParseDigits(const QString &text)
+double parseDigits(const QString &text)
 {
     char stack[64];
     std::string heap;
@@ -282,32 +282,32 @@ double ParseDigits(const QString &text)
     return v;
 }
 
-bool IsValidDateText(const QString &text)
+bool isValidDateText(const QString &text)
 {
     const QStringView v(text);
-    const int day = StrToInt(v.mid(0, 2));
-    const int month = StrToInt(v.mid(3, 2));
-    const int year = StrToInt(v.mid(6, 4));
+    const int day = parseInteger(v.mid(0, 2));
+    const int month = parseInteger(v.mid(3, 2));
+    const int year = parseInteger(v.mid(6, 4));
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
         return false;
     return day <= QDate(year, month, 1).daysInMonth();
 }
 
-QString PadLeft(quint16 width, const QString &text)
+QString padLeft(quint16 width, const QString &text)
 {
     if (text.size() >= width)
         return text;
     return QString(width - text.size(), u' ') + text;
 }
 
-QString PadRight(quint16 width, const QString &text)
+QString padRight(quint16 width, const QString &text)
 {
     if (text.size() >= width)
         return text;
     return text + QString(width - text.size(), u' ');
 }
 
-QString FloatToStr(double value, const Regional &reg)
+QString generalNumberText(double value, const Regional &reg)
 {
     if (!std::isfinite(value))
         return nonFiniteText(value);
@@ -352,22 +352,22 @@ QString FloatToStr(double value, const Regional &reg)
     return out;
 }
 
-QString PlainNumberText(double value)
+QString plainNumberText(double value)
 {
-    return FloatToStr(value, Regional::turkish());
+    return generalNumberText(value, Regional::turkish());
 }
 
 namespace {
 
-struct Picture {
+struct NumberPicture {
     bool grouping = false;
     int decimals = 0;
     int minInt = 0;
 };
 
-Picture parsePicture(const QString &picture)
+NumberPicture parsePicture(const QString &picture)
 {
-    Picture p;
+    NumberPicture p;
     const int dot = picture.indexOf(u'.');
     const QString ip = dot < 0 ? picture : picture.left(dot);
     const QString fp = dot < 0 ? QString() : picture.mid(dot + 1);
@@ -377,7 +377,7 @@ Picture parsePicture(const QString &picture)
     return p;
 }
 
-QString groupDigits(const Picture &pic, bool negative, const char *intDigits, int intLen, const char *frac,
+QString groupDigits(const NumberPicture &pic, bool negative, const char *intDigits, int intLen, const char *frac,
                     int decimals, const Regional &reg)
 {
     const int padded = std::max(intLen, std::min(pic.minInt, 20));
@@ -402,7 +402,7 @@ QString groupDigits(const Picture &pic, bool negative, const char *intDigits, in
 // The common case without a decimal conversion: with at most two decimals
 // v x 10^d is exact in extended precision, and unless it lies close to a
 // half, rounding it gives what rounding the 15-digit form gives.
-bool fastPicture(const Picture &pic, double value, const Regional &reg, QString *out)
+bool quickPictureText(const NumberPicture &pic, double value, const Regional &reg, QString *out)
 {
     if (pic.decimals > 2)
         return false;
@@ -446,13 +446,13 @@ bool fastPicture(const Picture &pic, double value, const Regional &reg, QString 
     return true;
 }
 
-QString formatPicture(const Picture &pic, double value, const Regional &reg)
+QString pictureText(const NumberPicture &pic, double value, const Regional &reg)
 {
     if (!std::isfinite(value))
         return nonFiniteText(value);
     {
         QString quick;
-        if (fastPicture(pic, value, reg, &quick))
+        if (quickPictureText(pic, value, reg, &quick))
             return quick;
     }
     const int decimals = std::min(pic.decimals, 20);
@@ -507,24 +507,24 @@ QString formatPicture(const Picture &pic, double value, const Regional &reg)
 
 } // namespace
 
-QString FormatFloat(const QString &picture, double value, const Regional &reg)
+QString formatPicture(const QString &picture, double value, const Regional &reg)
 {
-    return formatPicture(parsePicture(picture), value, reg);
+    return pictureText(parsePicture(picture), value, reg);
 }
 
-QString FormatAmount(double value, const Regional &reg)
+QString formatAmount(double value, const Regional &reg)
 {
-    static const Picture pic{true, 2, 1};
-    return formatPicture(pic, value, reg);
+    static const NumberPicture pic{true, 2, 1};
+    return pictureText(pic, value, reg);
 }
 
-QString FormatWhole(double value, const Regional &reg)
+QString formatWhole(double value, const Regional &reg)
 {
-    static const Picture pic{true, 0, 1};
-    return formatPicture(pic, value, reg);
+    static const NumberPicture pic{true, 0, 1};
+    return pictureText(pic, value, reg);
 }
 
-int64_t RoundHalfEven(double value)
+int64_t roundHalfEven(double value)
 {
     if (!std::isfinite(value) || std::fabs(value) >= 9223372036854775808.0)
         raiseInvalidOperation();
@@ -532,7 +532,7 @@ int64_t RoundHalfEven(double value)
     return int64_t(r);
 }
 
-double Divide(double a, double b)
+double divide(double a, double b)
 {
     if (b == 0) {
         if (a == 0 || std::isnan(a))
@@ -547,7 +547,7 @@ double Divide(double a, double b)
     return r;
 }
 
-QString DateToText(const QDate &date, const Regional &reg)
+QString dateToText(const QDate &date, const Regional &reg)
 {
     QString s;
     s.reserve(10);

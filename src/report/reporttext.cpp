@@ -9,12 +9,12 @@ namespace {
 
 QString right(int width, const QString &text, int cap = FieldCap)
 {
-    return PadLeft(quint16(width), text).left(cap);
+    return padLeft(quint16(width), text).left(cap);
 }
 
 QString left(int width, const QString &text, int cap = FieldCap)
 {
-    return PadRight(quint16(width), text).left(cap);
+    return padRight(quint16(width), text).left(cap);
 }
 
 void setHolderFont(ReportTemplate &tmpl, const char *name, const ReportFont &font)
@@ -34,8 +34,8 @@ void setText(ReportTemplate &tmpl, const char *name, const QString &text)
 QString netDifferenceText(const LedgerTable &ledger, int row)
 {
     const Regional &reg = ledger.regional();
-    const double net = ParseAmount(ledger.cell(row, ColDebitDiff), reg) - ParseAmount(ledger.cell(row, ColCreditDiff), reg);
-    return FormatFloat(QStringLiteral("#,###.00"), net, reg);
+    const double net = parseAmount(ledger.cell(row, ColDebitDiff), reg) - parseAmount(ledger.cell(row, ColCreditDiff), reg);
+    return formatPicture(QStringLiteral("#,###.00"), net, reg);
 }
 
 QString tableLine(ReportTable table, const LedgerTable &ledger, int row)
@@ -95,7 +95,7 @@ QString graceSentence(const Parameters &p)
 
 QString titleLine()
 {
-    return QStringLiteral("Kavrel Kervio") + VersionText() + QStringLiteral(" Rapor Dökümü");
+    return QStringLiteral("Kavrel Kervio") + versionSuffix() + QStringLiteral(" Rapor Dökümü");
 }
 
 QString reportTitle()
@@ -105,10 +105,10 @@ QString reportTitle()
 
 QStringList summaryBlock(const Summary &s, const Regional &reg)
 {
-    const auto date = [&](Summary::Picker p) { return DateToText(s.date(p), reg); };
+    const auto date = [&](Summary::Picker p) { return dateToText(s.date(p), reg); };
     return {
         QString(),
-        QStringLiteral("Bakiye         : ") + PadLeft(15, s.text(Summary::Balance)),
+        QStringLiteral("Bakiye         : ") + padLeft(15, s.text(Summary::Balance)),
         QStringLiteral("Net Vade Farkı : ") + right(15, s.text(Summary::NetDiff)),
         QString(),
         QStringLiteral("Genel Ortalama Vadesi : ") + date(Summary::OverallDate),
@@ -133,7 +133,7 @@ void buildReport(ReportTable table, const LedgerTable &ledger, const Parameters 
     holder.clear();
     setText(tmpl, "Memo5", titleLine());
     setText(tmpl, "Memo6", QStringLiteral("İşlem Yapılan Firma : ") + params.text(Parameters::Company));
-    setText(tmpl, "Memo7", QStringLiteral("İşlem Tarihi        : ") + DateToText(params.calculationDate(), reg));
+    setText(tmpl, "Memo7", QStringLiteral("İşlem Tarihi        : ") + dateToText(params.calculationDate(), reg));
     setText(tmpl, "Memo8",
             QStringLiteral("Yıldaki Gün: ") + params.text(Parameters::DaysInYear) + QStringLiteral(" Yıllık Faiz: ")
                 + params.text(Parameters::YearlyRate) + QStringLiteral(" Aylık Faiz: ")

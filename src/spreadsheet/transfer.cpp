@@ -16,7 +16,7 @@ struct Mapping {
 
 int fieldValue(const QString &text)
 {
-    return text.isEmpty() ? 0 : StrToInt(text);
+    return text.isEmpty() ? 0 : parseInteger(text);
 }
 
 } // namespace
@@ -40,11 +40,11 @@ bool transferStagingToLedger(const StagingGrid &grid, const ExcelAyarSettings &m
         }
     }
     Mapping map;
-    map.first = StrToInt(m.basla);
-    map.last = StrToInt(m.bitir);
-    map.due = StrToInt(m.vade);
-    map.debit = StrToInt(m.borc);
-    map.credit = StrToInt(m.alacak);
+    map.first = parseInteger(m.basla);
+    map.last = parseInteger(m.bitir);
+    map.due = parseInteger(m.vade);
+    map.debit = parseInteger(m.borc);
+    map.credit = parseInteger(m.alacak);
     map.transaction = fieldValue(m.islem);
     map.description = fieldValue(m.aciklama);
     map.dueIsTransaction = m.vadeCheck;
@@ -74,13 +74,13 @@ bool transferStagingToLedger(const StagingGrid &grid, const ExcelAyarSettings &m
         }
         const QStringView dv(due);
         const QStringView dayPiece = dv.left(2);
-        if (!(StrToInt(dayPiece) < 32))
+        if (!(parseInteger(dayPiece) < 32))
             continue;
         const QStringView monthPiece = dv.mid(3, 2);
-        if (!(StrToInt(monthPiece) < 13))
+        if (!(parseInteger(monthPiece) < 13))
             continue;
         const QStringView yearPiece = dv.right(4);
-        if (!(StrToInt(yearPiece) > 1905))
+        if (!(parseInteger(yearPiece) > 1905))
             continue;
         LedgerTable::Row &row = rows[t];
         const QString dueText = dayPiece.toString() + sep + monthPiece.toString() + sep + yearPiece.toString();

@@ -463,11 +463,12 @@ private slots:
     {
         Fixture f;
         Parameters &p = f.document.params();
-        p.yillikfaizEditEnter();
+        using Role = Parameters::RateLinkRole;
+        p.focusEntered(Role::Yearly);
         p.setText(F::YearlyRate, QStringLiteral("25"));
         QCOMPARE(p.text(F::MonthlyRate), QStringLiteral("2,08333333333333"));
-        p.yillikfaizEditExit();
-        p.aylikfaizEditEnter();
+        p.focusLeft(Role::Yearly);
+        p.focusEntered(Role::Monthly);
         p.setText(F::MonthlyRate, QStringLiteral("1,75"));
         QCOMPARE(p.text(F::YearlyRate), QStringLiteral("21"));
         // two separators: the typed field keeps its text, the other its old one

@@ -126,7 +126,7 @@ TaktarexcelF::TaktarexcelF(Session &session, QWidget *parent) : QWidget(parent, 
     auto *status = new QStatusBar(this);
     status->setFixedHeight(22);
     status->setSizeGripEnabled(false);
-    statusPanel0 = new QLabel(ApplicationTitle() + QStringLiteral(" - Vade Farkı Hesaplama"), status);
+    statusPanel0 = new QLabel(applicationTitle() + QStringLiteral(" - Vade Farkı Hesaplama"), status);
     statusPanel0->setFixedWidth(350);
     statusPanel1 = new QLabel(status);
     status->addWidget(statusPanel0);
@@ -150,7 +150,7 @@ void TaktarexcelF::BitBtn23Click()
     raise();
     activateWindow();
     m_session.guarded([&] { hafizadanoku(); });
-    statusPanel1->setText(QStringLiteral("Version") + VersionText());
+    statusPanel1->setText(QStringLiteral("Version") + versionSuffix());
 }
 
 void TaktarexcelF::hafizadanoku()

@@ -117,7 +117,7 @@ TyardimF::TyardimF(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void TyardimF::FormCreate()
 {
-    statusPanels[1]->setText(QStringLiteral("Version") + VersionText());
+    statusPanels[1]->setText(QStringLiteral("Version") + versionSuffix());
 }
 
 QString TyardimF::programFolder() const

@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(w.JvDotNetEdit21->text(), QStringLiteral("6"));
         QCOMPARE(w.JvDotNetEdit3->text(), QString());
         QVERIFY(w.CheckBox1->isChecked());
-        QCOMPARE(w.statusPanel1->text(), QStringLiteral("Version") + VersionText());
+        QCOMPARE(w.statusPanel1->text(), QStringLiteral("Version") + versionSuffix());
 
         // only digits reach the mapping fields; Enter goes to the next one
         w.JvDotNetEdit20->setFocus();
