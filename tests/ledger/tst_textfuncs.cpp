@@ -334,18 +334,6 @@ private slots:
         QCOMPARE(dateToText(QDate(2024, 3, 7), TR), QStringLiteral("07.03.2024"));
         QCOMPARE(dateToText(QDate(2024, 3, 7), dotSlash()), QStringLiteral("07/03/2024"));
     }
-
-    void regionalFromLocale()
-    {
-        QCOMPARE(Regional::fromLocale(QLocale::c()), Regional::turkish());
-        const Regional tr = Regional::fromLocale(QLocale(QLocale::Turkish, QLocale::Turkey));
-        QCOMPARE(tr.decimal, QChar(u','));
-        QCOMPARE(tr.thousands, QChar(u'.'));
-        QCOMPARE(tr.date, QChar(u'.'));
-        const Regional us = Regional::fromLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-        QCOMPARE(us.decimal, QChar(u'.'));
-        QCOMPARE(us.date, QChar(u'/'));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTextFuncs)
