@@ -195,22 +195,23 @@ void MainWindow::buildStatusBar()
 
 void MainWindow::buildCommandColumn(QWidget *column)
 {
-    const int w = 150, x = 3;
     column->setStyleSheet(QStringLiteral("QPushButton { padding: 1px; }"));
-    m_saveLedgerButton = makeButton(column, "saveLedgerButton", QStringLiteral("İŞLEMİ KAYDET"), {x, 8, w, 36}, 13, Picture::Save);
-    m_openLedgerButton = makeButton(column, "openLedgerButton", QStringLiteral("KAYITTAN AÇ"), {x, 44, w, 36}, 13, Picture::Open);
-    m_exportButton = makeButton(column, "exportButton", QStringLiteral("EXCEL'E VERİ AKTAR"), {x, 84, w, 36}, 13, Picture::ExcelOut);
-    m_importButton = makeButton(column, "importButton", QStringLiteral("EXCEL'DEN VERİ AL"), {x, 120, w, 36}, 13, Picture::ExcelIn);
-    m_printButton = makeButton(column, "printButton", QStringLiteral("YAZDIR"), {x, 160, w, 36}, 13, Picture::Print);
-    m_saveRatesButton = makeButton(column, "saveRatesButton", QStringLiteral("ORANLARI SAKLA"), {x, 196, w, 36}, 13, Picture::Rates);
-    m_recalculateButton = makeButton(column, "recalculateButton", QStringLiteral("YENİDEN HESAPLA"), {x, 236, w, 36}, 13, Picture::Recalc);
-    m_resetButton = makeButton(column, "resetButton", QStringLiteral("SIFIRLA"), {x, 272, w, 36}, 13, Picture::Reset);
-    m_sortButton = makeButton(column, "sortButton", QStringLiteral("KAYITLARI SIRALA"), {x, 312, w, 36}, 13, Picture::Sort);
+    auto command = [column](const char *name, const QString &caption, int top, Picture picture) {
+        QPushButton *b = makeButton(column, name, caption, {3, top, 150, 36}, 13, picture);
+        b->setFont(tahoma(13, true, 78));
+        return b;
+    };
+    m_saveLedgerButton = command("saveLedgerButton", QStringLiteral("İŞLEMİ KAYDET"), 8, Picture::Save);
+    m_openLedgerButton = command("openLedgerButton", QStringLiteral("KAYITTAN AÇ"), 44, Picture::Open);
+    m_exportButton = command("exportButton", QStringLiteral("EXCEL'E VERİ AKTAR"), 84, Picture::ExcelOut);
+    m_importButton = command("importButton", QStringLiteral("EXCEL'DEN VERİ AL"), 120, Picture::ExcelIn);
+    m_printButton = command("printButton", QStringLiteral("YAZDIR"), 160, Picture::Print);
+    m_saveRatesButton = command("saveRatesButton", QStringLiteral("ORANLARI SAKLA"), 196, Picture::Rates);
+    m_recalculateButton = command("recalculateButton", QStringLiteral("YENİDEN HESAPLA"), 236, Picture::Recalc);
+    m_resetButton = command("resetButton", QStringLiteral("SIFIRLA"), 272, Picture::Reset);
+    m_sortButton = command("sortButton", QStringLiteral("KAYITLARI SIRALA"), 312, Picture::Sort);
     m_helpButton = makeButton(column, "helpButton", QString(), {50, 424, 50, 50}, 13, Picture::Help);
     m_helpButton->setIconSize(QSize(40, 40));
-    for (QPushButton *b : {m_saveLedgerButton, m_openLedgerButton, m_exportButton, m_importButton, m_printButton,
-                           m_saveRatesButton, m_recalculateButton, m_resetButton, m_sortButton})
-        b->setFont(tahoma(13, true, 78));
     auto *note = new QLabel(NetDifferenceNote, column);
     note->setObjectName(QStringLiteral("netDifferenceNote"));
     note->setGeometry(4, 480, 149, 144);
@@ -235,7 +236,8 @@ void MainWindow::buildTitleBar(QWidget *bar)
     title->setObjectName(QStringLiteral("titleLabel"));
     title->setFont(tahoma(32, true));
     title->setAlignment(Qt::AlignCenter);
-    m_manualButton = makeButton(bar, "manualButton", QStringLiteral("KULLANIM KILAVUZU"), {0, 0, 246, 32}, 19, Picture::Manual);
+    m_manualButton =
+        makeButton(bar, "manualButton", QStringLiteral("KULLANIM KILAVUZU"), {0, 0, 246, 32}, 19, Picture::Manual);
     m_manualButton->setFixedSize(246, 32);
     m_manualButton->setEnabled(false);
     layout->addWidget(title, 1);
@@ -256,21 +258,25 @@ void MainWindow::buildParametersPanel(QWidget *p)
     m_yearlyRateEdit = makeEdit(p, "yearlyRateEdit", 272, 32, 65);
     makeLabel(p, QStringLiteral("Aylık Faiz"), 209, 60);
     m_monthlyRateEdit = makeEdit(p, "monthlyRateEdit", 272, 58, 65);
-    m_debitWeekendCheck = makeCheck(p, "debitWeekendCheck", QStringLiteral("Borç Cumartesi - Pazar Ekle"), {344, 34, 201, 17});
-    m_creditWeekendCheck = makeCheck(p, "creditWeekendCheck", QStringLiteral("Alacak Cumartesi - Pazar Ekle"), {344, 60, 193, 17});
+    m_debitWeekendCheck =
+        makeCheck(p, "debitWeekendCheck", QStringLiteral("Borç Cumartesi - Pazar Ekle"), {344, 34, 201, 17});
+    m_creditWeekendCheck =
+        makeCheck(p, "creditWeekendCheck", QStringLiteral("Alacak Cumartesi - Pazar Ekle"), {344, 60, 193, 17});
     makeLabel(p, QStringLiteral("Ek Süre"), 574, 12, true);
     makeLabel(p, QStringLiteral("Borç"), 560, 34);
     m_debitGraceDaysEdit = makeEdit(p, "debitGraceDaysEdit", 600, 32, 49);
     makeLabel(p, QStringLiteral("Alacak"), 548, 60);
     m_creditGraceDaysEdit = makeEdit(p, "creditGraceDaysEdit", 600, 58, 49);
 
-    m_previewNetReportButton = makeButton(p, "previewNetReportButton", QString(), {652, 12, 57, 60}, 13, Picture::Preview);
+    m_previewNetReportButton =
+        makeButton(p, "previewNetReportButton", QString(), {652, 12, 57, 60}, 13, Picture::Preview);
     m_previewNetReportButton->setIconSize(QSize(40, 40));
     m_previewNetReportButton->setToolTip(QStringLiteral("Yazıcı Önizlemeyi Göster"));
     m_mailButton = makeButton(p, "mailButton", QString(), {710, 12, 57, 60}, 13, Picture::Mail);
     m_mailButton->setIconSize(QSize(40, 40));
     m_mailButton->setToolTip(QStringLiteral("Outlook'tan Mail Olarak Gönder"));
-    m_updateButton = makeButton(p, "updateButton", QStringLiteral("Programı Güncelle"), {771, 24, 150, 36}, 13, Picture::Update);
+    m_updateButton =
+        makeButton(p, "updateButton", QStringLiteral("Programı Güncelle"), {771, 24, 150, 36}, 13, Picture::Update);
     for (QPushButton *b : {m_previewNetReportButton, m_mailButton, m_updateButton})
         b->setEnabled(false);
 
@@ -311,8 +317,10 @@ void MainWindow::buildSummaryPanel(QWidget *p)
     field(S::DebitDiff, "debitDifferenceEdit", QStringLiteral("Borç Vade Farkı"), {264, 4}, {376, 2, 114, 21});
     field(S::CreditDiff, "creditDifferenceEdit", QStringLiteral("Alacak Vade Farkı"), {264, 30}, {376, 28, 114, 21});
     field(S::NetDiff, "netDifferenceEdit", QStringLiteral("Net Vade Farkı (*)"), {264, 57}, {376, 54, 114, 21});
-    picker(S::OverallDate, "overallAverageDueDateEdit", QStringLiteral("Genel Ortalama Vade"), {13, 82}, {168, 80, 89, 21});
-    field(S::OverallDays, "overallAverageDaysEdit", QStringLiteral("Genel Ortalama Gün"), {264, 82}, {400, 80, 90, 21});
+    picker(S::OverallDate, "overallAverageDueDateEdit", QStringLiteral("Genel Ortalama Vade"), {13, 82},
+           {168, 80, 89, 21});
+    field(S::OverallDays, "overallAverageDaysEdit", QStringLiteral("Genel Ortalama Gün"), {264, 82},
+          {400, 80, 90, 21});
     picker(S::DebitDate, "debitAverageDueDateEdit", QStringLiteral("Borç Ort.Vade"), {496, 4}, {600, 2, 97, 21});
     field(S::DebitDays, "debitAverageDaysEdit", QStringLiteral("Borç Ortalama Gün"), {496, 30}, {624, 28, 73, 21});
     picker(S::CreditDate, "creditAverageDueDateEdit", QStringLiteral("Alacak Ort.Vade"), {496, 56}, {600, 54, 97, 21});
@@ -326,7 +334,8 @@ void MainWindow::buildBalancingRateGroup(QWidget *p)
     group->setObjectName(QStringLiteral("balancingRateGroup"));
     group->setFont(tahoma(12, true, QFont::Condensed));
     group->setGeometry(702, 0, 220, 106);
-    m_findRateButton = makeButton(group, "findRateButton", QStringLiteral("FAİZ BUL"), {6, 24, 84, 72}, 13, Picture::Find);
+    m_findRateButton =
+        makeButton(group, "findRateButton", QStringLiteral("FAİZ BUL"), {6, 24, 84, 72}, 13, Picture::Find);
     auto result = [&](Summary::Field f, const char *name, const QString &label, int y) {
         QLabel *l = makeLabel(group, label, 96, y + 2);
         l->setFont(tahoma(13));
@@ -377,9 +386,9 @@ void MainWindow::setTabOrder()
     const auto &s = m_summaryEdits;
     const auto &d = m_averageDueDateEdits;
     using S = Summary;
-    m_tabChain = {m_companyNameEdit, m_calculationDateEdit, m_daysInYearEdit, m_yearlyRateEdit, m_monthlyRateEdit,
-                  m_debitGraceDaysEdit, m_creditGraceDaysEdit, m_debitWeekendCheck, m_creditWeekendCheck, m_updateButton,
-                  m_ledgerGrid,
+    m_tabChain = {m_companyNameEdit, m_calculationDateEdit, m_daysInYearEdit, m_yearlyRateEdit,
+                  m_monthlyRateEdit, m_debitGraceDaysEdit, m_creditGraceDaysEdit, m_debitWeekendCheck,
+                  m_creditWeekendCheck, m_updateButton, m_ledgerGrid,
                   s[S::DebitTotal], s[S::CreditTotal], s[S::Balance], s[S::DebitDiff], s[S::CreditDiff], s[S::NetDiff],
                   s[S::OverallDays], s[S::DebitDays], s[S::CreditDays], s[S::YearlyRateResult], s[S::MonthlyRateResult],
                   d[S::OverallDate], d[S::DebitDate], d[S::CreditDate], m_findRateButton,
@@ -403,7 +412,8 @@ void MainWindow::bindCommands()
     command(m_resetButton, &Session::clearLedger);
     command(m_sortButton, &Session::sortByTransactionDate);
     command(m_findRateButton, &Session::findBalancingRate);
-    connect(m_ledgerGrid, &LedgerGrid::recalculateRequested, this, [this] { act([this] { m_session.recalculateAll(); }); });
+    connect(m_ledgerGrid, &LedgerGrid::recalculateRequested, this,
+            [this] { act([this] { m_session.recalculateAll(); }); });
     connect(m_ledgerGrid, &LedgerGrid::resetRequested, this, [this] { act([this] { m_session.clearLedger(); }); });
     connect(&m_session, &Session::summaryChanged, this, &MainWindow::showSummary);
     // commands started from other windows (the import) move the cursor too
@@ -648,7 +658,9 @@ void MainWindow::attachUpdate(kayit::TForm2 *waitingWindow)
             m_waitingWindow->hide();
     };
     // after the "Güncelleme yapıldı" box, so the box's owner outlives it
-    m_programUpdate->closeMainWindow = [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); };
+    m_programUpdate->closeMainWindow = [this] {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    };
     m_updateButton->setEnabled(true);
     connect(m_updateButton, &QPushButton::clicked, this, &MainWindow::updateProgram, Qt::UniqueConnection);
 }
