@@ -1,32 +1,35 @@
 #pragma once
 // The ledgers the benchmarks measure, made from the worked example.
+#include "files/ledgerfile.h"
+#include "ledger/document.h"
 #include "ledger/textfuncs.h"
-#include "shell/session.h"
 
 #include <QDate>
 #include <vector>
 
 namespace kervio::bench {
 
-// The worked example opened in the session, its entries repeated until the
-// ledger holds `entries` rows: copy k of an entry has its dates k % 1800
-// days later, its amounts k % 89 + 1 times as large and its number in the
-// description. The parameters stay the example's; nothing is recalculated.
-inline void loadRepeatedWorkedExample(Session &s, int entries)
+// The worked example's parameters in the document and its entries repeated
+// until the ledger holds `entries` rows: copy k of an entry has its dates
+// k % 1800 days later, its amounts k % 89 + 1 times as large and its number
+// in the description. Nothing is recalculated.
+inline void loadRepeatedWorkedExample(Document &document, int entries)
 {
-    if (!s.loadLedgerFile(QStringLiteral(KERVIO_WORKED_EXAMPLE)))
+    std::optional<QStringList> lines = readLedgerFileLines(QStringLiteral(KERVIO_WORKED_EXAMPLE));
+    std::optional<LedgerFileContent> example = lines ? parseLedgerFileLines(std::move(*lines)) : std::nullopt;
+    if (!example)
         qFatal("the worked example cannot be read");
-    const LedgerTable &example = s.ledger();
     std::vector<LedgerTable::Row> pattern;
-    for (int r = 1; r <= example.lastRow(); ++r)
-        if (!example.cell(r, ColTransactionDate).isEmpty())
-            pattern.push_back(example.row(r));
-    const Regional &reg = s.regional();
+    for (const LedgerTable::Row &r : example->rows)
+        if (!r[ColTransactionDate].isEmpty())
+            pattern.push_back(r);
+    const Regional &reg = document.regional();
+    const Regional turkish = Regional::turkish(); // the file's separators
     auto later = [&](const QString &date, int days) {
         return dateToText(QDate::fromString(date, QStringLiteral("dd.MM.yyyy")).addDays(days), reg);
     };
     auto times = [&](const QString &amount, int factor) {
-        return amount.isEmpty() ? amount : formatAmount(parseAmount(amount, reg) * factor, reg);
+        return amount.isEmpty() ? amount : formatAmount(parseAmount(amount, turkish) * factor, reg);
     };
     const int n = int(pattern.size());
     std::vector<LedgerTable::Row> rows(size_t(entries) + 1);
@@ -42,7 +45,8 @@ inline void loadRepeatedWorkedExample(Session &s, int entries)
         r[ColCredit] = times(p[ColCredit], copy % 89 + 1);
     }
     rows.back()[ColNumber] = QString::number(entries + 1);
-    s.ledger().replaceEntries(std::move(rows));
+    example->rows = std::move(rows);
+    applyLedgerFileContent(std::move(*example), document.params(), document.ledger());
 }
 
 } // namespace kervio::bench

@@ -43,69 +43,87 @@ int LedgerTable::sumSlot(int col)
     }
 }
 
-LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
-{
-    // The characters parseAmount keeps, read as an exact decimal.
-    Cached c;
-    bool neg = false;
+namespace {
+
+// The characters parseAmount keeps, gathered as an exact decimal: the
+// integer part (its first MaxIntDigits digits), nine fraction digits and
+// whether the tenth rounds them up.
+struct ScannedAmount {
+    bool any = false;       // a sign, a digit or a separator
+    bool anyDigit = false;
     bool sign = false;
-    int seps = 0;
-    int intDigits = 0;
+    bool negative = false;
+    bool exponent = false;  // an "E" somewhere
+    int separators = 0;
+    int intDigits = 0;      // without leading zeros
     int fracDigits = 0;
     __int128 intPart = 0;
     __int128 frac = 0;
     bool roundUp = false;
-    bool any = false;
-    bool anyDigit = false;
-    bool exponent = false;
+
+    void addDigit(int d)
+    {
+        any = anyDigit = true;
+        if (separators == 0) {
+            if (intDigits > 0 || d != 0)
+                ++intDigits;
+            if (intDigits <= MaxIntDigits)
+                intPart = intPart * 10 + d;
+        } else if (++fracDigits <= 9) {
+            frac = frac * 10 + d;
+        } else if (fracDigits == 10) {
+            roundUp = d >= 5;
+        }
+    }
+};
+
+ScannedAmount scanAmount(const QString &text, QChar decimal)
+{
+    ScannedAmount a;
     for (int i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
         if (i == 0 && (ch == '+' || ch == '-')) {
-            neg = ch == '-';
-            sign = true;
-            any = true;
+            a.negative = ch == '-';
+            a.sign = a.any = true;
         } else if (ch >= '0' && ch <= '9') {
-            any = true;
-            anyDigit = true;
-            if (seps == 0) {
-                if (intDigits > 0 || ch != '0')
-                    ++intDigits;
-                if (intDigits <= MaxIntDigits)
-                    intPart = intPart * 10 + (ch - '0');
-            } else {
-                ++fracDigits;
-                if (fracDigits <= 9)
-                    frac = frac * 10 + (ch - '0');
-                else if (fracDigits == 10)
-                    roundUp = ch >= '5';
-            }
-        } else if (QChar(ch) == m_reg.decimal) {
-            any = true;
-            ++seps;
+            a.addDigit(ch - '0');
+        } else if (QChar(ch) == decimal) {
+            a.any = true;
+            ++a.separators;
         } else if (ch == 'E' || ch == 'e') {
-            exponent = true;
+            a.exponent = true;
         }
     }
-    if (!any)
+    return a;
+}
+
+} // namespace
+
+LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
+{
+    const ScannedAmount a = scanAmount(text, m_reg.decimal);
+    Cached c;
+    if (!a.any)
         return c;
     // E notation: summed in doubles, as parseAmount reads it
     double ignored = 0;
-    if (exponent && tryParseNumber(text, m_reg, &ignored)) {
+    if (a.exponent && tryParseNumber(text, m_reg, &ignored)) {
         c.huge = true;
         return c;
     }
-    if (seps > 1 || (sign && !anyDigit && seps == 0)) {
+    if (a.separators > 1 || (a.sign && !a.anyDigit && a.separators == 0)) {
         c.error = true;
         return c;
     }
-    if (intDigits > MaxIntDigits) {
+    if (a.intDigits > MaxIntDigits) {
         c.huge = true;
         return c;
     }
-    for (int k = std::min(fracDigits, 9); k < 9; ++k)
+    __int128 frac = a.frac;
+    for (int k = std::min(a.fracDigits, 9); k < 9; ++k)
         frac *= 10;
-    __int128 v = intPart * Scale + frac + (roundUp ? 1 : 0);
-    c.scaled = neg ? -v : v;
+    const __int128 v = a.intPart * Scale + frac + (a.roundUp ? 1 : 0);
+    c.scaled = a.negative ? -v : v;
     return c;
 }
 

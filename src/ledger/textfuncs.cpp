@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace kervio {
@@ -122,75 +123,93 @@ double parseNumber(const QString &text, const Regional &reg)
     return v;
 }
 
-bool tryParseNumber(const QString &text, const Regional &reg, double *out)
+namespace {
+
+// The common case, [sign] digits [separator digits] and nothing else;
+// nothing when the text holds anything more or no digit.
+std::optional<bool> parsePlainDecimal(const QString &text, const Regional &reg, double *out)
 {
-    // the common case: [sign] digits [sep digits], nothing else
-    {
-        char buf[40];
-        int n = 0;
-        bool plain = text.size() > 0 && text.size() < 40;
-        bool digit = false;
-        for (int i = 0; plain && i < text.size(); ++i) {
-            const char16_t c = text[i].unicode();
-            if (i == 0 && (c == '+' || c == '-'))
-                buf[n++] = char(c);
-            else if (c >= '0' && c <= '9')
-                buf[n++] = char(c), digit = true;
-            else if (c == reg.decimal.unicode())
-                buf[n++] = '.';
-            else
-                plain = false;
-        }
-        if (plain && digit)
-            return decimalToDouble(buf, n, out);
+    if (text.isEmpty() || text.size() >= 40)
+        return std::nullopt;
+    char buf[40];
+    int n = 0;
+    bool digit = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (i == 0 && (c == '+' || c == '-'))
+            buf[n++] = char(c);
+        else if (c >= '0' && c <= '9')
+            buf[n++] = char(c), digit = true;
+        else if (c == reg.decimal.unicode())
+            buf[n++] = '.';
+        else
+            return std::nullopt;
     }
-    // [blanks] [sign] digits [sep digits] [E [sign] digits] [blanks]
-    const QString t = text.trimmed();
-    std::string a;
-    a.reserve(t.size() + 2);
-    int i = 0;
-    const int n = t.size();
-    if (i < n && (t[i] == u'+' || t[i] == u'-'))
-        a += char(t[i++].unicode());
-    bool mantissaDigit = false;
-    bool sep = false;
-    while (i < n && t[i].isDigit() && t[i].unicode() < 128) {
-        a += char(t[i++].unicode());
-        mantissaDigit = true;
-    }
-    if (i < n && t[i] == reg.decimal) {
-        sep = true;
-        ++i;
-        a += '.';
-        while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
-            a += char(t[i++].unicode());
-            mantissaDigit = true;
-        }
-    }
-    if (!mantissaDigit && !sep)
+    if (!digit)
+        return std::nullopt;
+    return decimalToDouble(buf, n, out);
+}
+
+// The ASCII digits from position `i` on, appended to `ascii`; whether there
+// was one.
+bool takeDigits(const QString &t, int &i, std::string &ascii)
+{
+    const int start = i;
+    while (i < t.size() && t[i].unicode() >= '0' && t[i].unicode() <= '9')
+        ascii += char(t[i++].unicode());
+    return i > start;
+}
+
+bool takeSign(const QString &t, int &i, std::string &ascii)
+{
+    if (i >= t.size() || (t[i] != u'+' && t[i] != u'-'))
         return false;
-    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+    ascii += char(t[i++].unicode());
+    return true;
+}
+
+// [blanks] [sign] digits [separator digits] [E [sign] digits] [blanks]
+bool parseGeneralNumber(const QString &text, const Regional &reg, double *out)
+{
+    const QString t = text.trimmed();
+    std::string ascii;
+    ascii.reserve(t.size() + 2);
+    int i = 0;
+    takeSign(t, i, ascii);
+    bool mantissaDigit = takeDigits(t, i, ascii);
+    bool separator = false;
+    if (i < t.size() && t[i] == reg.decimal) {
+        separator = true;
         ++i;
-        std::string ex = "e";
-        if (i < n && (t[i] == u'+' || t[i] == u'-'))
-            ex += char(t[i++].unicode());
-        bool expDigit = false;
-        while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
-            ex += char(t[i++].unicode());
-            expDigit = true;
-        }
-        if (!expDigit)
-            return false;
-        a += ex;
+        ascii += '.';
+        mantissaDigit = takeDigits(t, i, ascii) || mantissaDigit;
     }
-    if (i != n)
+    if (!mantissaDigit && !separator)
+        return false;
+    if (i < t.size() && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        ascii += 'e';
+        takeSign(t, i, ascii);
+        if (!takeDigits(t, i, ascii))
+            return false;
+    }
+    if (i != t.size())
         return false;
     // A lone separator (with or without sign) reads as 0.
     if (!mantissaDigit) {
         *out = 0;
         return true;
     }
-    return asciiToDouble(a, out);
+    return asciiToDouble(ascii, out);
+}
+
+} // namespace
+
+bool tryParseNumber(const QString &text, const Regional &reg, double *out)
+{
+    if (const std::optional<bool> plain = parsePlainDecimal(text, reg, out))
+        return *plain;
+    return parseGeneralNumber(text, reg, out);
 }
 
 int parseInteger(QStringView text)
@@ -307,6 +326,45 @@ QString padRight(quint16 width, const QString &text)
     return text + QString(width - text.size(), u' ');
 }
 
+namespace {
+
+// d.ddddE[-]x, the significant digits without trailing zeros.
+void appendScientific(QString &out, const Digits15 &dg, int len, QChar decimal)
+{
+    out += QChar(dg.d[0]);
+    if (len > 1) {
+        out += decimal;
+        for (int i = 1; i < len; ++i)
+            out += QChar(dg.d[i]);
+    }
+    out += u'E';
+    out += QString::number(dg.exp);
+}
+
+// The digits at their places: integer digits padded with zeros, or zeros
+// after the separator before the first digit.
+void appendPositional(QString &out, const Digits15 &dg, int len, QChar decimal)
+{
+    if (dg.exp < 0) {
+        out += u'0';
+        out += decimal;
+        for (int i = 0; i < -dg.exp - 1; ++i)
+            out += u'0';
+        for (int i = 0; i < len; ++i)
+            out += QChar(dg.d[i]);
+        return;
+    }
+    for (int i = 0; i <= dg.exp; ++i)
+        out += QChar(i < len ? dg.d[i] : '0');
+    if (len > dg.exp + 1) {
+        out += decimal;
+        for (int i = dg.exp + 1; i < len; ++i)
+            out += QChar(dg.d[i]);
+    }
+}
+
+} // namespace
+
 QString generalNumberText(double value, const Regional &reg)
 {
     if (!std::isfinite(value))
@@ -322,33 +380,10 @@ QString generalNumberText(double value, const Regional &reg)
     QString out;
     if (value < 0)
         out += u'-';
-    if (dg.exp < -5 || dg.exp >= 15) {
-        out += QChar(dg.d[0]);
-        if (len > 1) {
-            out += reg.decimal;
-            for (int i = 1; i < len; ++i)
-                out += QChar(dg.d[i]);
-        }
-        out += u'E';
-        out += QString::number(dg.exp);
-        return out;
-    }
-    if (dg.exp >= 0) {
-        for (int i = 0; i <= dg.exp; ++i)
-            out += QChar(i < len ? dg.d[i] : '0');
-        if (len > dg.exp + 1) {
-            out += reg.decimal;
-            for (int i = dg.exp + 1; i < len; ++i)
-                out += QChar(dg.d[i]);
-        }
-    } else {
-        out += u'0';
-        out += reg.decimal;
-        for (int i = 0; i < -dg.exp - 1; ++i)
-            out += u'0';
-        for (int i = 0; i < len; ++i)
-            out += QChar(dg.d[i]);
-    }
+    if (dg.exp < -5 || dg.exp >= 15)
+        appendScientific(out, dg, len, reg.decimal);
+    else
+        appendPositional(out, dg, len, reg.decimal);
     return out;
 }
 
@@ -446,42 +481,46 @@ bool quickPictureText(const NumberPicture &pic, double value, const Regional &re
     return true;
 }
 
+// The digits of |value| rounded half away from zero to `decimals` places,
+// the last `decimals` of them the fraction; leading zeros may be missing.
+// Beyond the 15 significant digits every place is a zero, at any size: all
+// digits are written, never an exponent.
+std::string roundedDigits(double value, int decimals)
+{
+    std::string digits;
+    if (value == 0)
+        return digits;
+    const Digits15 dg = digits15(value);
+    const int keep = dg.exp + 1 + decimals;
+    if (keep == 0 && dg.d[0] >= '5')
+        return "1";
+    if (keep <= 0)
+        return digits;
+    digits.assign(size_t(keep), '0');
+    std::memcpy(digits.data(), dg.d, size_t(std::min(keep, 15)));
+    if (keep < 15 && dg.d[keep] >= '5') {
+        int i = keep - 1;
+        while (i >= 0 && digits[size_t(i)] == '9')
+            digits[size_t(i--)] = '0';
+        if (i >= 0)
+            digits[size_t(i)]++;
+        else
+            digits.insert(digits.begin(), '1');
+    }
+    return digits;
+}
+
 QString pictureText(const NumberPicture &pic, double value, const Regional &reg)
 {
     if (!std::isfinite(value))
         return nonFiniteText(value);
-    {
-        QString quick;
-        if (quickPictureText(pic, value, reg, &quick))
-            return quick;
-    }
+    QString quick;
+    if (quickPictureText(pic, value, reg, &quick))
+        return quick;
     const int decimals = std::min(pic.decimals, 20);
-    // digits of the rounded value; the last `decimals` of them are the
-    // fraction. Beyond the 15 significant digits every place is a zero, at
-    // any size: all digits are written, never an exponent.
-    std::string digits;
-    bool negative = value < 0;
-    if (value != 0) {
-        const Digits15 dg = digits15(value);
-        const int keep = dg.exp + 1 + decimals;
-        if (keep > 0) {
-            digits.assign(size_t(keep), '0');
-            std::memcpy(digits.data(), dg.d, size_t(std::min(keep, 15)));
-            if (keep < 15 && dg.d[keep] >= '5') {
-                int i = keep - 1;
-                while (i >= 0 && digits[size_t(i)] == '9')
-                    digits[size_t(i--)] = '0';
-                if (i >= 0)
-                    digits[size_t(i)]++;
-                else
-                    digits.insert(digits.begin(), '1');
-            }
-        } else if (keep == 0 && dg.d[0] >= '5') {
-            digits.assign(1, '1');
-        }
-    }
+    const std::string digits = roundedDigits(value, decimals);
+    // the integer digits without leading zeros, and the fraction padded
     const int nd = int(digits.size());
-    // split into integer and fraction digits
     char fracDigits[24];
     const char *intBegin = digits.data();
     int intLen = nd - decimals;
@@ -497,12 +536,9 @@ QString pictureText(const NumberPicture &pic, double value, const Regional &reg)
         ++intBegin;
         --intLen;
     }
-    bool allZero = intLen == 0;
-    for (int i = 0; allZero && i < decimals; ++i)
-        allZero = fracDigits[i] == '0';
-    if (allZero)
-        negative = false;
-    return groupDigits(pic, negative, intBegin, intLen, fracDigits, decimals, reg);
+    // a value that rounds to zero has no sign
+    const bool zero = intLen == 0 && std::all_of(fracDigits, fracDigits + decimals, [](char c) { return c == '0'; });
+    return groupDigits(pic, value < 0 && !zero, intBegin, intLen, fracDigits, decimals, reg);
 }
 
 } // namespace
