@@ -3,8 +3,8 @@
 #include "core/errors.h"
 
 #include <QFileInfo>
-#include <initializer_list>
 #include <utility>
+#include <vector>
 
 namespace kervio {
 
@@ -25,7 +25,7 @@ QString checkText(bool on)
 
 using KeyValue = std::pair<const char16_t *, QString>;
 
-void writeSection(const QString &iniPath, const QString &section, std::initializer_list<KeyValue> values)
+void writeSection(const QString &iniPath, const QString &section, const std::vector<KeyValue> &values)
 {
     IniFile ini(iniPath);
     for (const auto &[key, value] : values)
@@ -34,32 +34,44 @@ void writeSection(const QString &iniPath, const QString &section, std::initializ
         throw KervioError(QStringLiteral("Unable to write to ") + QFileInfo(iniPath).absoluteFilePath());
 }
 
+// The keys of section "Ayar": each names a text or a check of the settings.
+struct RateKey {
+    const char16_t *key;
+    QString RateSettings::*text;
+    bool RateSettings::*check;
+};
+const RateKey kRateKeys[] = {
+    {u"yilgun", &RateSettings::daysInYear, nullptr},
+    {u"ayfaiz", &RateSettings::yearlyRate, nullptr},
+    {u"yilfaiz", &RateSettings::monthlyRate, nullptr},
+    {u"borcgun", &RateSettings::debitGraceDays, nullptr},
+    {u"alacakgun", &RateSettings::creditGraceDays, nullptr},
+    {u"borcCheck", nullptr, &RateSettings::debitWeekend},
+    {u"alacakCheck", nullptr, &RateSettings::creditWeekend},
+};
+
 } // namespace
 
 RateSettings readRateSettings(const QString &iniPath)
 {
     const IniFile ini(iniPath);
     RateSettings s;
-    s.daysInYear = ini.readString(kAyar, QStringLiteral("yilgun"));
-    s.yearlyRate = ini.readString(kAyar, QStringLiteral("ayfaiz"));
-    s.monthlyRate = ini.readString(kAyar, QStringLiteral("yilfaiz"));
-    s.debitGraceDays = ini.readString(kAyar, QStringLiteral("borcgun"));
-    s.creditGraceDays = ini.readString(kAyar, QStringLiteral("alacakgun"));
-    s.debitWeekend = checkValue(ini.readString(kAyar, QStringLiteral("borcCheck")));
-    s.creditWeekend = checkValue(ini.readString(kAyar, QStringLiteral("alacakCheck")));
+    for (const RateKey &k : kRateKeys) {
+        const QString value = ini.readString(kAyar, QString::fromUtf16(k.key));
+        if (k.text)
+            s.*k.text = value;
+        else
+            s.*k.check = checkValue(value);
+    }
     return s;
 }
 
 void writeRateSettings(const QString &iniPath, const RateSettings &s)
 {
-    writeSection(iniPath, kAyar,
-                 {{u"yilgun", s.daysInYear},
-                  {u"ayfaiz", s.yearlyRate},
-                  {u"yilfaiz", s.monthlyRate},
-                  {u"borcgun", s.debitGraceDays},
-                  {u"alacakgun", s.creditGraceDays},
-                  {u"borcCheck", checkText(s.debitWeekend)},
-                  {u"alacakCheck", checkText(s.creditWeekend)}});
+    std::vector<KeyValue> values;
+    for (const RateKey &k : kRateKeys)
+        values.emplace_back(k.key, k.text ? s.*k.text : checkText(s.*k.check));
+    writeSection(iniPath, kAyar, values);
 }
 
 ExcelAyarSettings readExcelAyar(const QString &iniPath)

@@ -378,6 +378,27 @@ int LedgerTable::entryEnd() const
     return std::min(*m_unnumberedRows.begin(), n);
 }
 
+namespace {
+
+// The sums from the six totals, whether exact decimals or doubles: the
+// differences are taken in the totals' own kind before they become doubles.
+template <typename Total, typename ToDouble>
+LedgerSums sumsOfTotals(const Total (&total)[LedgerSums::Count], ToDouble toDouble)
+{
+    LedgerSums s;
+    for (int k = 0; k < LedgerSums::Count; ++k)
+        s.value[k] = toDouble(total[k]);
+    s.balance = toDouble(total[LedgerSums::Debit] - total[LedgerSums::Credit]);
+    s.net = toDouble(total[LedgerSums::DebitDiff] - total[LedgerSums::CreditDiff]);
+    s.adatBalance = toDouble(total[LedgerSums::DebitAdat] - total[LedgerSums::CreditAdat]);
+    s.totalsEqual = total[LedgerSums::Debit] == total[LedgerSums::Credit];
+    s.debitPositive = total[LedgerSums::Debit] > 0;
+    s.creditPositive = total[LedgerSums::Credit] > 0;
+    return s;
+}
+
+} // namespace
+
 LedgerSums LedgerTable::entrySums() const
 {
     const int end = entryEnd();
@@ -386,32 +407,18 @@ LedgerSums LedgerTable::entrySums() const
         for (int col : SumColumns)
             parseAmount(m_rows[size_t(r)][size_t(col)], m_reg); // raises
     }
-    LedgerSums s;
     if (!m_hugeRows.empty() && *m_hugeRows.begin() < end) {
+        // a cell beyond the exact sums: a walk in doubles, as the cells read
+        double total[LedgerSums::Count] = {};
         for (int r = 1; r < end; ++r)
-            for (int k = 0; k < 6; ++k)
-                s.value[k] += parseAmount(m_rows[size_t(r)][size_t(SumColumns[k])], m_reg);
-        s.balance = s.value[LedgerSums::Debit] - s.value[LedgerSums::Credit];
-        s.net = s.value[LedgerSums::DebitDiff] - s.value[LedgerSums::CreditDiff];
-        s.adatBalance = s.value[LedgerSums::DebitAdat] - s.value[LedgerSums::CreditAdat];
-        s.totalsEqual = s.value[LedgerSums::Debit] == s.value[LedgerSums::Credit];
-        s.debitPositive = s.value[LedgerSums::Debit] > 0;
-        s.creditPositive = s.value[LedgerSums::Credit] > 0;
-        return s;
+            for (int k = 0; k < LedgerSums::Count; ++k)
+                total[k] += parseAmount(m_rows[size_t(r)][size_t(SumColumns[k])], m_reg);
+        return sumsOfTotals(total, [](double v) { return v; });
     }
-    __int128 exact[6];
-    for (int k = 0; k < 6; ++k) {
+    __int128 exact[LedgerSums::Count];
+    for (int k = 0; k < LedgerSums::Count; ++k)
         exact[k] = fenwickPrefix(k, end);
-        s.value[k] = double(static_cast<long double>(exact[k]) / 1e9L);
-    }
-    auto toDouble = [](__int128 v) { return double(static_cast<long double>(v) / 1e9L); };
-    s.balance = toDouble(exact[LedgerSums::Debit] - exact[LedgerSums::Credit]);
-    s.net = toDouble(exact[LedgerSums::DebitDiff] - exact[LedgerSums::CreditDiff]);
-    s.adatBalance = toDouble(exact[LedgerSums::DebitAdat] - exact[LedgerSums::CreditAdat]);
-    s.totalsEqual = exact[LedgerSums::Debit] == exact[LedgerSums::Credit];
-    s.debitPositive = exact[LedgerSums::Debit] > 0;
-    s.creditPositive = exact[LedgerSums::Credit] > 0;
-    return s;
+    return sumsOfTotals(exact, [](__int128 v) { return double(static_cast<long double>(v) / 1e9L); });
 }
 
 int LedgerTable::rowCount(const QModelIndex &parent) const

@@ -98,6 +98,15 @@ QWidget *panel(QWidget *parent, const char *name)
     return p;
 }
 
+// The panels lie edge to edge.
+template <typename Box>
+Box *withoutGaps(Box *layout)
+{
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
+}
+
 bool isTab(const QKeyEvent *e)
 {
     return (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)
@@ -139,18 +148,14 @@ void MainWindow::buildContent()
     auto *content = new QWidget;
     content->setObjectName(QStringLiteral("content"));
     content->setMinimumSize(DesignWidth, DesignHeight - StatusBarHeight);
-    auto *outer = new QHBoxLayout(content);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
+    auto *outer = withoutGaps(new QHBoxLayout(content));
     auto *left = panel(content, "commandColumn");
     left->setFixedWidth(156);
     buildCommandColumn(left);
     outer->addWidget(left);
 
     auto *right = new QWidget(content);
-    auto *rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->setSpacing(0);
+    auto *rightLayout = withoutGaps(new QVBoxLayout(right));
     auto *title = panel(right, "titleBar");
     title->setFixedHeight(34);
     buildTitleBar(title);

@@ -28,7 +28,10 @@ int renderScreenshot(MainWindow &window, const QString &out)
     window.resize(1081, 649);
     window.show();
     QApplication::processEvents();
-    window.act([&] { loadWorkedExample(window.session()); });
+    bool loaded = false;
+    window.act([&] { loaded = loadWorkedExample(window.session()); });
+    if (!loaded)
+        return 1;
     window.act([&] { window.session().setCurrentCell(4, ColTransactionDate); });
     window.findChild<LedgerGrid *>()->setFocus();
     QApplication::processEvents();

@@ -106,7 +106,9 @@ private slots:
     void printButtonsPreviewTheLedger()
     {
         QFETCH(bool, net);
-        main().act([&] { loadWorkedExample(*m_session); });
+        bool loaded = false;
+        main().act([&] { loaded = loadWorkedExample(*m_session); });
+        QVERIFY(loaded);
         int shown = 0;
         QString firstPage;
         main().report().showPreview = [&](const ComposedReport &r) {
