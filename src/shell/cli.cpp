@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace kervio {
 
