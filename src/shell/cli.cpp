@@ -8,11 +8,13 @@
 #include "files/settings.h"
 
 #include <QCommandLineParser>
+#include <QMap>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace kervio {
 
@@ -82,12 +84,55 @@ QString canonicalName(const QString &name)
     return name;
 }
 
-int printHelp(const QCommandLineParser &, const Subcommand &);
-int printVersion(const QCommandLineParser &, const Subcommand &);
-int recalculateCommand(const QCommandLineParser &, const Subcommand &);
-int reportCommand(const QCommandLineParser &, const Subcommand &);
-int exportCommand(const QCommandLineParser &, const Subcommand &);
-int importCommand(const QCommandLineParser &, const Subcommand &);
+} // namespace
+
+// What QCommandLineParser made of the arguments, in plain lists.
+struct ParsedArguments {
+    QStringList optionNames; // as given, in their order, once per time given
+    QStringList unknownOptionNames;
+    QStringList positionalArguments;
+    QMap<QString, QStringList> valuesOf; // every option given, under each of its names
+
+    bool isSet(const QString &name) const { return valuesOf.contains(name); }
+    QStringList values(const QString &name) const { return valuesOf.value(name); }
+    QString value(const QString &name) const
+    {
+        const QStringList v = values(name);
+        return v.isEmpty() ? QString() : v.constLast();
+    }
+};
+
+namespace {
+
+// QCommandLineParser finds its options through a string hash, and Qt's
+// string hash leaves the vector unit of the thread that ran it in a state
+// that makes every later recalculation a quarter slower (a vzeroupper
+// undoes it). So the parser works on a thread of its own.
+ParsedArguments parseArguments(const QStringList &arguments)
+{
+    ParsedArguments parsed;
+    std::thread([&] {
+        QCommandLineParser parser;
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addOptions(allOptions());
+        parser.parse(arguments); // what does not fit is found per subcommand
+        parsed.optionNames = parser.optionNames();
+        parsed.unknownOptionNames = parser.unknownOptionNames();
+        parsed.positionalArguments = parser.positionalArguments();
+        for (const QCommandLineOption &o : allOptions())
+            if (parser.isSet(o.names().constFirst()))
+                for (const QString &name : o.names())
+                    parsed.valuesOf.insert(name, parser.values(name));
+    }).join();
+    return parsed;
+}
+
+int printHelp(const ParsedArguments &, const Subcommand &);
+int printVersion(const ParsedArguments &, const Subcommand &);
+int recalculateCommand(const ParsedArguments &, const Subcommand &);
+int reportCommand(const ParsedArguments &, const Subcommand &);
+int exportCommand(const ParsedArguments &, const Subcommand &);
+int importCommand(const ParsedArguments &, const Subcommand &);
 
 } // namespace
 
@@ -103,7 +148,7 @@ struct Subcommand {
     bool namesWhatIsMissing = false;
     // the report's fonts need a graphical application object
     bool needsFonts = false;
-    int (*run)(const QCommandLineParser &, const Subcommand &) = nullptr; // null: a window mode
+    int (*run)(const ParsedArguments &, const Subcommand &) = nullptr; // null: a window mode
 };
 
 namespace {
@@ -145,10 +190,10 @@ bool spells(const QString &argument, const QString &name)
 
 // The first argument the subcommand cannot take: an unknown option, one of
 // another subcommand, an option without its value, or a plain argument.
-QString firstMisfit(const QStringList &arguments, const QCommandLineParser &p, const Subcommand &c)
+QString firstMisfit(const QStringList &arguments, const ParsedArguments &p, const Subcommand &c)
 {
-    QStringList misfitNames = p.unknownOptionNames();
-    const QStringList given = p.optionNames();
+    QStringList misfitNames = p.unknownOptionNames;
+    const QStringList given = p.optionNames;
     for (const QString &name : given) {
         const QString canonical = canonicalName(name);
         if (canonical != c.option && !c.accepts.contains(canonical))
@@ -156,7 +201,7 @@ QString firstMisfit(const QStringList &arguments, const QCommandLineParser &p, c
         else if (takesValue(name) && p.values(name).size() < given.count(name))
             misfitNames << name; // the last argument, waiting for its value
     }
-    const QStringList plain = p.positionalArguments();
+    const QStringList plain = p.positionalArguments;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
         if (plain.contains(a))
@@ -169,7 +214,7 @@ QString firstMisfit(const QStringList &arguments, const QCommandLineParser &p, c
 }
 
 // Usage errors of the chosen subcommand, or nothing when it can run.
-std::optional<int> checkUsage(const QStringList &arguments, const QCommandLineParser &p, const Subcommand &c)
+std::optional<int> checkUsage(const QStringList &arguments, const ParsedArguments &p, const Subcommand &c)
 {
     if (c.ignoresTheRest) {
         const QStringList needed = c.needs;
@@ -190,45 +235,45 @@ std::optional<int> checkUsage(const QStringList &arguments, const QCommandLinePa
 // A command line that names no subcommand but holds an option written as
 // one ("--sort", "--foo") is the command line's, not the window's; a lone
 // "-x" is left to the toolkit, as its own options are written so.
-bool asksForTheCommandLine(const QStringList &arguments, const QCommandLineParser &p)
+bool asksForTheCommandLine(const QStringList &arguments, const ParsedArguments &p)
 {
-    if (!p.optionNames().isEmpty())
+    if (!p.optionNames.isEmpty())
         return true;
-    for (const QString &name : p.unknownOptionNames())
+    for (const QString &name : p.unknownOptionNames)
         for (qsizetype i = 1; i < arguments.size(); ++i)
             if (arguments[i].startsWith(QLatin1String("--")) && spells(arguments[i], name))
                 return true;
     return false;
 }
 
-int printHelp(const QCommandLineParser &, const Subcommand &)
+int printHelp(const ParsedArguments &, const Subcommand &)
 {
     std::fputs(GeneralUsage, stdout);
     return 0;
 }
 
-int printVersion(const QCommandLineParser &, const Subcommand &)
+int printVersion(const ParsedArguments &, const Subcommand &)
 {
     writeOutputLine(applicationTitle() + versionSuffix());
     return 0;
 }
 
-int recalculateCommand(const QCommandLineParser &p, const Subcommand &)
+int recalculateCommand(const ParsedArguments &p, const Subcommand &)
 {
     return recalculateLedger(p.value("recalculate"), p.isSet("sort"), p.value("output"));
 }
 
-int reportCommand(const QCommandLineParser &p, const Subcommand &)
+int reportCommand(const ParsedArguments &p, const Subcommand &)
 {
     return writeReportPdf(p.value("report"), p.value("pdf"), p.isSet("net"));
 }
 
-int exportCommand(const QCommandLineParser &p, const Subcommand &)
+int exportCommand(const ParsedArguments &p, const Subcommand &)
 {
     return exportLedger(p.value("export"), p.value("xlsx"));
 }
 
-int importCommand(const QCommandLineParser &p, const Subcommand &c)
+int importCommand(const ParsedArguments &p, const Subcommand &c)
 {
     ExcelAyarSettings mapping;
     QString bad;
@@ -267,11 +312,8 @@ QStringList argumentsOf(int argc, char **argv)
 }
 
 CommandLine::CommandLine(const QStringList &arguments)
-    : m_arguments(arguments), m_parser(std::make_unique<QCommandLineParser>())
+    : m_arguments(arguments), m_parser(std::make_unique<ParsedArguments>(parseArguments(arguments)))
 {
-    m_parser->setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    m_parser->addOptions(allOptions());
-    m_parser->parse(arguments); // what does not fit is found per subcommand
     for (const Subcommand &c : subcommands()) {
         if (m_parser->isSet(c.option)) {
             m_subcommand = &c;
@@ -295,7 +337,7 @@ CommandLine::Mode CommandLine::mode() const
 
 QString CommandLine::fileToOpen() const
 {
-    const QStringList plain = m_parser->positionalArguments();
+    const QStringList plain = m_parser->positionalArguments;
     return m_subcommand || plain.isEmpty() ? QString() : plain.first();
 }
 

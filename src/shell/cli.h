@@ -2,11 +2,10 @@
 #include <QStringList>
 #include <memory>
 
-class QCommandLineParser;
-
 namespace kervio {
 
 struct Subcommand;
+struct ParsedArguments;
 
 // The program's arguments, read once: the windowed program (with a ledger
 // file to open), the picture of its main window, or a command without
@@ -33,7 +32,7 @@ public:
 
 private:
     QStringList m_arguments;
-    std::unique_ptr<QCommandLineParser> m_parser;
+    std::unique_ptr<ParsedArguments> m_parser;
     const Subcommand *m_subcommand = nullptr; // null: the window
 };
 
