@@ -112,7 +112,7 @@ QHash<QString, QImage> pictures(const Options &o)
     kervio::UpdateProgressWindow progress;
     images[QStringLiteral("update-progress.png")] = grabShown(progress);
 
-    QMessageBox ask(QMessageBox::Question, kervio::ApplicationTitle(), kervio::ProgramUpdate::confirmationText(),
+    QMessageBox ask(QMessageBox::Question, kervio::applicationTitle(), kervio::ProgramUpdate::confirmationText(),
                     QMessageBox::Yes | QMessageBox::No);
     images[QStringLiteral("update-question.png")] = grabShown(ask);
 
@@ -132,7 +132,7 @@ QString manualHtml(const Options &o)
         fail(o.source + QStringLiteral(" okunamadı"));
     html.replace(QStringLiteral("<!--YARDIMVADE-->"), helpBody(QDir(o.helpFolder).filePath(QStringLiteral("yardimvade"))));
     html.replace(QStringLiteral("<!--YARDIMEXL-->"), helpBody(QDir(o.helpFolder).filePath(QStringLiteral("yardimexl"))));
-    html.replace(QStringLiteral("<!--VERSION-->"), kervio::VersionText());
+    html.replace(QStringLiteral("<!--VERSION-->"), kervio::versionSuffix());
     return html;
 }
 
@@ -145,7 +145,7 @@ QByteArray layOutAsPdf(QTextDocument &doc)
         // the document is complete once the writer is gone
         QPdfWriter writer(&buffer);
         writer.setTitle(QStringLiteral("Kavrel Kervio Kullanım Kılavuzu"));
-        writer.setCreator(kervio::ApplicationTitle());
+        writer.setCreator(kervio::applicationTitle());
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(18, 16, 18, 16), QPageLayout::Millimeter));
         writer.setResolution(300);

@@ -10,7 +10,7 @@
 
 namespace kervio {
 
-QString VersionText()
+QString versionSuffix()
 {
     return QStringLiteral(" " KERVIO_VERSION " Güncelleme:0");
 }

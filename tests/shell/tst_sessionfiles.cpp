@@ -333,8 +333,8 @@ void TestSessionFiles::installedFirstSaveKeepsTheOtherSection()
     f.params().setText(Parameters::DaysInYear, "360");
     f.params().setText(Parameters::YearlyRate, "24");
     QVERIFY(f.session.guarded([&] { f.session.saveRateSettings(); }));
-    QCOMPARE(readAyar(user).yilgun, QStringLiteral("360"));
-    QCOMPARE(readAyar(user).ayfaiz, QStringLiteral("24"));
+    QCOMPARE(readRateSettings(user).daysInYear, QStringLiteral("360"));
+    QCOMPARE(readRateSettings(user).yearlyRate, QStringLiteral("24"));
     QCOMPARE(readImportMapping(user).firstRow, QStringLiteral("3"));
     QCOMPARE(readBytes(defaults), kFirstStart);
     QCOMPARE(f.session.settingsPathToRead(), user);
