@@ -34,20 +34,23 @@ void writeSection(const QString &iniPath, const QString &section, const std::vec
         throw KervioError(QStringLiteral("Unable to write to ") + QFileInfo(iniPath).absoluteFilePath());
 }
 
-// The keys of section "Ayar": each names a text or a check of the settings.
+// The keys of section "Ayar": each names a text or a check of the settings,
+// with the value a missing key reads as. Empty fields would make the first
+// entry of a fresh start fail ("'' is not a valid floating point value").
 struct RateKey {
     const char16_t *key;
     QString RateSettings::*text;
     bool RateSettings::*check;
+    const char16_t *missing;
 };
 const RateKey kRateKeys[] = {
-    {u"yilgun", &RateSettings::daysInYear, nullptr},
-    {u"ayfaiz", &RateSettings::yearlyRate, nullptr},
-    {u"yilfaiz", &RateSettings::monthlyRate, nullptr},
-    {u"borcgun", &RateSettings::debitGraceDays, nullptr},
-    {u"alacakgun", &RateSettings::creditGraceDays, nullptr},
-    {u"borcCheck", nullptr, &RateSettings::debitWeekend},
-    {u"alacakCheck", nullptr, &RateSettings::creditWeekend},
+    {u"yilgun", &RateSettings::daysInYear, nullptr, u"365"},
+    {u"ayfaiz", &RateSettings::yearlyRate, nullptr, u"0"},
+    {u"yilfaiz", &RateSettings::monthlyRate, nullptr, u"0"},
+    {u"borcgun", &RateSettings::debitGraceDays, nullptr, u"0"},
+    {u"alacakgun", &RateSettings::creditGraceDays, nullptr, u"0"},
+    {u"borcCheck", nullptr, &RateSettings::debitWeekend, u"2"},
+    {u"alacakCheck", nullptr, &RateSettings::creditWeekend, u"2"},
 };
 
 } // namespace
@@ -57,7 +60,7 @@ RateSettings readRateSettings(const QString &iniPath)
     const IniFile ini(iniPath);
     RateSettings s;
     for (const RateKey &k : kRateKeys) {
-        const QString value = ini.readString(kAyar, QString::fromUtf16(k.key));
+        const QString value = ini.readString(kAyar, QString::fromUtf16(k.key), QString::fromUtf16(k.missing));
         if (k.text)
             s.*k.text = value;
         else

@@ -57,8 +57,10 @@ const std::array<ImportMappingKey, 8> &importMappingKeys();
 // The key of that name, matched without regard to case; null when none is.
 const ImportMappingKey *findImportMappingKey(QStringView name);
 
-// Missing file, section or key read as empty (and unchecked). A check is on
-// only for the value "1".
+// A missing file, section or key of the rates reads as a sound start: 365
+// days, rates and grace days 0, unchecked; one of the mapping as empty (and
+// unchecked). A value stored empty stays empty. A check is on only for the
+// value "1".
 RateSettings readRateSettings(const QString &iniPath);
 ImportMapping readImportMapping(const QString &iniPath);
 

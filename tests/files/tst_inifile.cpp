@@ -46,7 +46,9 @@ private slots:
 
     void writeKeepsEveryOtherLine();
     void caseInsensitiveSectionAndKey();
-    void missingFileReadsEmptyAndWriteCreatesAyarOnly();
+    void missingRatesReadAsSoundStart_data();
+    void missingRatesReadAsSoundStart();
+    void missingFileWriteCreatesAyarOnly();
     void bothSectionsMakeTheDocumentedFile();
     void checkValues_data();
     void checkValues();
@@ -144,14 +146,38 @@ void TestIniFile::caseInsensitiveSectionAndKey()
                                          "borcgun=0", "alacakgun=0", "alacakCheck=1"}));
 }
 
-void TestIniFile::missingFileReadsEmptyAndWriteCreatesAyarOnly()
+// A fresh start must not leave the rate fields empty, or the first entry
+// fails to compute; only what the user stored empty stays empty.
+void TestIniFile::missingRatesReadAsSoundStart_data()
 {
-    const RateSettings read = readRateSettings(iniPath());
-    QVERIFY(read.daysInYear.isEmpty() && read.yearlyRate.isEmpty() && read.monthlyRate.isEmpty());
-    QVERIFY(read.debitGraceDays.isEmpty() && read.creditGraceDays.isEmpty());
-    QVERIFY(!read.debitWeekend && !read.creditWeekend);
-    QVERIFY(!QFile::exists(iniPath()));
+    QTest::addColumn<QByteArray>("file"); // empty: no file at all
+    QTest::addColumn<QStringList>("texts"); // days, yearly, monthly, debit and credit grace
+    const QStringList fresh{"365", "0", "0", "0", "0"};
+    QTest::newRow("no file") << QByteArray() << fresh;
+    QTest::newRow("only the mapping's section") << crlf({"[ExcelAyar]", "vade=1"}) << fresh;
+    QTest::newRow("some keys missing") << crlf({"[Ayar]", "yilgun=360", "yilfaiz=2"})
+                                       << QStringList{"360", "0", "2", "0", "0"};
+    QTest::newRow("stored empty")
+        << crlf({"[Ayar]", "yilgun=", "ayfaiz=", "yilfaiz=", "borcgun=", "alacakgun="})
+        << QStringList{"", "", "", "", ""};
+}
 
+void TestIniFile::missingRatesReadAsSoundStart()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, texts);
+    if (!file.isEmpty())
+        writeBytes(iniPath(), file);
+    const RateSettings read = readRateSettings(iniPath());
+    QCOMPARE((QStringList{read.daysInYear, read.yearlyRate, read.monthlyRate, read.debitGraceDays,
+                          read.creditGraceDays}),
+             texts);
+    QVERIFY(!read.debitWeekend && !read.creditWeekend);
+    QCOMPARE(QFile::exists(iniPath()), !file.isEmpty()); // reading writes nothing
+}
+
+void TestIniFile::missingFileWriteCreatesAyarOnly()
+{
     RateSettings s = sampleRates();
     s.creditGraceDays.clear();
     writeRateSettings(iniPath(), s);

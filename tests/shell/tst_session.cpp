@@ -173,6 +173,23 @@ private slots:
         QVERIFY(dialogs.shown.empty());
     }
 
+    // A first start without any settings file: sound parameters, so the
+    // first entry computes instead of failing on an empty rate.
+    void startFreshWithoutSettings()
+    {
+        QTemporaryDir dir;
+        Fixture f;
+        f.session.setSettingsPath(dir.filePath("Ayarlar.ini"));
+        QVERIFY(f.session.guarded([&] { f.session.startFresh(); }));
+        QCOMPARE(f.session.params().text(F::DaysInYear), QStringLiteral("365"));
+        QCOMPARE(f.session.params().text(F::YearlyRate), QStringLiteral("0"));
+        f.fill({WorkedExample[0]});
+        QVERIFY(f.recalc());
+        QVERIFY(f.dialogs.shown.empty());
+        QCOMPARE(f.cell(1, ColDebitDiff), QStringLiteral("0,00"));
+        QVERIFY(!QFile::exists(dir.filePath("Ayarlar.ini")));
+    }
+
     void mayClose_data()
     {
         QTest::addColumn<bool>("confirm");

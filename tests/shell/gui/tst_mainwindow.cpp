@@ -287,6 +287,7 @@ void TestMainWindow::parameterKeyFilters()
     QFETCH(QString, shown);
     auto *edit = m_window->findChild<QLineEdit *>(field);
     QVERIFY(edit);
+    edit->clear(); // a fresh start shows 365 days and 0 for the others
     edit->setFocus();
     QTest::keyClicks(edit, typed);
     QCOMPARE(edit->text(), shown);
@@ -511,6 +512,7 @@ void TestMainWindow::rateLink()
 
 void TestMainWindow::badRateShowsErrorAndProgramGoesOn()
 {
+    child<QLineEdit>("yearlyRateEdit")->clear();
     QTest::mouseClick(child<QLineEdit>("yearlyRateEdit"), Qt::LeftButton);
     QTest::keyClicks(child<QLineEdit>("yearlyRateEdit"), "12");
     QCOMPARE(child<QLineEdit>("monthlyRateEdit")->text(), QStringLiteral("1"));
