@@ -29,9 +29,15 @@ struct CsvHandler {
     void end_row() {}
     void cell(const char *p, size_t n, bool)
     {
-        if (rowCount <= maxRows)
-            rows.back().push_back(QString::fromUtf8(p, qsizetype(n)));
+        if (rowCount > maxRows)
+            return;
+        // a spreadsheet cuts a cell's text here
+        n = std::min(n, size_t(WorkbookLimits::TextLength) * 4);
+        rows.back().push_back(QString::fromUtf8(p, qsizetype(n)).left(WorkbookLimits::TextLength));
+        if (++cells > WorkbookLimits::Cells)
+            throw KervioError(QStringLiteral("ilk sayfada %1 hücreden fazla dolu hücre var").arg(WorkbookLimits::Cells));
     }
+    qint64 cells = 0;
 };
 
 QString decodeText(QByteArray bytes)
@@ -221,7 +227,7 @@ CsvHandler parseCsvFields(const QByteArray &utf8, int maxRows)
     } catch (const KervioError &) {
         throw;
     } catch (const std::exception &e) {
-        throw KervioError(QString::fromUtf8(e.what()));
+        throw KervioError(QStringLiteral("metin (csv) dosyası bozuk (%1)").arg(QString::fromUtf8(e.what())));
     }
     return handler;
 }
@@ -265,8 +271,8 @@ WorkbookSheet readCsvWorkbook(const QString &path, const Regional &reg, int maxR
     const QByteArray bytes = readWholeFile(path);
     try {
         return readCsvText(bytes, reg, maxRows);
-    } catch (const std::exception &e) {
-        raiseUnreadable(path, QString::fromUtf8(e.what()));
+    } catch (const KervioError &e) {
+        raiseUnreadable(path, e.text());
     }
 }
 

@@ -1,6 +1,8 @@
+#include "compoundfile.h"
 #include "workbookformats.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <freexl.h>
 
@@ -59,6 +61,84 @@ WorkbookCell xlsCell(const FreeXL_CellValue &v)
     return cell;
 }
 
+QString errorName(quint8 code)
+{
+    switch (code) {
+    case 0x00: return QStringLiteral("#NULL!");
+    case 0x07: return QStringLiteral("#DIV/0!");
+    case 0x0F: return QStringLiteral("#VALUE!");
+    case 0x17: return QStringLiteral("#REF!");
+    case 0x1D: return QStringLiteral("#NAME?");
+    case 0x24: return QStringLiteral("#NUM!");
+    default: return QStringLiteral("#N/A");
+    }
+}
+
+// What the xls library does not tell, read from the workbook's records:
+// whether it is encrypted, and the first sheet's error values.
+struct XlsRecords {
+    bool encrypted = false;
+    std::vector<PlacedCell> errors;
+};
+
+constexpr quint16 RecordBof = 0x0809, RecordEof = 0x000A, RecordFilePass = 0x002F, RecordSheet = 0x0085,
+                  RecordBoolErr = 0x0205, RecordFormula = 0x0006;
+
+XlsRecords scanRecords(const QByteArray &stream)
+{
+    XlsRecords out;
+    auto u16 = [&](qsizetype at) { return qFromLittleEndian<quint16>(stream.constData() + at); };
+    auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(stream.constData() + at); };
+    qint64 firstSheet = -1;
+    qsizetype at = 0;
+    // the globals: up to their end-of-file record
+    while (at + 4 <= stream.size()) {
+        const quint16 type = u16(at), length = u16(at + 2);
+        const qsizetype data = at + 4;
+        if (data + length > stream.size())
+            break;
+        if (type == RecordFilePass)
+            out.encrypted = true;
+        else if (type == RecordSheet && length >= 4 && firstSheet < 0)
+            firstSheet = u32(data);
+        at = data + length;
+        if (type == RecordEof)
+            break;
+    }
+    if (out.encrypted || firstSheet < 0 || firstSheet + 4 > stream.size() || u16(firstSheet) != RecordBof)
+        return out;
+    for (at = qsizetype(firstSheet); at + 4 <= stream.size();) {
+        const quint16 type = u16(at), length = u16(at + 2);
+        const qsizetype data = at + 4;
+        if (data + length > stream.size())
+            break;
+        if (type == RecordBoolErr && length >= 8 && stream[data + 7] == 1) {
+            out.errors.push_back({u16(data), u16(data + 2), {}});
+            out.errors.back().cell.text = errorName(quint8(stream[data + 6]));
+        } else if (type == RecordFormula && length >= 14 && quint8(stream[data + 6]) == 2 && u16(data + 12) == 0xFFFF) {
+            out.errors.push_back({u16(data), u16(data + 2), {}});
+            out.errors.back().cell.text = errorName(quint8(stream[data + 8]));
+        }
+        if (qint64(out.errors.size()) > WorkbookLimits::Cells)
+            break;
+        at = data + length;
+        if (type == RecordEof && at > firstSheet + 4)
+            break;
+    }
+    for (PlacedCell &p : out.errors)
+        p.cell.kind = WorkbookCell::Kind::Error;
+    return out;
+}
+
+XlsRecords readRecords(const QString &path)
+{
+    const CompoundFile file(readWholeFile(path));
+    QByteArray stream = file.stream(QStringLiteral("Workbook"), WorkbookLimits::FileBytes);
+    if (stream.isEmpty())
+        stream = file.stream(QStringLiteral("Book"), WorkbookLimits::FileBytes);
+    return scanRecords(stream);
+}
+
 class XlsFile {
 public:
     explicit XlsFile(const QString &path) : m_path(path)
@@ -68,7 +148,7 @@ public:
         if (rc != FREEXL_OK) {
             if (m_handle)
                 freexl_close(m_handle);
-            raiseUnreadable(path, QStringLiteral("Excel 97-2003 çalışma kitabı değil ya da bozuk (hata %1)").arg(rc));
+            raiseDamaged(path, QStringLiteral("Excel 97-2003 çalışma kitabı"), QStringLiteral("freexl %1").arg(rc));
         }
     }
     ~XlsFile() { freexl_close(m_handle); }
@@ -79,7 +159,7 @@ public:
     {
         if (freexl_select_active_worksheet(m_handle, 0) != FREEXL_OK
             || freexl_worksheet_dimensions(m_handle, rows, columns) != FREEXL_OK)
-            raiseUnreadable(m_path, QStringLiteral("ilk sayfa okunamadı"));
+            raiseDamaged(m_path, QStringLiteral("çalışma kitabının ilk sayfası"));
     }
     WorkbookCell cell(unsigned int row, unsigned short column) const
     {
@@ -98,6 +178,9 @@ private:
 
 WorkbookSheet readXlsWorkbook(const QString &path, int maxRows)
 {
+    XlsRecords records = readRecords(path);
+    if (records.encrypted)
+        raiseEncrypted(path);
     XlsFile file(path);
     unsigned int rows = 0;
     unsigned short cols = 0;
@@ -109,7 +192,11 @@ WorkbookSheet readXlsWorkbook(const QString &path, int maxRows)
             if (cell.kind != WorkbookCell::Kind::Empty)
                 out.add(int(r), int(c), std::move(cell), maxRows);
         }
+        if (qint64(out.cells.size()) > WorkbookLimits::Cells)
+            raiseTooManyCells(path);
     }
+    if (!overlayCells(out, std::move(records.errors), maxRows))
+        raiseTooManyCells(path);
     return out;
 }
 
