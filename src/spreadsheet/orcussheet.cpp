@@ -38,7 +38,8 @@ QString cellText(std::string_view s)
 // Raised from inside the library's parsing when the sheet grows too big.
 struct TooManyCells {};
 
-// Fills one cell's calendar pieces from a serial day number.
+} // namespace
+
 void setSerialDate(WorkbookCell &c, double serial, const QDate &origin)
 {
     double days = std::floor(serial);
@@ -57,6 +58,8 @@ void setSerialDate(WorkbookCell &c, double serial, const QDate &origin)
     c.minute = int(ms / 60000 % 60);
     c.second = double(ms % 60000) / 1000.0;
 }
+
+namespace {
 
 struct Styles : iface::import_styles {
     struct Font {

@@ -4,6 +4,7 @@
 #include "workbookreader.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <vector>
 
@@ -44,12 +45,15 @@ QByteArray readWholeFile(const QString &path);
 bool overlayCells(WorkbookSheet &sheet, std::vector<PlacedCell> cells, int maxRows);
 
 // The cells of the first worksheet of an xlsx that the import library leaves
-// empty: inline strings and error values.
+// empty: inline strings, error values and logical formula results.
 std::vector<PlacedCell> xlsxInlineAndErrorCells(const QString &path, ZipPackage &package, int maxRows);
 // The cells of the first table of an ods whose value the import library
 // misses: formula results of every type, logical values, percentages,
 // currencies, times and error values.
 std::vector<PlacedCell> odsTypedCells(const QString &path, ZipPackage &package, int maxRows);
+
+// A cell's calendar pieces from a serial day number counted from `origin`.
+void setSerialDate(WorkbookCell &cell, double serial, const QDate &origin);
 
 // "#N/A" and its kin, as every format names them.
 bool isErrorName(QStringView text);

@@ -123,7 +123,7 @@ namespace {
 
 QString megabytes(qint64 bytes)
 {
-    return QString::number((bytes + WorkbookLimits::MB - 1) / WorkbookLimits::MB);
+    return QString::number((bytes + WorkbookLimits::MB / 2) / WorkbookLimits::MB);
 }
 
 // Text when nothing in its first 64 KB is a NUL or another control

@@ -60,7 +60,8 @@ bool parseReference(QStringView ref, int *row, int *col)
     return true;
 }
 
-// Walks the sheet's cells and keeps those of an inline string or an error.
+// Walks the sheet's cells and keeps those of an inline string, an error or a
+// logical value.
 class SheetScan {
 public:
     explicit SheetScan(int maxRows) : m_maxRows(maxRows) {}
@@ -105,7 +106,7 @@ private:
             m_inPhonetic = true; // reading aids, not the cell's text
         } else if (m_inCell && !m_inPhonetic) {
             m_inText = (m_type == QLatin1String("inlineStr") && name == QLatin1String("t"))
-                       || (m_type == QLatin1String("e") && name == QLatin1String("v"));
+                       || ((m_type == QLatin1String("e") || m_type == QLatin1String("b")) && name == QLatin1String("v"));
         }
     }
     void end(QXmlStreamReader &x)
@@ -129,6 +130,11 @@ private:
             p.cell.kind = WorkbookCell::Kind::Text;
         } else if (m_type == QLatin1String("e")) {
             p.cell.kind = WorkbookCell::Kind::Error;
+        } else if (m_type == QLatin1String("b") && !m_text.isEmpty()) {
+            // a formula's logical result, which the library drops
+            p.cell.kind = WorkbookCell::Kind::Boolean;
+            p.cell.number = m_text.trimmed() == u'1' ? 1 : 0;
+            m_text.clear();
         } else {
             return;
         }
