@@ -47,6 +47,8 @@ private slots:
     void failedStagingIsRolledBack_data();
     void failedStagingIsRolledBack();
     void shellScriptRestoresBackupWhenNothingArrived();
+    void batchLinesTakePercentLiterally();
+    void scriptReplacesALinkInsteadOfFollowingIt();
 };
 
 void TestUpdateInstaller::batchScript_data()
@@ -239,6 +241,55 @@ void TestUpdateInstaller::shellScriptRestoresBackupWhenNothingArrived()
     QCOMPARE(readBytes(p.executable), programText("eski"));
     QVERIFY(QFileInfo(p.executable).isExecutable());
     QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), QStringList{QStringLiteral("kervio")});
+}
+
+// cmd expands %...% in batch lines even inside quotes, and "call" expands its
+// line twice; a folder with parentheses must not break the line that starts
+// the script.
+void TestUpdateInstaller::batchLinesTakePercentLiterally()
+{
+    InstallPaths p;
+    p.executable = QStringLiteral("C:\\Program Files (x86)\\%100 %PATH%\\Kervio.exe");
+    p.fileName = QStringLiteral("Kervio.exe");
+    p.folder = QStringLiteral("C:\\PROGRAM FILES (X86)\\%100 %PATH%\\");
+    p.source = p.folder + QStringLiteral("Dosya\\");
+    p.script = QStringLiteral("C:\\Program Files (x86)\\%100 %PATH%\\Kervio.bat");
+    const QStringList lines = UpdateInstaller::batchScriptLines(p, {QStringLiteral("a%b.frf")}, true);
+    const QString exe = QStringLiteral("\"C:\\Program Files (x86)\\%%100 %%PATH%%\\Kervio.exe\"");
+    QVERIFY(lines.contains(QStringLiteral("del ") + exe));
+    QVERIFY(lines.contains(QStringLiteral("copy \"C:\\PROGRAM FILES (X86)\\%%100 %%PATH%%\\_a%%b.frf\" "
+                                          "\"C:\\PROGRAM FILES (X86)\\%%100 %%PATH%%\\a%%b.frf\"")));
+    QVERIFY(lines.contains(QStringLiteral("call \"C:\\Program Files (x86)\\%%%%100 %%%%PATH%%%%\\Kervio.exe\"")));
+    // no single % is left anywhere
+    static const QRegularExpression lonePercent(QStringLiteral("(?<!%)%(%%)*(?!%)"));
+    for (const QString &line : lines)
+        QVERIFY2(!line.contains(lonePercent), qPrintable(line));
+    QCOMPARE(UpdateInstaller::batchStartArguments(p.script),
+             QStringLiteral("/s /c \"\"C:\\Program Files (x86)\\%100 %PATH%\\Kervio.bat\"\""));
+}
+
+void TestUpdateInstaller::scriptReplacesALinkInsteadOfFollowingIt()
+{
+    QTemporaryDir tmp;
+    const QDir folder(tmp.path());
+    const QString E = folder.filePath(QStringLiteral("kervio"));
+    QVERIFY(writeExecutable(E, programText("eski")));
+    QVERIFY(folder.mkdir(QStringLiteral("Dosya")));
+    QVERIFY(writeExecutable(folder.filePath(QStringLiteral("Dosya/kervio")), programText("yeni")));
+    // someone else's file, linked where the script goes
+    const QString victim = folder.filePath(QStringLiteral("baskasinin"));
+    QVERIFY(saveFileContents(victim, "dokunma"));
+    const QString script = UpdateInstaller::scriptPathFor(E);
+    QVERIFY(QFile::link(victim, script));
+
+    UpdateInstaller u;
+    u.executablePath = E;
+    u.sourceFolder = folder.filePath(QStringLiteral("Dosya"));
+    u.startScript = [](const QString &) { return true; };
+    QVERIFY(u.install());
+    QCOMPARE(readBytes(victim), QByteArray("dokunma"));
+    QVERIFY(!QFileInfo(script).isSymLink());
+    QVERIFY(readBytes(script).startsWith("#!/bin/sh"));
 }
 
 QTEST_GUILESS_MAIN(TestUpdateInstaller)
