@@ -2,6 +2,7 @@
 #include "shell/cli.h"
 #include "shell/cli_report.h"
 #include "shell/gui/program.h"
+#include "spreadsheet/tempfiles.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -21,6 +22,7 @@ void quietToolkit(QtMsgType type, const QMessageLogContext &, const QString &mes
 
 int main(int argc, char **argv)
 {
+    kervio::removeStaleExportFiles();
     if (kervio::isScreenshotRequest(argc, argv)) {
         qInstallMessageHandler(quietToolkit);
         return kervio::runGui(argc, argv);
