@@ -463,6 +463,7 @@ public:
     }
     void finalize() override {}
 
+    bool hasSheets() const { return !m_sheets.empty(); }
     WorkbookSheet result()
     {
         if (m_sheets.empty())
@@ -496,6 +497,9 @@ WorkbookSheet readOrcusWorkbook(const QString &path, int maxRows, const OrcusPar
     } catch (const std::exception &e) {
         raiseDamaged(path, QStringLiteral("çalışma kitabı"), QString::fromUtf8(e.what()));
     }
+    // a package the library finds no sheet in is no workbook it can read
+    if (!factory.hasSheets())
+        raiseUnreadable(path, QStringLiteral("çalışma kitabında okunabilen bir sayfa yok"));
     return factory.result();
 }
 
