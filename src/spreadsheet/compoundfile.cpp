@@ -91,32 +91,25 @@ std::vector<quint32> CompoundFile::chain(quint32 start, const std::vector<quint3
 
 QByteArray CompoundFile::readChain(quint32 start, quint64 size) const
 {
-    const std::vector<quint32> sectors = chain(start, m_fat, m_bytes.size() / m_sectorSize + 1);
-    QByteArray out;
-    for (quint32 s : sectors) {
-        const qint64 at = (qint64(s) + 1) * m_sectorSize;
-        if (at + m_sectorSize > m_bytes.size())
-            out += m_bytes.mid(at);
-        else
-            out += QByteArray::fromRawData(m_bytes.constData() + at, m_sectorSize);
-        if (quint64(out.size()) >= size)
-            break;
-    }
-    if (quint64(out.size()) < size)
-        return {};
-    out.truncate(qsizetype(size));
-    return out;
+    // sector n of the file starts after the header, which fills sector -1
+    return gather(m_bytes, m_sectorSize, m_sectorSize, chain(start, m_fat, m_bytes.size() / m_sectorSize + 1), size);
 }
 
 QByteArray CompoundFile::readMiniChain(quint32 start, quint64 size) const
 {
-    const std::vector<quint32> sectors = chain(start, m_miniFat, m_miniStream.size() / m_miniSectorSize + 1);
+    return gather(m_miniStream, m_miniSectorSize, 0,
+                  chain(start, m_miniFat, m_miniStream.size() / m_miniSectorSize + 1), size);
+}
+
+QByteArray CompoundFile::gather(const QByteArray &from, int sectorSize, qint64 offset, const std::vector<quint32> &sectors,
+                                quint64 size)
+{
     QByteArray out;
     for (quint32 s : sectors) {
-        const qint64 at = qint64(s) * m_miniSectorSize;
-        if (at + m_miniSectorSize > m_miniStream.size())
+        const qint64 at = offset + qint64(s) * sectorSize;
+        if (at + sectorSize > from.size())
             return {};
-        out += m_miniStream.mid(at, m_miniSectorSize);
+        out += QByteArray::fromRawData(from.constData() + at, sectorSize);
         if (quint64(out.size()) >= size)
             break;
     }

@@ -37,6 +37,9 @@ private:
     std::vector<quint32> chain(quint32 start, const std::vector<quint32> &table, qint64 limit) const;
     QByteArray readChain(quint32 start, quint64 size) const;
     QByteArray readMiniChain(quint32 start, quint64 size) const;
+    // The sectors' bytes, cut to `size`; empty when they fall short.
+    static QByteArray gather(const QByteArray &from, int sectorSize, qint64 offset, const std::vector<quint32> &sectors,
+                             quint64 size);
     const Entry *entry(const QString &name) const;
 
     QByteArray m_bytes;

@@ -28,6 +28,17 @@ InstallPaths windowsPaths()
     return p;
 }
 
+// A folder with the running program "kervio" and the new one waiting in
+// "Dosya"; returns the program's path.
+QString installationFolder(const QDir &folder)
+{
+    const QString E = folder.filePath(QStringLiteral("kervio"));
+    if (!writeExecutable(E, programText("eski")) || !folder.mkpath(QStringLiteral("Dosya"))
+        || !writeExecutable(folder.filePath(QStringLiteral("Dosya/kervio")), programText("yeni")))
+        qFatal("cannot prepare %s", qPrintable(folder.path()));
+    return E;
+}
+
 QString quoted(const QString &path)
 {
     return u'"' + path + u'"';
@@ -188,10 +199,7 @@ void TestUpdateInstaller::failedStagingIsRolledBack()
     QFETCH(QString, reported);
     QTemporaryDir tmp;
     const QDir folder(tmp.path());
-    const QString E = folder.filePath(QStringLiteral("kervio"));
-    QVERIFY(writeExecutable(E, programText("eski")));
-    QVERIFY(folder.mkdir(QStringLiteral("Dosya")));
-    QVERIFY(writeExecutable(folder.filePath(QStringLiteral("Dosya/kervio")), programText("yeni")));
+    const QString E = installationFolder(folder);
     QVERIFY(saveFileContents(folder.filePath(QStringLiteral("Dosya/ayar.dat")), "ayar"));
     // a folder with something in it cannot be replaced by a file
     if (!blocked.isEmpty()) {
@@ -272,10 +280,7 @@ void TestUpdateInstaller::scriptReplacesALinkInsteadOfFollowingIt()
 {
     QTemporaryDir tmp;
     const QDir folder(tmp.path());
-    const QString E = folder.filePath(QStringLiteral("kervio"));
-    QVERIFY(writeExecutable(E, programText("eski")));
-    QVERIFY(folder.mkdir(QStringLiteral("Dosya")));
-    QVERIFY(writeExecutable(folder.filePath(QStringLiteral("Dosya/kervio")), programText("yeni")));
+    const QString E = installationFolder(folder);
     // someone else's file, linked where the script goes
     const QString victim = folder.filePath(QStringLiteral("baskasinin"));
     QVERIFY(saveFileContents(victim, "dokunma"));
