@@ -54,7 +54,8 @@ static int readOne(const QString &file)
         stageWorkbook(grid, file, Regional::turkish());
         std::printf("read, %d grid rows, %lld ms", grid.gridRowCount(), t.elapsed());
     } catch (const KervioError &e) {
-        std::printf("refused in %lld ms: %s", t.elapsed(), e.text().section(QStringLiteral("okunamadı: "), 1).toUtf8().constData());
+        const QString reason = e.text().contains(QStringLiteral("okunamadı: ")) ? e.text().section(QStringLiteral("okunamadı: "), 1) : e.text();
+        std::printf("refused in %lld ms: %s", t.elapsed(), reason.toUtf8().constData());
     }
     std::printf(", peak memory %ld MB", peakOfThisProgramMb());
     return 0;
