@@ -224,8 +224,12 @@ std::vector<PlacedCell> odsTypedCells(const QString &path, ZipPackage &package, 
 
 WorkbookSheet readOdsWorkbook(const QString &path, int maxRows)
 {
-    WorkbookSheet sheet = readOrcusWorkbook<orcus::orcus_ods>(path, maxRows);
+    // the library reads damaged parts without checking them, and asserts on
+    // some: every XML part is checked first
     ZipPackage package(path);
+    if (QString error; !checkXmlParts(package, &error))
+        raiseDamaged(path, QStringLiteral("çalışma kitabı"), error);
+    WorkbookSheet sheet = readOrcusWorkbook<orcus::orcus_ods>(path, maxRows);
     if (!overlayCells(sheet, odsTypedCells(path, package, maxRows), maxRows))
         raiseTooManyCells(path);
     return sheet;

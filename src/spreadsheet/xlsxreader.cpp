@@ -179,8 +179,12 @@ std::vector<PlacedCell> xlsxInlineAndErrorCells(const QString &path, ZipPackage 
 
 WorkbookSheet readXlsxWorkbook(const QString &path, int maxRows)
 {
-    WorkbookSheet sheet = readOrcusWorkbook<orcus::orcus_xlsx>(path, maxRows);
+    // the library reads damaged parts without checking them, and asserts on
+    // some: every XML part is checked first
     ZipPackage package(path);
+    if (QString error; !checkXmlParts(package, &error))
+        raiseDamaged(path, QStringLiteral("çalışma kitabı"), error);
+    WorkbookSheet sheet = readOrcusWorkbook<orcus::orcus_xlsx>(path, maxRows);
     if (!overlayCells(sheet, xlsxInlineAndErrorCells(path, package, maxRows), maxRows))
         raiseTooManyCells(path);
     return sheet;

@@ -170,4 +170,55 @@ bool readXmlPart(ZipPackage &package, const QString &name, const std::function<b
     return true;
 }
 
+namespace {
+
+bool isPlainName(QStringView name)
+{
+    if (name.isEmpty())
+        return false;
+    const QChar first = name.front();
+    if (!(first.isLetter() && first.unicode() < 128) && first != u'_')
+        return false;
+    for (QChar c : name)
+        if (c.unicode() >= 128 || !(c.isLetterOrNumber() || c == u'_' || c == u'.' || c == u'-' || c == u':'))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool checkXmlParts(ZipPackage &package, QString *error)
+{
+    for (const ZipPackage::Part &part : package.parts()) {
+        if (!part.name.endsWith(QLatin1String(".xml")) && !part.name.endsWith(QLatin1String(".rels")))
+            continue;
+        QString badName;
+        const bool read = readXmlPart(package, part.name, [&](QXmlStreamReader &x) {
+            if (x.isDTD()) {
+                badName = QStringLiteral("DOCTYPE");
+                return false;
+            }
+            if (!x.isStartElement())
+                return true;
+            if (!isPlainName(x.qualifiedName())) {
+                badName = x.qualifiedName().toString();
+                return false;
+            }
+            for (const QXmlStreamAttribute &a : x.attributes())
+                if (!isPlainName(a.qualifiedName())) {
+                    badName = a.qualifiedName().toString();
+                    return false;
+                }
+            return true;
+        }, error);
+        if (!read)
+            return false;
+        if (!badName.isEmpty()) {
+            *error = part.name + QStringLiteral(": ") + badName.left(40);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace kervio

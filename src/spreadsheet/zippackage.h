@@ -53,4 +53,10 @@ private:
 bool readXmlPart(ZipPackage &package, const QString &name, const std::function<bool(QXmlStreamReader &)> &onToken,
                  QString *error);
 
+// Reads every XML part of the package once, as its CRC and well-formedness
+// are checked, and refuses names outside ASCII letters, digits and "_.-:"
+// and document type declarations, which the import library asserts on
+// instead of refusing. False with `error` naming the part and the reason.
+bool checkXmlParts(ZipPackage &package, QString *error);
+
 } // namespace kervio

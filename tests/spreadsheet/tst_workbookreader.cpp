@@ -71,6 +71,12 @@ void fillStandard(lxw_workbook *wb, lxw_worksheet *ws)
     worksheet_write_number(ws, 3, 5, 7, nullptr);
 }
 
+// The bytes of a literal, NULs included.
+template <size_t N> QByteArray literal(const char (&s)[N])
+{
+    return QByteArray(s, qsizetype(N - 1));
+}
+
 // The error text of staging the file; empty when it went through.
 QString stagingError(StagingGrid &grid, const QString &file)
 {
@@ -274,10 +280,10 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("reason");
         const QString notWorkbook = QStringLiteral("bir çalışma kitabı (xlsx, ods, xls) ya da metin (csv) dosyası değil");
-        QTest::newRow("png named xlsx") << writeText(path("resim.xlsx"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 24))
+        QTest::newRow("png named xlsx") << writeText(path("resim.xlsx"), literal("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10"))
                                         << notWorkbook;
         QTest::newRow("pdf named xls")
-            << writeText(path("belge.xls"), QByteArray("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n<</Filter/FlateDecode>>\nstream\nx\x9c\x03\0\0\0\0\x01\n", 60))
+            << writeText(path("belge.xls"), literal("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n<</Filter/FlateDecode>>\nstream\nx\x9c\x03\0\0\0\0\x01\n"))
             << notWorkbook;
         QTest::newRow("empty file") << writeText(path("bos.xlsx"), QByteArray()) << "dosya boş";
         QTest::newRow("folder") << m_dir.path() << "bir dosya değil";
