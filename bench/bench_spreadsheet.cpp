@@ -1,8 +1,10 @@
-// Export of a 100,000-entry ledger and reading workbooks into the staging
-// grid, ordinary and hostile ones: prints the times and the peak memory.
-// Each workbook is read in a process of its own ("--read FILE"), which reports
-// its peak memory as the kernel counts it for the process (VmHWM, what
-// /usr/bin/time -v reports as the maximum resident set size).
+// Export of a 100,000-entry ledger made from the worked example and reading
+// workbooks into the staging grid, ordinary and hostile ones: prints the times
+// and the peak memory. Each workbook is read in a process of its own
+// ("--read FILE"), which reports its peak memory as the kernel counts it for
+// the process (VmHWM, what /usr/bin/time -v reports as the maximum resident
+// set size).
+#include "benchledger.h"
 #include "core/numericlocale.h"
 #include "ledger/document.h"
 #include "spreadsheet/exportsheet.h"
@@ -15,7 +17,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
@@ -25,7 +26,9 @@
 
 using namespace kervio;
 
-static long peakMb()
+namespace {
+
+long peakMb()
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -33,7 +36,7 @@ static long peakMb()
 }
 
 // The peak resident memory of this process since it started its program.
-static long peakOfThisProgramMb()
+long peakOfThisProgramMb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -45,7 +48,7 @@ static long peakOfThisProgramMb()
 }
 
 // The child: reads one workbook into the staging grid and says how it went.
-static int readOne(const QString &file)
+int readOne(const QString &file)
 {
     StagingGrid grid;
     QElapsedTimer t;
@@ -62,7 +65,7 @@ static int readOne(const QString &file)
 }
 
 // Runs the child on `file`; prints its answer and peak memory.
-static void measure(const char *argv0, const char *what, const QString &file)
+void measure(const char *argv0, const char *what, const QString &file)
 {
     std::fflush(stdout);
     const pid_t pid = fork();
@@ -77,7 +80,7 @@ static void measure(const char *argv0, const char *what, const QString &file)
 }
 
 // A sheet of `rows` rows of `columns` number cells.
-static QByteArray numberRows(int rows, int columns)
+QByteArray numberRows(int rows, int columns)
 {
     QByteArray xml;
     for (int r = 1; r <= rows; ++r) {
@@ -89,7 +92,7 @@ static QByteArray numberRows(int rows, int columns)
     return xml;
 }
 
-static std::vector<test::ZipPart> odsParts(const QByteArray &rows)
+std::vector<test::ZipPart> odsParts(const QByteArray &rows)
 {
     return {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
             {"META-INF/manifest.xml", "<?xml version=\"1.0\"?><manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\"/>"},
@@ -102,7 +105,7 @@ static std::vector<test::ZipPart> odsParts(const QByteArray &rows)
              "<table:table table:name=\"A\">" + rows + "</table:table></office:spreadsheet></office:body></office:document-content>"}};
 }
 
-static void hostileWorkbooks(const char *argv0, const QTemporaryDir &dir)
+void hostileWorkbooks(const char *argv0, const QTemporaryDir &dir)
 {
     const auto xlsx = [&](const char *name, const QByteArray &rows, qint64 filler = 0) {
         const QString path = dir.filePath(QLatin1String(name));
@@ -149,33 +152,11 @@ static void hostileWorkbooks(const char *argv0, const QTemporaryDir &dir)
     measure(argv0, "csv, 6,500 rows of 4.9 KB (31 MB)", text);
 }
 
-int main(int argc, char **argv)
+// The export of a ledger of `entries` rows made from the worked example.
+void measureExport(const QTemporaryDir &dir, int entries)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--read") == 0) {
-        QCoreApplication app(argc, argv);
-        return readOne(QString::fromLocal8Bit(argv[2]));
-    }
-    QCoreApplication app(argc, argv);
-    kervio::useCNumericLocaleInProcess(); // figures with a decimal point
-    QTemporaryDir dir;
-    const int entries = 100000;
-
     Document s(Regional::turkish());
-    s.params().setText(Parameters::Company, QStringLiteral("Deneme Ltd. Şti."));
-    s.params().setCalculationDate(QDate(2024, 12, 31));
-    s.params().setText(Parameters::DaysInYear, QStringLiteral("365"));
-    s.params().setText(Parameters::YearlyRate, QStringLiteral("24"));
-    std::vector<LedgerTable::Row> rows(size_t(entries) + 1);
-    for (int i = 0; i < entries; ++i) {
-        LedgerTable::Row &r = rows[size_t(i)];
-        const QString date = DateToText(QDate(2024, 1, 1).addDays(i % 700), s.regional());
-        r[ColNumber] = QString::number(i + 1);
-        r[ColTransactionDate] = date;
-        r[ColDueDate] = date;
-        r[ColDescription] = QStringLiteral("Fatura %1").arg(i);
-        r[i % 3 ? ColDebit : ColCredit] = QStringLiteral("%1,50").arg(1000 + i % 9000);
-    }
-    s.ledger().replaceEntries(std::move(rows));
+    bench::loadRepeatedWorkedExample(s, entries);
     s.recalculateAll();
     const long before = peakMb();
 
@@ -189,8 +170,11 @@ int main(int argc, char **argv)
                 "file %lld KB\n",
                 entries, exported, built, peakMb(), before,
                 QFileInfo(dir.filePath(QStringLiteral("big.xlsx"))).size() / 1024);
+}
 
-    // a 6,500-row statement of 8 columns
+// A 6,500-row statement of 8 columns, written by libxlsxwriter.
+QString writeStatement(const QTemporaryDir &dir)
+{
     const QString book = dir.filePath(QStringLiteral("statement.xlsx"));
     lxw_workbook *wb = workbook_new(QFile::encodeName(book).constData());
     lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
@@ -208,8 +192,26 @@ int main(int argc, char **argv)
         worksheet_write_string(ws, r, 7, "05.03.2024", nullptr);
     }
     workbook_close(wb);
+    return book;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--read") == 0) {
+        QCoreApplication app(argc, argv);
+        return readOne(QString::fromLocal8Bit(argv[2]));
+    }
+    QCoreApplication app(argc, argv);
+    kervio::useCNumericLocaleInProcess(); // figures with a decimal point
+    QTemporaryDir dir;
+    measureExport(dir, 100000);
+
+    const QString book = writeStatement(dir);
     StagingGrid grid;
-    t.restart();
+    QElapsedTimer t;
+    t.start();
     stageWorkbook(grid, book, Regional::turkish());
     std::printf("reading a 6,500-row xlsx into the staging grid: %lld ms (%d grid rows)\n", t.elapsed(), grid.gridRowCount());
 

@@ -1,77 +1,18 @@
 #include "cli_report.h"
 #include "cli_common.h"
 
-#include "core/numericlocale.h"
 #include "report/pdfexport.h"
 #include "report/reportcommands.h"
-#include "core/scripteddialogs.h"
-#include "shell/session.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <cstdio>
-#include <memory>
 
 namespace kervio {
 
-namespace {
-
-const char *const Usage = "Kullanım: kervio --report IN.krv --pdf OUT.pdf [--net]\n";
-
-int usage(const QString &message)
+int writeReportPdf(const QString &ledgerPath, const QString &pdfPath, bool net)
 {
-    std::fputs(Usage, stderr);
-    writeErrorLine(message);
-    return 64;
-}
-
-} // namespace
-
-bool isReportCommandLine(const QStringList &arguments)
-{
-    return arguments.contains(QStringLiteral("--report"));
-}
-
-int runReportCommandLine(const QStringList &arguments)
-{
-    QStringList args = arguments;
-    if (!args.isEmpty() && !args.first().startsWith(QLatin1String("--")))
-        args.removeFirst();
-    QString in, out;
-    bool net = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (a == QLatin1String("--report") && i + 1 < args.size())
-            in = args[++i];
-        else if (a == QLatin1String("--pdf") && i + 1 < args.size())
-            out = args[++i];
-        else if (a == QLatin1String("--net"))
-            net = true;
-        else
-            return usage(QStringLiteral("Bilinmeyen ya da eksik seçenek: ") + a);
-    }
-    if (in.isEmpty())
-        return usage(QStringLiteral("Eksik seçenek: --report"));
-    if (out.isEmpty())
-        return usage(QStringLiteral("Eksik seçenek: --pdf"));
-
-    std::unique_ptr<QGuiApplication> ownApp;
-    static int argc = 1;
-    static char name[] = "kervio";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        ownApp = std::make_unique<QGuiApplication>(argc, argv);
-        useCNumericLocaleInProcess();
-    } else if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        writeErrorLine(QStringLiteral("--report yazı tipleri için grafik uygulama nesnesi gerektirir"));
-        return 70;
-    }
-
     CommandLineSession cli;
     Session &session = cli.session;
-    if (!cli.open(in))
+    if (!cli.open(ledgerPath))
         return 2;
 
     ReportHost host;
@@ -85,7 +26,7 @@ int runReportCommandLine(const QStringList &arguments)
     });
     if (!shown)
         return 3; // the reason was shown through the dialogs
-    if (!session.guarded([&] { savePdfFile(host.lastReport, QFileInfo(out).absoluteFilePath()); }))
+    if (!session.guarded([&] { savePdfFile(host.lastReport, QFileInfo(pdfPath).absoluteFilePath()); }))
         return 3;
     return 0;
 }
