@@ -92,19 +92,6 @@ QByteArray numberRows(int rows, int columns)
     return xml;
 }
 
-std::vector<test::ZipPart> odsParts(const QByteArray &rows)
-{
-    return {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
-            {"META-INF/manifest.xml", "<?xml version=\"1.0\"?><manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\"/>"},
-            {"content.xml",
-             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content "
-             "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-             "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
-             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-             "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\"><office:body><office:spreadsheet>"
-             "<table:table table:name=\"A\">" + rows + "</table:table></office:spreadsheet></office:body></office:document-content>"}};
-}
-
 void hostileWorkbooks(const char *argv0, const QTemporaryDir &dir)
 {
     const auto xlsx = [&](const char *name, const QByteArray &rows, qint64 filler = 0) {
@@ -133,10 +120,10 @@ void hostileWorkbooks(const char *argv0, const QTemporaryDir &dir)
         odsRows += "</table:table-row>";
     }
     const QString ods = dir.filePath(QStringLiteral("statement.ods"));
-    test::writeZip(ods, odsParts(odsRows));
+    test::writeZip(ods, test::minimalOds(odsRows));
     measure(argv0, "ods, 6,500 rows of 8 formula cells", ods);
     const QString repeated = dir.filePath(QStringLiteral("repeated.ods"));
-    test::writeZip(repeated, odsParts("<table:table-row table:number-rows-repeated=\"1048576\"><table:table-cell "
+    test::writeZip(repeated, test::minimalOds("<table:table-row table:number-rows-repeated=\"1048576\"><table:table-cell "
                                       "table:number-columns-repeated=\"16384\" office:value-type=\"boolean\" "
                                       "office:boolean-value=\"true\"/></table:table-row>"));
     measure(argv0, "ods of one cell repeated over 1,048,576 x 16,384", repeated);

@@ -63,8 +63,9 @@ bool setTime(WorkbookCell &c, QStringView text)
 }
 
 // The cell's value from its attributes and paragraphs; Empty when the
-// import library reads it right already (texts, numbers, dates without a
-// formula) or when it has no value.
+// import library reads it right already (numbers and dates without a
+// formula) or when it has no value. Texts are always ours: the library
+// drops runs of blanks and all but the last paragraph.
 WorkbookCell typedCell(const QXmlStreamAttributes &a, const QString &paragraphs)
 {
     WorkbookCell c;
@@ -75,7 +76,7 @@ WorkbookCell typedCell(const QXmlStreamAttributes &a, const QString &paragraphs)
         c.text = paragraphs.isEmpty() ? QStringLiteral("#VALUE!") : paragraphs;
         return c;
     }
-    const bool missed = formula || type == QLatin1String("boolean") || type == QLatin1String("percentage")
+    const bool missed = formula || type == QLatin1String("string") || type == QLatin1String("boolean") || type == QLatin1String("percentage")
                         || type == QLatin1String("currency") || type == QLatin1String("time");
     if (!missed)
         return c;
@@ -129,6 +130,10 @@ private:
             ++m_tableDepth;
         } else if (m_tableDepth != 1) {
             return true;
+        } else if (is(x, Office, "annotation")) {
+            ++m_annotationDepth; // a comment's paragraphs are no part of the value
+        } else if (m_annotationDepth > 0) {
+            return true;
         } else if (is(x, Table, "table-row")) {
             m_rowRepeat = repeat(attribute(x.attributes(), Table, "number-rows-repeated"), 1 << 20);
             m_col = 0;
@@ -158,7 +163,11 @@ private:
         }
         if (m_tableDepth != 1)
             return true;
-        if (is(x, Text, "p")) {
+        if (is(x, Office, "annotation")) {
+            --m_annotationDepth;
+        } else if (m_annotationDepth > 0) {
+            return true;
+        } else if (is(x, Text, "p")) {
             m_inParagraph = false;
         } else if (is(x, Table, "table-row")) {
             m_row += m_rowRepeat;
@@ -201,6 +210,7 @@ private:
 
     int m_maxRows;
     int m_tableDepth = 0;
+    int m_annotationDepth = 0;
     qint64 m_row = 0, m_col = 0;
     qint64 m_rowRepeat = 1, m_colRepeat = 1;
     QXmlStreamAttributes m_cellAttributes;

@@ -136,4 +136,22 @@ inline std::vector<ZipPart> minimalXlsx(const QByteArray &sheetData, qint64 fill
     };
 }
 
+// The parts of the smallest ods the readers take, with `rows` as the first
+// table's rows (the prefixes office, table and text are declared).
+inline std::vector<ZipPart> minimalOds(const QByteArray &rows)
+{
+    return {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+            {"META-INF/manifest.xml",
+             "<?xml version=\"1.0\"?><manifest:manifest "
+             "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\"/>"},
+            {"content.xml",
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content "
+             "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+             "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+             "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\"><office:body><office:spreadsheet>"
+             "<table:table table:name=\"A\">"
+                 + rows + "</table:table></office:spreadsheet></office:body></office:document-content>"}};
+}
+
 } // namespace kervio::test

@@ -248,6 +248,26 @@ private slots:
         QCOMPARE(sheet.at(2, 2).kind, WorkbookCell::Kind::Error);
     }
 
+    // ods texts as a spreadsheet program saves them: runs of blanks, several
+    // paragraphs, formatted spans, a comment beside the value.
+    void odsTextsKeepBlanksAndParagraphs()
+    {
+        const QString file = path("metin.ods");
+        const auto cell = [](const QByteArray &inner) {
+            return "<table:table-cell office:value-type=\"string\">" + inner + "</table:table-cell>";
+        };
+        QVERIFY(test::writeZip(file, test::minimalOds(
+            "<table:table-row>" + cell("<text:p>a <text:s/>b <text:s text:c=\"2\"/>çift</text:p>")
+            + cell("<text:p>iki</text:p><text:p>satır</text:p>")
+            + cell("<text:p><text:span>Çek</text:span> ödemesi</text:p>")
+            + cell("<office:annotation><text:p>not</text:p></office:annotation><text:p>değer</text:p>")
+            + "</table:table-row>")));
+        const WorkbookSheet sheet = readWorkbook(file, Regional::turkish());
+        const QStringList texts = {"a  b   çift", "iki\nsatır", "Çek ödemesi", "değer"};
+        for (int c = 0; c < texts.size(); ++c)
+            QCOMPARE(workbookCellText(sheet.at(0, c), Regional::turkish()), texts[c]);
+    }
+
     // Our own export of a big ledger (streamed, its texts inline) reads back.
     void bigExportReadsBack()
     {
