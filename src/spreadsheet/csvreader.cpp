@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <orcus/csv_parser.hpp>
 
@@ -40,8 +41,12 @@ struct CsvHandler {
     qint64 cells = 0;
 };
 
-QString decodeText(QByteArray bytes)
+QString decodeText(const QByteArray &bytes)
 {
+    if (const auto utf16 = utf16ByteOrder(bytes)) {
+        QStringDecoder decode(*utf16);
+        return decode(QByteArrayView(bytes).sliced(2));
+    }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
     // Not valid UTF-8: the Windows Turkish code page
@@ -204,16 +209,34 @@ namespace {
 // The text as UTF-8 with "\n" line ends, which the parser reads.
 QByteArray normalisedCsvText(const QByteArray &raw)
 {
-    QByteArray bytes = raw;
-    bytes.replace("\r\n", "\n");
-    bytes.replace('\r', '\n');
-    return decodeText(bytes).toUtf8();
+    QString text = decodeText(raw);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text.toUtf8();
 }
 
-CsvHandler parseCsvFields(const QByteArray &utf8, int maxRows)
+// The parser skips a tab after a closing quote as a blank and then misses
+// the delimiter: tabs outside quotes become a separator no text holds.
+constexpr char TabStandIn = '\x1F';
+
+QByteArray withTabsStoodIn(QByteArray utf8)
 {
+    bool quoted = false;
+    for (char &c : utf8) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && c == '\t')
+            c = TabStandIn;
+    }
+    return utf8;
+}
+
+CsvHandler parseCsvFields(const QByteArray &text, int maxRows)
+{
+    const char delimiter = detectCsvDelimiter(text);
+    const QByteArray utf8 = delimiter == '\t' ? withTabsStoodIn(text) : text;
     orcus::csv::parser_config config;
-    config.delimiters = std::string(1, detectCsvDelimiter(utf8));
+    config.delimiters = std::string(1, delimiter == '\t' ? TabStandIn : delimiter);
     config.text_qualifier = '"';
     config.trim_cell_value = false;
     CsvHandler handler;

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <QStringConverter>
+#include <optional>
 #include <vector>
 
 namespace kervio {
@@ -57,5 +59,8 @@ void setSerialDate(WorkbookCell &cell, double serial, const QDate &origin);
 
 // "#N/A" and its kin, as every format names them.
 bool isErrorName(QStringView text);
+
+// The UTF-16 byte order that `bytes` starts with a mark of, if any.
+std::optional<QStringConverter::Encoding> utf16ByteOrder(const QByteArray &bytes);
 
 } // namespace kervio

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 
 #include <algorithm>
@@ -80,6 +81,15 @@ bool isErrorName(QStringView s)
     return s.startsWith(u"Err:");
 }
 
+std::optional<QStringConverter::Encoding> utf16ByteOrder(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xFF\xFE"))
+        return QStringConverter::Utf16LE;
+    if (bytes.startsWith("\xFE\xFF"))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
 bool overlayCells(WorkbookSheet &sheet, std::vector<PlacedCell> cells, int maxRows)
 {
     if (cells.empty())
@@ -126,21 +136,40 @@ QString megabytes(qint64 bytes)
     return QString::number((bytes + WorkbookLimits::MB / 2) / WorkbookLimits::MB);
 }
 
-// Text when nothing in its first 64 KB is a NUL or another control
-// character than those of lines and pages.
-bool looksLikeText(const QByteArray &head)
+uint codeOf(char c)
 {
-    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF"))
-        return false; // UTF-16, which the csv reader does not take
-    int controls = 0;
-    for (char ch : head) {
-        const auto c = static_cast<unsigned char>(ch);
+    return uchar(c);
+}
+uint codeOf(QChar c)
+{
+    return c.unicode();
+}
+
+// No NUL, and at most one control character in a hundred other than those
+// of lines and pages.
+template <typename Units>
+bool fewControls(const Units &units)
+{
+    qsizetype controls = 0;
+    for (const auto unit : units) {
+        const uint c = codeOf(unit);
         if (c == 0)
             return false;
         if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A)
             ++controls;
     }
-    return controls * 100 <= head.size();
+    return controls * 100 <= units.size();
+}
+
+// Text when its first 64 KB are; UTF-16 only after its byte order mark, as
+// spreadsheet programs save "Unicode text".
+bool looksLikeText(const QByteArray &head)
+{
+    if (const auto utf16 = utf16ByteOrder(head)) {
+        QStringDecoder decode(*utf16);
+        return fewControls(QString(decode(head.mid(2, (head.size() - 2) & ~qsizetype(1)))));
+    }
+    return fewControls(head);
 }
 
 WorkbookProbe refuse(const QString &reason)

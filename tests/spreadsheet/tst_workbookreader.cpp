@@ -128,6 +128,15 @@ private slots:
                                                            "2024-03-07,07/03/2024 14:30,05.03.2024,\"1.234,50\",24 %,True\n"
                                                            "42,\"3,25\",\"Çek ödemesi\",,\"-0,5\"\n"
                                                            ",,,,,7\n");
+        // "Unicode text" of spreadsheet programs: UTF-16 after a byte order mark
+        const QString unicodeText = QString::fromUtf8(readBytes(semicolon).mid(3));
+        const auto utf16 = [](const QString &text, QStringConverter::Encoding encoding) {
+            QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+            return QByteArray(encoder(text));
+        };
+        const QString little = writeText(path("unicode.txt"), utf16(unicodeText, QStringConverter::Utf16LE));
+        const QString big = writeText(path("unicode-be.csv"),
+                                      utf16(QString(unicodeText).replace(u';', u'\t'), QStringConverter::Utf16BE));
         for (const QByteArray &locale : {QByteArray(), QByteArray("tr_TR.UTF-8")}) {
             const QByteArray under = locale.isEmpty() ? QByteArray() : " under " + locale;
             QTest::newRow("xlsx" + under) << xlsx << locale;
@@ -135,6 +144,8 @@ private slots:
             QTest::newRow("xls" + under) << xls << locale;
             QTest::newRow("csv semicolon" + under) << semicolon << locale;
             QTest::newRow("csv comma" + under) << comma << locale;
+            QTest::newRow("csv utf-16" + under) << little << locale;
+            QTest::newRow("csv utf-16 big endian, tabs" + under) << big << locale;
         }
     }
     void standardBook()
