@@ -1,10 +1,9 @@
 // Export of a 100,000-entry ledger made from the worked example and reading
 // workbooks into the staging grid, ordinary and hostile ones: prints the times
 // and the peak memory. Each workbook is read in a process of its own
-// ("--read FILE"), which reports its peak memory as the kernel counts it for
-// the process (VmHWM, what /usr/bin/time -v reports as the maximum resident
-// set size).
+// ("--read FILE"), which reports its own peak memory.
 #include "benchledger.h"
+#include "benchmemory.h"
 #include "core/numericlocale.h"
 #include "ledger/document.h"
 #include "spreadsheet/exportsheet.h"
@@ -35,18 +34,6 @@ long peakMb()
     return u.ru_maxrss / 1024;
 }
 
-// The peak resident memory of this process since it started its program.
-long peakOfThisProgramMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
-    return -1;
-}
-
 // The child: reads one workbook into the staging grid and says how it went.
 int readOne(const QString &file)
 {
@@ -60,7 +47,7 @@ int readOne(const QString &file)
         const QString reason = e.text().contains(QStringLiteral("okunamadı: ")) ? e.text().section(QStringLiteral("okunamadı: "), 1) : e.text();
         std::printf("refused in %lld ms: %s", t.elapsed(), reason.toUtf8().constData());
     }
-    std::printf(", peak memory %ld MB", peakOfThisProgramMb());
+    std::printf(", peak memory %ld MB", bench::peakResidentMb());
     return 0;
 }
 
