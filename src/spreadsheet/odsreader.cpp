@@ -63,10 +63,11 @@ bool setTime(WorkbookCell &c, QStringView text)
 }
 
 // The cell's value from its attributes and paragraphs; Empty when the
-// import library reads it right already (numbers and dates without a
-// formula) or when it has no value. Texts are always ours: the library
-// drops runs of blanks and all but the last paragraph.
-WorkbookCell typedCell(const QXmlStreamAttributes &a, const QString &paragraphs)
+// import library reads it right already (numbers, dates and plain texts
+// without a formula) or when it has no value. `misread`: the library would
+// drop the cell's blanks, tabs, a paragraph or a line, or its row repeats,
+// which the library fills only once.
+WorkbookCell typedCell(const QXmlStreamAttributes &a, const QString &paragraphs, bool misread)
 {
     WorkbookCell c;
     const QStringView type = attribute(a, Office, "value-type");
@@ -76,7 +77,7 @@ WorkbookCell typedCell(const QXmlStreamAttributes &a, const QString &paragraphs)
         c.text = paragraphs.isEmpty() ? QStringLiteral("#VALUE!") : paragraphs;
         return c;
     }
-    const bool missed = formula || type == QLatin1String("string") || type == QLatin1String("boolean") || type == QLatin1String("percentage")
+    const bool missed = formula || misread || type == QLatin1String("boolean") || type == QLatin1String("percentage")
                         || type == QLatin1String("currency") || type == QLatin1String("time");
     if (!missed)
         return c;
@@ -132,6 +133,7 @@ private:
             return true;
         } else if (is(x, Office, "annotation")) {
             ++m_annotationDepth; // a comment's paragraphs are no part of the value
+            m_spacedText = true;
         } else if (m_annotationDepth > 0) {
             return true;
         } else if (is(x, Table, "table-row")) {
@@ -142,16 +144,22 @@ private:
             m_colRepeat = repeat(attribute(m_cellAttributes, Table, "number-columns-repeated"), MaxColumns);
             m_paragraphs.clear();
             m_paragraphCount = 0;
+            m_spacedText = false;
         } else if (is(x, Text, "p")) {
-            if (m_paragraphCount++ > 0)
+            if (m_paragraphCount++ > 0) {
                 addText(u"\n");
+                m_spacedText = true;
+            }
             m_inParagraph = true;
         } else if (m_inParagraph && is(x, Text, "s")) {
             addText(QString(repeat(attribute(x.attributes(), Text, "c"), WorkbookLimits::TextLength), u' '));
+            m_spacedText = true;
         } else if (m_inParagraph && is(x, Text, "tab")) {
             addText(u"\t");
+            m_spacedText = true;
         } else if (m_inParagraph && is(x, Text, "line-break")) {
             addText(u"\n");
+            m_spacedText = true;
         }
         return true;
     }
@@ -172,7 +180,7 @@ private:
         } else if (is(x, Table, "table-row")) {
             m_row += m_rowRepeat;
         } else if (is(x, Table, "table-cell") || is(x, Table, "covered-table-cell")) {
-            const WorkbookCell cell = typedCell(m_cellAttributes, m_paragraphs);
+            const WorkbookCell cell = typedCell(m_cellAttributes, m_paragraphs, m_spacedText || m_rowRepeat > 1);
             if (cell.kind != WorkbookCell::Kind::Empty)
                 place(cell);
             m_col += m_colRepeat;
@@ -216,6 +224,7 @@ private:
     QXmlStreamAttributes m_cellAttributes;
     QString m_paragraphs;
     int m_paragraphCount = 0;
+    bool m_spacedText = false;
     bool m_inParagraph = false;
 };
 

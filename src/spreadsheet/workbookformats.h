@@ -22,7 +22,7 @@ struct WorkbookLimits {
     static constexpr qint64 CsvBytes = 32 * MB;     // a text file
     static constexpr qint64 PartBytes = 100 * MB;   // one part of a package, inflated
     static constexpr qint64 PackageBytes = 200 * MB; // all parts, inflated
-    static constexpr qint64 Cells = 500000;         // non-empty cells kept
+    static constexpr qint64 Cells = 250000;         // non-empty cells kept
     static constexpr int TextLength = 32767;        // characters of one cell
 };
 

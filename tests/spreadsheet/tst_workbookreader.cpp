@@ -259,9 +259,10 @@ private slots:
         QCOMPARE(sheet.at(2, 2).kind, WorkbookCell::Kind::Error);
     }
 
-    // ods texts as a spreadsheet program saves them: runs of blanks, several
-    // paragraphs, formatted spans, a comment beside the value.
-    void odsTextsKeepBlanksAndParagraphs()
+    // ods cells as a spreadsheet program saves them: runs of blanks, several
+    // paragraphs, formatted spans, a comment beside the value, and two equal
+    // rows stored once with a repeat count.
+    void odsCellsAsSaved()
     {
         const QString file = path("metin.ods");
         const auto cell = [](const QByteArray &inner) {
@@ -272,11 +273,21 @@ private slots:
             + cell("<text:p>iki</text:p><text:p>satır</text:p>")
             + cell("<text:p><text:span>Çek</text:span> ödemesi</text:p>")
             + cell("<office:annotation><text:p>not</text:p></office:annotation><text:p>değer</text:p>")
-            + "</table:table-row>")));
+            + "</table:table-row><table:table-row table:number-rows-repeated=\"2\">"
+              "<table:table-cell office:value-type=\"date\" office:date-value=\"2024-03-05\"><text:p>05.03.2024</text:p></table:table-cell>"
+            + cell("<text:p>Fatura</text:p>")
+            + "<table:table-cell office:value-type=\"float\" office:value=\"100.5\"><text:p>100,5</text:p></table:table-cell>"
+              "</table:table-row>")));
         const WorkbookSheet sheet = readWorkbook(file, Regional::turkish());
+        QCOMPARE(sheet.rows, 3);
         const QStringList texts = {"a  b   çift", "iki\nsatır", "Çek ödemesi", "değer"};
         for (int c = 0; c < texts.size(); ++c)
             QCOMPARE(workbookCellText(sheet.at(0, c), Regional::turkish()), texts[c]);
+        for (int r = 1; r <= 2; ++r) {
+            QCOMPARE(workbookCellText(sheet.at(r, 0), Regional::turkish()), QStringLiteral("05.03.2024"));
+            QCOMPARE(workbookCellText(sheet.at(r, 1), Regional::turkish()), QStringLiteral("Fatura"));
+            QCOMPARE(workbookCellText(sheet.at(r, 2), Regional::turkish()), QStringLiteral("100,5"));
+        }
     }
 
     // Our own export of a big ledger (streamed, its texts inline) reads back.
@@ -335,6 +346,12 @@ private slots:
         const QString bomb = path("bomba.xlsx");
         QVERIFY(test::writeZip(bomb, test::minimalXlsx("", 150 * 1024 * 1024)));
         QTest::newRow("part inflating to 150 MB") << bomb << "bölümü açıldığında çok büyük (150 MB; en çok 100 MB)";
+        // every row of a 6,500-row statement filled 40 columns wide with texts
+        const QString wide = path("genis.ods");
+        QVERIFY(test::writeZip(wide, test::minimalOds(
+            "<table:table-row table:number-rows-repeated=\"6500\"><table:table-cell table:number-columns-repeated=\"40\" "
+            "office:value-type=\"string\"><text:p>Fatura açıklaması</text:p></table:table-cell></table:table-row>")));
+        QTest::newRow("260,000 filled cells") << wide << "ilk sayfada 250000 hücreden fazla dolu hücre var";
         const QString damaged = path("bozuk.xlsx");
         QVERIFY(test::writeZip(damaged, test::minimalXlsx("<row r=\"1\"><c r=\"A1\"><v>1</v></row>")));
         QTest::newRow("damaged sheet") << damaged << "bozuk ya da eksik (";
