@@ -1,6 +1,7 @@
 // The printed report of a 10,000-entry ledger: text and page composition
 // (target 1 s), the PDF (target 3 s), peak memory (target 300 MB).
 // Usage: bench_report [ENTRIES] [PDF-PATH]   (the PDF is kept when a path is given)
+#include "benchmemory.h"
 #include "core/numericlocale.h"
 #include "report/pdfexport.h"
 #include "report/reportcommands.h"
@@ -14,17 +15,6 @@
 using namespace kervio;
 
 namespace {
-
-long peakRssKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 void fill(Document &s, int n)
 {
@@ -86,6 +76,6 @@ int main(int argc, char **argv)
         if (!keep.isEmpty() && table == ReportTable::Split)
             savePdfFile(host.lastReport, keep);
     }
-    std::printf("peak memory %ld MB (target 300)\n", peakRssKb() / 1024);
+    std::printf("peak memory %ld MB (target 300)\n", bench::peakResidentMb());
     return 0;
 }

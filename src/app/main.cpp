@@ -1,5 +1,6 @@
 #include "shell/cli.h"
 #include "shell/gui/program.h"
+#include "spreadsheet/tempfiles.h"
 
 #include <cstdio>
 
@@ -18,6 +19,7 @@ void quietToolkit(QtMsgType type, const QMessageLogContext &, const QString &mes
 
 int main(int argc, char **argv)
 {
+    kervio::removeStaleExportFiles();
     const kervio::CommandLine commandLine(kervio::argumentsOf(argc, argv));
     switch (commandLine.mode()) {
     case kervio::CommandLine::Mode::Window:

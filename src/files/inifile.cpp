@@ -4,6 +4,15 @@
 #include "core/savefile.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace kervio {
 
@@ -57,27 +66,56 @@ bool isBlankLine(const QString &line)
     return true;
 }
 
+enum class ReadResult { Read, Missing, Refused };
+
+// Reads a regular file of at most IniFile::MaxFileBytes. Anything else (a
+// fifo, a device, a folder, a bigger file) is refused without blocking or
+// reading it; a link counts as what it points to.
+ReadResult readRegularFile(const QString &path, QByteArray *bytes)
+{
+#ifdef Q_OS_UNIX
+    // non-blocking, so that opening a fifo without a writer returns at once
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Refused;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > IniFile::MaxFileBytes) {
+        ::close(fd);
+        return ReadResult::Refused;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return ReadResult::Refused;
+    }
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return ReadResult::Missing;
+    if (!info.isFile() || info.size() > IniFile::MaxFileBytes)
+        return ReadResult::Refused;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ReadResult::Refused;
+#endif
+    // one byte more than allowed tells a file that grew meanwhile
+    *bytes = file.read(IniFile::MaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes->size() > IniFile::MaxFileBytes) {
+        bytes->clear();
+        return ReadResult::Refused;
+    }
+    return ReadResult::Read;
+}
+
 } // namespace
 
 IniFile::IniFile(const QString &path)
     : m_path(path)
 {
-    QFile file(path);
-    if (!file.exists()) {
-        loadBytes({});
-        return;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_readable = false;
-        loadBytes({});
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_readable = false;
-        loadBytes({});
-        return;
-    }
+    QByteArray bytes;
+    const ReadResult result = readRegularFile(path, &bytes);
+    // an unreadable file reads as a missing one, and is never written over
+    m_readable = result != ReadResult::Refused;
     loadBytes(bytes);
 }
 

@@ -14,9 +14,12 @@ namespace kervio {
 class IniFile {
 public:
     static constexpr int MaxValueLength = 2047;
+    static constexpr qint64 MaxFileBytes = 1024 * 1024;
 
     IniFile() = default;
-    // Loads the file; a missing file reads as empty.
+    // Loads the file; a missing file reads as empty. Anything but a regular
+    // file of at most MaxFileBytes (a fifo, a device, a folder, a bigger
+    // file) is not read: it reads as empty and is not readable.
     explicit IniFile(const QString &path);
 
     QString path() const { return m_path; }

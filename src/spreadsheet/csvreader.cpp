@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <orcus/csv_parser.hpp>
 
@@ -29,13 +30,23 @@ struct CsvHandler {
     void end_row() {}
     void cell(const char *p, size_t n, bool)
     {
-        if (rowCount <= maxRows)
-            rows.back().push_back(QString::fromUtf8(p, qsizetype(n)));
+        if (rowCount > maxRows)
+            return;
+        // a spreadsheet cuts a cell's text here
+        n = std::min(n, size_t(WorkbookLimits::TextLength) * 4);
+        rows.back().push_back(QString::fromUtf8(p, qsizetype(n)).left(WorkbookLimits::TextLength));
+        if (++cells > WorkbookLimits::Cells)
+            throw KervioError(QStringLiteral("ilk sayfada %1 hücreden fazla dolu hücre var").arg(WorkbookLimits::Cells));
     }
+    qint64 cells = 0;
 };
 
-QString decodeText(QByteArray bytes)
+QString decodeText(const QByteArray &bytes)
 {
+    if (const auto utf16 = utf16ByteOrder(bytes)) {
+        QStringDecoder decode(*utf16);
+        return decode(QByteArrayView(bytes).sliced(2));
+    }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
     // Not valid UTF-8: the Windows Turkish code page
@@ -198,16 +209,34 @@ namespace {
 // The text as UTF-8 with "\n" line ends, which the parser reads.
 QByteArray normalisedCsvText(const QByteArray &raw)
 {
-    QByteArray bytes = raw;
-    bytes.replace("\r\n", "\n");
-    bytes.replace('\r', '\n');
-    return decodeText(bytes).toUtf8();
+    QString text = decodeText(raw);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text.toUtf8();
 }
 
-CsvHandler parseCsvFields(const QByteArray &utf8, int maxRows)
+// The parser skips a tab after a closing quote as a blank and then misses
+// the delimiter: tabs outside quotes become a separator no text holds.
+constexpr char TabStandIn = '\x1F';
+
+QByteArray withTabsStoodIn(QByteArray utf8)
 {
+    bool quoted = false;
+    for (char &c : utf8) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && c == '\t')
+            c = TabStandIn;
+    }
+    return utf8;
+}
+
+CsvHandler parseCsvFields(const QByteArray &text, int maxRows)
+{
+    const char delimiter = detectCsvDelimiter(text);
+    const QByteArray utf8 = delimiter == '\t' ? withTabsStoodIn(text) : text;
     orcus::csv::parser_config config;
-    config.delimiters = std::string(1, detectCsvDelimiter(utf8));
+    config.delimiters = std::string(1, delimiter == '\t' ? TabStandIn : delimiter);
     config.text_qualifier = '"';
     config.trim_cell_value = false;
     CsvHandler handler;
@@ -221,7 +250,7 @@ CsvHandler parseCsvFields(const QByteArray &utf8, int maxRows)
     } catch (const KervioError &) {
         throw;
     } catch (const std::exception &e) {
-        throw KervioError(QString::fromUtf8(e.what()));
+        throw KervioError(QStringLiteral("metin (csv) dosyası bozuk (%1)").arg(QString::fromUtf8(e.what())));
     }
     return handler;
 }
@@ -265,8 +294,8 @@ WorkbookSheet readCsvWorkbook(const QString &path, const Regional &reg, int maxR
     const QByteArray bytes = readWholeFile(path);
     try {
         return readCsvText(bytes, reg, maxRows);
-    } catch (const std::exception &e) {
-        raiseUnreadable(path, QString::fromUtf8(e.what()));
+    } catch (const KervioError &e) {
+        raiseUnreadable(path, e.text());
     }
 }
 

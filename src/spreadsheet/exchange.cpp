@@ -1,5 +1,6 @@
 #include "exchange.h"
 #include "exportsheet.h"
+#include "tempfiles.h"
 #include "core/errors.h"
 #include "core/appinfo.h"
 #include "core/dialogs.h"
@@ -55,7 +56,7 @@ int runLauncher(const QString &program, const QStringList &args)
 // An empty file of a new name in the user's temporary folder.
 QString reserveTemporaryWorkbook()
 {
-    QTemporaryFile reserve(QDir::tempPath() + QStringLiteral("/Kervio-XXXXXX.xlsx"));
+    QTemporaryFile reserve(handedWorkbookTemplate());
     reserve.setAutoRemove(false);
     if (!reserve.open())
         throw KervioError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(reserve.fileTemplate())));
@@ -88,6 +89,8 @@ QString exportToSpreadsheet(Document &document, Dialogs &dialogs, const FileOpen
         QFile::remove(path);
         throw;
     }
+    // the previous one goes; this one stays while the spreadsheet program may read it
+    keepHandedWorkbook(path);
     if (!open || !open(path))
         dialogs.message(QStringLiteral("Çalışma kitabı hazırlandı, ancak onu açacak bir program bulunamadı:\r")
                         + QDir::toNativeSeparators(path));

@@ -19,7 +19,8 @@ void writeLedgerWorkbook(Document &document, const QString &path);
 
 // "EXCEL'E VERİ AKTAR": the ledger's workbook in a new file of the user's
 // temporary folder, opened; when nothing can open it, a message names the
-// file. Returns the workbook's path. Raises what the recalculation raises
+// file. The file stays until the next export or the program's end. Returns
+// the workbook's path. Raises what the recalculation raises
 // and on a write failure.
 QString exportToSpreadsheet(Document &document, Dialogs &dialogs, const FileOpener &open = openWithDesktop);
 

@@ -1,4 +1,5 @@
 #include "exportsheet.h"
+#include "tempfiles.h"
 #include "core/savefile.h"
 #include "core/errors.h"
 #include "core/numericlocale.h"
@@ -10,6 +11,12 @@
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+#include <cstdio>
 
 #include <algorithm>
 #include <cmath>
@@ -250,6 +257,39 @@ ExportSheet buildExportSheet(const Document &document)
 
 namespace {
 
+// The writer library prints its errors on standard error; ours reach the
+// user as messages instead, so its lines are sent to nowhere meanwhile.
+class QuietStandardError {
+public:
+    QuietStandardError()
+    {
+#ifdef Q_OS_UNIX
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0)
+            ::dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            ::close(null);
+#endif
+    }
+    ~QuietStandardError()
+    {
+#ifdef Q_OS_UNIX
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+        }
+#endif
+    }
+    QuietStandardError(const QuietStandardError &) = delete;
+    QuietStandardError &operator=(const QuietStandardError &) = delete;
+
+private:
+    int m_saved = -1;
+};
+
 // Writes the cells into an xlsx in a temporary folder; the first error of
 // the writer library is kept and stops the rows.
 class XlsxWriter {
@@ -382,10 +422,13 @@ void writeExportWorkbook(const ExportSheet &sheet, const QString &path, Workbook
     // the writer prints its numbers and sizes with the C library
     const CNumericLocale cNumbers;
     auto unableToWrite = [&] { return KervioError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path))); };
-    QTemporaryDir work;
+    // removed on every return and error; one a killed run left is removed by
+    // the next start (removeStaleExportFiles)
+    QTemporaryDir work(exportStagingTemplate());
     if (!work.isValid())
         throw unableToWrite();
     const QString file = work.filePath(QStringLiteral("book.xlsx"));
+    const QuietStandardError quiet;
     const bool constant = memory == WorkbookMemory::Constant
                           || (memory == WorkbookMemory::Auto && sheet.cells.size() > ConstantMemoryCells);
     XlsxWriter writer(file, work.path(), constant);

@@ -27,16 +27,19 @@ QString fromUtf8(std::string_view s)
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-bool isErrorLiteral(std::string_view s)
+// A cell's text, cut where a spreadsheet cuts it; a huge text is cut before
+// it is converted.
+QString cellText(std::string_view s)
 {
-    static const char *const names[] = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A", "#GETTING_DATA"};
-    for (const char *n : names)
-        if (s == n)
-            return true;
-    return false;
+    constexpr size_t MaxBytes = size_t(WorkbookLimits::TextLength) * 4;
+    return fromUtf8(s.substr(0, std::min(s.size(), MaxBytes))).left(WorkbookLimits::TextLength);
 }
 
-// Fills one cell's calendar pieces from a serial day number.
+// Raised from inside the library's parsing when the sheet grows too big.
+struct TooManyCells {};
+
+} // namespace
+
 void setSerialDate(WorkbookCell &c, double serial, const QDate &origin)
 {
     double days = std::floor(serial);
@@ -55,6 +58,8 @@ void setSerialDate(WorkbookCell &c, double serial, const QDate &origin)
     c.minute = int(ms / 60000 % 60);
     c.second = double(ms % 60000) / 1000.0;
 }
+
+namespace {
 
 struct Styles : iface::import_styles {
     struct Font {
@@ -183,12 +188,12 @@ struct Strings : iface::import_shared_strings {
 
     size_t append(std::string_view s) override
     {
-        list.push_back(fromUtf8(s));
+        list.push_back(cellText(s));
         return list.size() - 1;
     }
     size_t add(std::string_view s) override
     {
-        const QString q = fromUtf8(s);
+        const QString q = cellText(s);
         auto it = index.find(q);
         if (it != index.end())
             return it->second;
@@ -202,10 +207,14 @@ struct Strings : iface::import_shared_strings {
     void set_segment_font_name(std::string_view) override {}
     void set_segment_font_size(double) override {}
     void set_segment_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override {}
-    void append_segment(std::string_view s) override { segments += fromUtf8(s); }
+    void append_segment(std::string_view s) override
+    {
+        if (segments.size() < WorkbookLimits::TextLength)
+            segments += cellText(s);
+    }
     size_t commit_segments() override
     {
-        list.push_back(segments);
+        list.push_back(segments.left(WorkbookLimits::TextLength));
         segments.clear();
         return list.size() - 1;
     }
@@ -237,12 +246,11 @@ public:
     void set_shared_formula_index(size_t) override {}
     void set_result_string(std::string_view value) override
     {
-        if (isErrorLiteral(value)) {
+        m_cell.text = cellText(value);
+        if (isErrorName(m_cell.text))
             m_cell.kind = WorkbookCell::Kind::Error;
-        } else {
+        else
             m_cell.kind = value.empty() ? WorkbookCell::Kind::Empty : WorkbookCell::Kind::Text;
-        }
-        m_cell.text = fromUtf8(value);
     }
     void set_result_value(double value) override
     {
@@ -276,7 +284,7 @@ public:
     {
         WorkbookCell c;
         c.kind = s.empty() ? WorkbookCell::Kind::Empty : WorkbookCell::Kind::Text;
-        c.text = fromUtf8(s);
+        c.text = cellText(s);
         put(row, col, std::move(c));
     }
     void set_string(ss::row_t row, ss::col_t col, ss::string_id_t sindex) override
@@ -315,8 +323,12 @@ public:
     }
     void set_format(ss::row_t row, ss::col_t col, size_t xf_index) override
     {
-        if (m_keep && row < m_maxRows)
-            m_formats[key(row, col)] = xf_index;
+        if (!m_keep || row >= m_maxRows)
+            return;
+        m_formats[key(row, col)] = xf_index;
+        // formatted empty cells cost memory too
+        if (qint64(m_formats.size()) > 2 * WorkbookLimits::Cells)
+            throw TooManyCells();
     }
     void set_format(ss::row_t, ss::col_t, ss::row_t, ss::col_t, size_t) override {}
     void fill_down_cells(ss::row_t src_row, ss::col_t src_col, ss::row_t range_size) override
@@ -325,8 +337,10 @@ public:
         if (it == m_cells.end())
             return;
         const WorkbookCell c = it->second;
-        for (ss::row_t r = 1; r <= range_size; ++r)
+        for (ss::row_t r = 1; r <= range_size && src_row + r < m_maxRows; ++r)
             put(src_row + r, src_col, WorkbookCell(c));
+        // rows past the kept ones still count for the extent
+        m_rows = std::max(m_rows, int(std::min<qint64>(qint64(src_row) + range_size + 1, 1 << 30)));
     }
     ss::range_size_t get_sheet_size() const override { return {1048576, 16384}; }
 
@@ -340,8 +354,11 @@ public:
         }
         m_rows = std::max(m_rows, int(row) + 1);
         m_cols = std::max(m_cols, int(col) + 1);
-        if (row < m_maxRows)
+        if (row < m_maxRows) {
             m_cells[key(row, col)] = std::move(c);
+            if (qint64(m_cells.size()) > WorkbookLimits::Cells)
+                throw TooManyCells();
+        }
     }
 
     WorkbookSheet finish(const Styles &styles, const QDate &origin)
@@ -446,6 +463,7 @@ public:
     }
     void finalize() override {}
 
+    bool hasSheets() const { return !m_sheets.empty(); }
     WorkbookSheet result()
     {
         if (m_sheets.empty())
@@ -474,9 +492,14 @@ WorkbookSheet readOrcusWorkbook(const QString &path, int maxRows, const OrcusPar
         parse(factory, std::string_view(bytes.constData(), size_t(bytes.size())));
     } catch (const KervioError &) {
         throw;
+    } catch (const TooManyCells &) {
+        raiseTooManyCells(path);
     } catch (const std::exception &e) {
-        raiseUnreadable(path, QString::fromUtf8(e.what()));
+        raiseDamaged(path, QStringLiteral("çalışma kitabı"), QString::fromUtf8(e.what()));
     }
+    // a package the library finds no sheet in is no workbook it can read
+    if (!factory.hasSheets())
+        raiseUnreadable(path, QStringLiteral("çalışma kitabında okunabilen bir sayfa yok"));
     return factory.result();
 }
 

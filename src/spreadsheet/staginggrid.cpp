@@ -132,7 +132,11 @@ Qt::ItemFlags StagingGrid::flags(const QModelIndex &index) const
 
 void stageWorkbook(StagingGrid &grid, const QString &path, const Regional &reg)
 {
-    const WorkbookSheet sheet = readWorkbook(path, reg, StagingGrid::MaxSheetRows);
+    stageSheet(grid, readWorkbook(path, reg, StagingGrid::MaxSheetRows), reg);
+}
+
+void stageSheet(StagingGrid &grid, const WorkbookSheet &sheet, const Regional &reg)
+{
     // One more row and column than used: an empty last row and column, and
     // at least 2 x 2 cells for an empty sheet.
     const int rows = std::min(std::max(sheet.rows, 1) + 1, StagingGrid::MaxSheetRows);

@@ -1,5 +1,6 @@
 #pragma once
 #include "ledger/regional.h"
+#include "workbookreader.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -50,8 +51,10 @@ private:
 
 // Reads the first worksheet of a workbook into the grid: the used extent
 // plus one empty row and column, at most 6,500 sheet rows, every cell as
-// text. On an error (unreadable file, error value) the grid keeps what was
-// copied so far and the error is raised.
+// text. A file that cannot be read raises before the grid changes; on an
+// error value the grid keeps what was copied so far and the error is raised.
 void stageWorkbook(StagingGrid &grid, const QString &path, const Regional &reg);
+// The same with a sheet already read.
+void stageSheet(StagingGrid &grid, const WorkbookSheet &sheet, const Regional &reg);
 
 } // namespace kervio

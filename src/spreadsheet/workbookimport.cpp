@@ -29,9 +29,11 @@ QString WorkbookImport::askForWorkbook()
 
 QString WorkbookImport::openWorkbook(const QString &path)
 {
-    m_staging.clearBelowHeader();
     const QString full = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    stageWorkbook(m_staging, full, m_document.regional());
+    // a file that cannot be read leaves the staged cells as they were
+    const WorkbookSheet sheet = readWorkbook(full, m_document.regional(), StagingGrid::MaxSheetRows);
+    m_staging.clearBelowHeader();
+    stageSheet(m_staging, sheet, m_document.regional());
     m_staging.numberRowsAndColumns();
     return full;
 }

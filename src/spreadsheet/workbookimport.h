@@ -27,7 +27,8 @@ public:
     QString askForWorkbook();
     // Empties the staged cells, reads the workbook's first sheet into them
     // and numbers the rows and columns. Returns the workbook's full path.
-    // On a failure the cells read so far stay and nothing is numbered.
+    // A file that cannot be read changes nothing; on an error value the
+    // cells read so far stay and nothing is numbered.
     QString openWorkbook(const QString &path);
     // "Yeni Dosya": the staged cells and row numbers go, row 0 stays.
     void clearStaging();

@@ -43,11 +43,19 @@ struct WorkbookSheet {
 };
 
 enum class WorkbookFormat { Unknown, Xlsx, Ods, Xls, Csv };
+// The format a file's content shows, whatever its name says; for a file
+// that is none of them (or encrypted, truncated, too big) the reason.
+struct WorkbookProbe {
+    WorkbookFormat format = WorkbookFormat::Unknown;
+    QString problem;
+};
+WorkbookProbe probeWorkbook(const QString &path);
 WorkbookFormat detectWorkbookFormat(const QString &path);
 
 // Reads the first worksheet. Rows at and beyond maxRows are not kept (the
 // extent still counts them). A file that cannot be read raises KervioError
-// with a text naming the file and the reason.
+// with a Turkish text naming the file and the reason (a library's own words
+// at most in parentheses); nothing is read then.
 WorkbookSheet readWorkbook(const QString &path, const Regional &reg, int maxRows = 1 << 30);
 
 // A csv text read as a spreadsheet application under the regional settings

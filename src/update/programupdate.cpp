@@ -1,8 +1,6 @@
 #include "programupdate.h"
-#include "signature.h"
 
 #include "files/inifile.h"
-#include "core/savefile.h"
 #include "core/appinfo.h"
 #include "core/dialogs.h"
 #include "core/locations.h"
@@ -19,10 +17,15 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <sodium.h>
+
 #include <memory>
 
 #ifndef KERVIO_UPDATE_SERVER
 #define KERVIO_UPDATE_SERVER "http://www.kavrel.com.tr"
+#endif
+#ifndef KERVIO_PROGRAM_VERSION
+#define KERVIO_PROGRAM_VERSION "2.0"
 #endif
 #ifndef KERVIO_UPDATE_PUBLIC_KEY
 #define KERVIO_UPDATE_PUBLIC_KEY "18c99bb6d43da01b8062799009f7a7cbad5b8710c496bb25973bd299a640fba6"
@@ -54,12 +57,41 @@ QString downloadFolder(const QString &executable)
     return folderWithSeparator(executable) + QStringLiteral("Dosya/");
 }
 
+// The update that runs now, which the waiting window's "İptal" reaches;
+// there is only ever one, on the interface thread.
+ProgramUpdate *s_running = nullptr;
+
 } // namespace
 
-ProgramUpdate::ProgramUpdate(Dialogs *dialogs) : m_dialogs(dialogs), m_publicKey(builtInPublicKey())
+ProgramUpdate::ProgramUpdate(Dialogs *dialogs)
+    : m_dialogs(dialogs), m_publicKey(builtInPublicKey()), m_runningVersion(builtInVersion())
 {
     installer.sourceFolder = QStringLiteral("Dosya/");
     installer.requestClose = [this] { m_closeRequested = true; };
+}
+
+ProgramUpdate::~ProgramUpdate()
+{
+    if (s_running == this)
+        s_running = nullptr;
+}
+
+void ProgramUpdate::cancel()
+{
+    m_cancelled = true;
+    if (m_abortTransfer)
+        m_abortTransfer();
+}
+
+void ProgramUpdate::cancelRunning()
+{
+    if (s_running)
+        s_running->cancel();
+}
+
+QString ProgramUpdate::builtInVersion()
+{
+    return QStringLiteral(KERVIO_PROGRAM_VERSION);
 }
 
 QString ProgramUpdate::confirmationText()
@@ -148,31 +180,6 @@ bool isHttpAddress(const QUrl &url)
     return url.isValid() && (scheme == u"http" || scheme == u"https");
 }
 
-// Runs a GET to its end. The user waits, as for any command; only the network
-// runs meanwhile. No data for `idleMs`, a transfer longer than `totalMs` or a
-// body over the limit ends it.
-std::unique_ptr<QNetworkReply> getAndWait(QNetworkAccessManager &nam, const QUrl &url, int idleMs, int totalMs)
-{
-    QNetworkRequest request(url);
-    request.setTransferTimeout(idleMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    std::unique_ptr<QNetworkReply> reply(nam.get(request));
-    QNetworkReply *r = reply.get();
-    QEventLoop loop;
-    QTimer total;
-    total.setSingleShot(true);
-    QObject::connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&total, &QTimer::timeout, r, &QNetworkReply::abort);
-    QObject::connect(r, &QNetworkReply::downloadProgress, r, [r](qint64 received, qint64 size) {
-        if (received > ProgramUpdate::MaxDownloadBytes || size > ProgramUpdate::MaxDownloadBytes)
-            r->abort();
-    });
-    total.start(totalMs);
-    if (!r->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return reply;
-}
-
 // Why a finished reply brought no file; empty when it did.
 QString replyFailure(QNetworkReply &reply)
 {
@@ -186,64 +193,148 @@ QString replyFailure(QNetworkReply &reply)
 
 } // namespace
 
-bool ProgramUpdate::fetch(const QUrl &url, QByteArray &out)
+bool ProgramUpdate::fail(const QString &why)
 {
-    out.clear();
-    if (!isHttpAddress(url)) {
-        m_lastFailure = QStringLiteral("geçersiz adres: ") + url.toString();
+    if (m_lastFailure.isEmpty())
+        m_lastFailure = why;
+    return false;
+}
+
+// Runs a GET to its end and hands the body to `sink` as it arrives. The
+// waiting window is modal meanwhile, so only its "İptal" can be used. No data
+// for the idle time, a transfer longer than the total time, a body over
+// `maxBytes` (announced or received), a cancel or a sink that fails ends it.
+bool ProgramUpdate::fetch(const QUrl &url, qint64 maxBytes, const std::function<bool(const QByteArray &)> &sink)
+{
+    if (!isHttpAddress(url))
+        return fail(QStringLiteral("geçersiz adres: ") + url.toString());
+    if (m_cancelled)
         return false;
-    }
     QNetworkAccessManager nam;
-    const std::unique_ptr<QNetworkReply> reply = getAndWait(nam, url, m_idleMs, m_totalMs);
-    if (const QString failure = replyFailure(*reply); !failure.isEmpty()) {
-        m_lastFailure = url.toString() + QStringLiteral(": ") + failure;
-        return false;
+    QNetworkRequest request(url);
+    request.setTransferTimeout(m_idleMs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    const std::unique_ptr<QNetworkReply> reply(nam.get(request));
+    QNetworkReply *r = reply.get();
+    QString problem;
+    qint64 received = 0;
+    const auto stop = [r, &problem](const QString &why) {
+        if (problem.isEmpty())
+            problem = why;
+        r->abort();
+    };
+    QObject::connect(r, &QNetworkReply::metaDataChanged, r, [&] {
+        const qint64 announced = r->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (announced > maxBytes)
+            stop(QStringLiteral("çok büyük (%1 bayt; en çok %2)").arg(announced).arg(maxBytes));
+    });
+    QObject::connect(r, &QNetworkReply::readyRead, r, [&] {
+        const QByteArray piece = r->readAll();
+        received += piece.size();
+        if (received > maxBytes)
+            stop(QStringLiteral("çok büyük (en çok %1 bayt)").arg(maxBytes));
+        else if (!sink(piece))
+            stop(QStringLiteral("yazılamadı"));
+    });
+    QEventLoop loop;
+    QTimer total;
+    total.setSingleShot(true);
+    QObject::connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&total, &QTimer::timeout, r, [&] { stop(QStringLiteral("süre doldu")); });
+    m_abortTransfer = [&] { stop(QStringLiteral("iptal edildi")); };
+    auto forget = qScopeGuard([this] { m_abortTransfer = nullptr; });
+    total.start(m_totalMs);
+    if (!r->isFinished())
+        loop.exec();
+    if (!problem.isEmpty())
+        return fail(url.toString() + QStringLiteral(": ") + problem);
+    if (const QString failure = replyFailure(*r); !failure.isEmpty())
+        return fail(url.toString() + QStringLiteral(": ") + failure);
+    // what arrived after the last readyRead
+    const QByteArray rest = r->readAll();
+    received += rest.size();
+    if (received > maxBytes)
+        return fail(url.toString() + QStringLiteral(": çok büyük"));
+    if (!rest.isEmpty() && !sink(rest))
+        return fail(url.toString() + QStringLiteral(": yazılamadı"));
+    return true;
+}
+
+bool ProgramUpdate::downloadFile(const QString &address, const QString &file, qint64 maxBytes, QByteArray *sha256)
+{
+    // a fresh file: an existing one, or a link in its place, goes first
+    QFile::remove(file);
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return fail(file + QStringLiteral(" yazılamadı"));
+    if (sodium_init() < 0)
+        return fail(QStringLiteral("libsodium başlatılamadı"));
+    crypto_hash_sha256_state hash;
+    crypto_hash_sha256_init(&hash);
+    const bool fetched = fetch(QUrl(address), maxBytes, [&](const QByteArray &piece) {
+        crypto_hash_sha256_update(&hash, reinterpret_cast<const unsigned char *>(piece.constData()),
+                                  static_cast<unsigned long long>(piece.size()));
+        return out.write(piece) == piece.size();
+    });
+    out.close();
+    if (!fetched || out.error() != QFileDevice::NoError) {
+        QFile::remove(file);
+        return fail(file + QStringLiteral(" yazılamadı"));
     }
-    out = reply->readAll();
-    if (out.size() > MaxDownloadBytes) {
-        m_lastFailure = url.toString() + QStringLiteral(": çok büyük");
-        out.clear();
-        return false;
+    if (sha256) {
+        sha256->resize(crypto_hash_sha256_BYTES);
+        crypto_hash_sha256_final(&hash, reinterpret_cast<unsigned char *>(sha256->data()));
     }
     return true;
 }
 
-bool ProgramUpdate::downloadFile(const QString &address, const QString &file)
+// The manifest names this program, on this platform, in a version not older
+// than the running one, and a size within the limit.
+bool ProgramUpdate::acceptable(const std::optional<UpdateManifest> &manifest)
 {
-    QByteArray data;
-    if (!fetch(QUrl(address), data))
-        return false;
-    if (!saveFileContents(file, data)) {
-        m_lastFailure = file + QStringLiteral(" yazılamadı");
-        return false;
-    }
+    if (!manifest)
+        return fail(QStringLiteral("güncelleme bildirimi imzası doğrulanamadı"));
+    if (manifest->platform != UpdateManifest::platformName())
+        return fail(QStringLiteral("başka bir platform için: ") + manifest->platform);
+    if (manifest->fileName != QFileInfo(downloadPath()).fileName())
+        return fail(QStringLiteral("başka bir dosya için: ") + manifest->fileName);
+    if (!isNotOlderVersion(manifest->version, m_runningVersion))
+        return fail(QStringLiteral("eski sürüm: ") + manifest->version);
+    if (manifest->size <= 0 || manifest->size > UpdateManifest::MaxExecutableBytes)
+        return fail(QStringLiteral("boyutu sınırın dışında: ") + QString::number(manifest->size));
     return true;
 }
 
 bool ProgramUpdate::downloadVerified(const QString &target)
 {
-    const QString sig = target + QStringLiteral(".sig");
+    const QString manifestFile = target + manifestSuffix();
     // nothing unverified may stay where the updater looks
-    auto discard = [&] {
+    auto discard = qScopeGuard([&] {
         QFile::remove(target);
-        QFile::remove(sig);
-    };
-    discard();
-    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
-        m_lastFailure = QFileInfo(target).absolutePath() + QStringLiteral(" oluşturulamadı");
-        return false;
-    }
+        QFile::remove(manifestFile);
+    });
+    QFile::remove(target);
+    if (!QDir().mkpath(QFileInfo(target).absolutePath()))
+        return fail(QFileInfo(target).absolutePath() + QStringLiteral(" oluşturulamadı"));
     const QString address = updateUrl().toString();
-    if (!downloadFile(address, target) || !downloadFile(address + QStringLiteral(".sig"), sig)) {
-        discard();
+    QByteArray signedManifest;
+    if (!fetch(QUrl(address + manifestSuffix()), UpdateManifest::MaxBytes, [&](const QByteArray &piece) {
+            signedManifest += piece;
+            return true;
+        }))
         return false;
-    }
-    if (!verifyDetachedSignature(target, sig, m_publicKey)) {
-        m_lastFailure = QStringLiteral("imza doğrulanamadı");
-        discard();
+    const std::optional<UpdateManifest> manifest = UpdateManifest::verify(signedManifest, m_publicKey);
+    if (!acceptable(manifest))
         return false;
-    }
-    QFile::remove(sig);
+    QByteArray sha256;
+    if (!downloadFile(address, target, manifest->size, &sha256))
+        return false;
+    if (QFileInfo(target).size() != manifest->size)
+        return fail(QStringLiteral("boyutu bildirimdekinden farklı"));
+    if (sha256 != manifest->sha256)
+        return fail(QStringLiteral("SHA-256 özeti bildirimdekinden farklı"));
+    discard.dismiss();
+    QFile::remove(manifestFile);
     QFile::setPermissions(target, QFile::permissions(executablePath()));
     return true;
 }
@@ -285,6 +376,7 @@ void ProgramUpdate::run()
 {
     m_lastFailure.clear();
     m_closeRequested = false;
+    m_cancelled = false;
     if (!mayReplaceProgram()) {
         m_dialogs->message(installedProgramText());
         return;
@@ -298,11 +390,16 @@ void ProgramUpdate::run()
     if (showProgressWindow)
         showProgressWindow();
     {
+        s_running = this;
         auto hide = qScopeGuard([this] {
+            s_running = nullptr;
             if (hideProgressWindow)
                 hideProgressWindow();
         });
-        m_dialogs->message(QString::fromUtf8(downloadAndInstall() ? Done : NotDone));
+        const bool done = downloadAndInstall();
+        // a cancel is the user's own doing: the window goes, nothing is said
+        if (!m_cancelled || done)
+            m_dialogs->message(QString::fromUtf8(done ? Done : NotDone));
     }
     if (m_closeRequested) {
         m_closeRequested = false;

@@ -1,29 +1,43 @@
 #pragma once
+#include "manifest.h"
 #include "updateinstaller.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <optional>
 
 namespace kervio {
 
 class Dialogs;
 
-// "Programı Güncelle": asks, downloads the new executable and its signature
-// into "Dosya" beside the running one, checks the signature and hands over to
-// the installer. The window binds the hooks; tests set the paths and the key.
+// "Programı Güncelle": asks, downloads the maker's signed manifest and the
+// new executable it names into "Dosya" beside the running one, checks them
+// and hands over to the installer. The window binds the hooks; tests set the
+// paths, the key and the running version.
 class ProgramUpdate {
 public:
     explicit ProgramUpdate(Dialogs *dialogs);
+    ~ProgramUpdate();
+    ProgramUpdate(const ProgramUpdate &) = delete;
+    ProgramUpdate &operator=(const ProgramUpdate &) = delete;
 
     // The whole update behind the button.
     void run();
     // False only when the system knows it is offline; contacts no server.
     bool isOnline() const;
-    // Fetches an http(s) address into the file; false on any failure, a
-    // status other than 200, a time-out or a body over MaxDownloadBytes.
-    bool downloadFile(const QString &address, const QString &file);
+    // Fetches an http(s) address into the file, at most maxBytes: a longer
+    // body is cut off while it arrives. False on any failure, a status other
+    // than 200, a time-out, a cancel or a body over the limit; `sha256` gets
+    // the hash of what was written.
+    bool downloadFile(const QString &address, const QString &file, qint64 maxBytes, QByteArray *sha256 = nullptr);
+
+    // "İptal" of the waiting window: ends the running update's download; the
+    // program stays as it was. Nothing happens when no update runs.
+    void cancel();
+    static void cancelRunning();
+    bool wasCancelled() const { return m_cancelled; }
 
     // The question asked before anything happens.
     static QString confirmationText();
@@ -46,10 +60,13 @@ public:
     std::function<bool()> connectivity;
 
     // --- settings ---
-    static constexpr qint64 MaxDownloadBytes = qint64(512) * 1024 * 1024;
     static QString downloadPath(); // "/download/Kervio20.exe" and its kin per platform
+    static QString manifestSuffix() { return QStringLiteral(".manifest"); }
     static QString builtInServer();
     static QByteArray builtInPublicKey();
+    // The version of this program, which an update may not go below.
+    static QString builtInVersion();
+    void setRunningVersion(const QString &version) { m_runningVersion = version; }
 
     void setExecutablePath(const QString &path); // also the installer's
     QString executablePath() const;
@@ -71,13 +88,18 @@ private:
     bool userConfirms() const;
     bool downloadAndInstall();
     bool downloadVerified(const QString &target);
+    bool acceptable(const std::optional<UpdateManifest> &manifest);
     bool install();
-    bool fetch(const QUrl &url, QByteArray &out);
+    bool fail(const QString &why);
+    bool fetch(const QUrl &url, qint64 maxBytes, const std::function<bool(const QByteArray &)> &sink);
 
     Dialogs *m_dialogs;
     QString m_executable;
     QString m_settingsPath;
     QByteArray m_publicKey;
+    QString m_runningVersion;
+    bool m_cancelled = false;
+    std::function<void()> m_abortTransfer;
     int m_idleMs = 30000;
     int m_totalMs = 15 * 60 * 1000;
     bool m_closeRequested = false;

@@ -18,6 +18,7 @@ if(TARGET kervio_update)
   if(NOT _kervio_update_type STREQUAL "INTERFACE_LIBRARY")
     target_compile_definitions(kervio_update PRIVATE
         KERVIO_UPDATE_SERVER="${KERVIO_UPDATE_SERVER}"
+        KERVIO_PROGRAM_VERSION="${PROJECT_VERSION}"
         KERVIO_UPDATE_PUBLIC_KEY="${KERVIO_UPDATE_PUBLIC_KEY}")
   endif()
 endif()

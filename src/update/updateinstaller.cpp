@@ -1,6 +1,5 @@
 #include "updateinstaller.h"
 #include "core/codepage1254.h"
-#include "core/savefile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -62,6 +61,42 @@ QString shQuote(const QString &s)
 QString quoted(const QString &path)
 {
     return u'"' + path + u'"';
+}
+
+// cmd expands %NAME% in a batch line even inside quotes; %% is a literal %.
+QString batchLiteral(const QString &path)
+{
+    QString p = path;
+    p.replace(u'%', QStringLiteral("%%"));
+    return u'"' + p + u'"';
+}
+
+// "call" expands the line a second time, so its % are doubled twice.
+QString callLiteral(const QString &path)
+{
+    QString p = path;
+    p.replace(u'%', QStringLiteral("%%%%"));
+    return u'"' + p + u'"';
+}
+
+// Writes a new file: whatever is at the path (a link, a planted file) is
+// removed first, and the file is created only if nothing came back meanwhile,
+// so no link is ever followed.
+bool writeFreshFile(const QString &path, const QByteArray &bytes)
+{
+    if (QFileInfo(path).isSymLink() || QFileInfo::exists(path))
+        if (!QFile::remove(path))
+            return false;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const bool written = f.write(bytes) == bytes.size() && f.flush();
+    f.close();
+    if (!written || f.error() != QFileDevice::NoError) {
+        QFile::remove(path);
+        return false;
+    }
+    return true;
 }
 
 // Removes what a run has staged, unless the run went through.
@@ -171,25 +206,32 @@ QString UpdateInstaller::scriptPathFor(const QString &executable)
 
 QStringList UpdateInstaller::batchScriptLines(const InstallPaths &paths, const QStringList &others, bool restart)
 {
-    const QString exe = quoted(paths.executable);
+    const QString exe = batchLiteral(paths.executable);
     QStringList l;
     l << QStringLiteral("@Echo Off")
       << QStringLiteral(":again")
       << QStringLiteral("del ") + exe
       << QStringLiteral("if exist ") + exe + QStringLiteral(" goto again")
-      << QStringLiteral("copy ") + quoted(paths.staged()) + u' ' + exe
-      << QStringLiteral("del ") + quoted(paths.staged());
+      << QStringLiteral("copy ") + batchLiteral(paths.staged()) + u' ' + exe
+      << QStringLiteral("del ") + batchLiteral(paths.staged());
     for (const QString &name : others)
-        l << QStringLiteral("copy ") + quoted(paths.staged(name)) + u' ' + quoted(paths.folder + name)
-          << QStringLiteral("del ") + quoted(paths.staged(name));
+        l << QStringLiteral("copy ") + batchLiteral(paths.staged(name)) + u' ' + batchLiteral(paths.folder + name)
+          << QStringLiteral("del ") + batchLiteral(paths.staged(name));
     l << QStringLiteral("if exist ") + exe + QStringLiteral(" goto finish")
-      << QStringLiteral("copy ") + quoted(paths.backup()) + u' ' + exe
+      << QStringLiteral("copy ") + batchLiteral(paths.backup()) + u' ' + exe
       << QStringLiteral(":finish")
-      << QStringLiteral("del ") + quoted(paths.backup());
+      << QStringLiteral("del ") + batchLiteral(paths.backup());
     if (restart)
-        l << QStringLiteral("call ") + exe;
-    l << QStringLiteral("del ") + quoted(paths.script);
+        l << QStringLiteral("call ") + callLiteral(paths.executable);
+    l << QStringLiteral("del ") + batchLiteral(paths.script);
     return l;
+}
+
+QString UpdateInstaller::batchStartArguments(const QString &script)
+{
+    // With /s cmd strips only the outer pair of quotes and keeps the quoted
+    // path whole, parentheses, blanks and all.
+    return QStringLiteral("/s /c \"") + quoted(script) + u'"';
 }
 
 QString UpdateInstaller::shellScript(const InstallPaths &paths, const QStringList &others, qint64 pid, bool restart)
@@ -339,7 +381,7 @@ bool UpdateInstaller::writeScript(const InstallPaths &paths, const QStringList &
     const qint64 pid = programPid > 0 ? programPid : QCoreApplication::applicationPid();
     const QByteArray bytes = shellScript(paths, stagedOthers, pid, restartAfterwards).toUtf8();
 #endif
-    if (saveFileContents(paths.script, bytes))
+    if (writeFreshFile(paths.script, bytes))
         return true;
     reportError(InstallError::CopyFailed, QFileInfo(paths.script).fileName());
     return false;
@@ -352,7 +394,7 @@ bool UpdateInstaller::launchScript(const QString &script) const
     QProcess p;
 #ifdef Q_OS_WIN
     p.setProgram(QStringLiteral("cmd.exe"));
-    p.setArguments({QStringLiteral("/c"), script});
+    p.setNativeArguments(batchStartArguments(script));
     p.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
         args->flags |= CREATE_NO_WINDOW | IDLE_PRIORITY_CLASS;
     });

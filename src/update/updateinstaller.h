@@ -84,8 +84,12 @@ public:
     static QString errorText(InstallLanguage language, InstallError error);
 
     // The Windows batch script, line by line; `others` are the further files
-    // whose staged copies exist.
+    // whose staged copies exist. Every % of a path is doubled, so that cmd
+    // takes it literally.
     static QStringList batchScriptLines(const InstallPaths &paths, const QStringList &others, bool restart);
+    // What follows "cmd" on the line that starts the batch script:
+    // /s /c ""<script>"".
+    static QString batchStartArguments(const QString &script);
     // The same steps for a POSIX shell; `pid` is the process to wait for.
     static QString shellScript(const InstallPaths &paths, const QStringList &others, qint64 pid, bool restart);
     // Where the script goes for an executable.

@@ -6,6 +6,7 @@
 
 #include <QtTest>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace kervio;
 using namespace kervio::test;
@@ -54,6 +55,8 @@ private slots:
     void checkValues();
     void writeFailure_data();
     void writeFailure();
+    void onlySmallRegularFilesAreRead_data();
+    void onlySmallRegularFilesAreRead();
 
 
 private:
@@ -259,6 +262,63 @@ void TestIniFile::writeFailure()
         QCOMPARE(readBytes(path), old);
     else
         QVERIFY(!QFile::exists(path));
+}
+
+// A settings file that is no regular file of at most 1 MB reads as a missing
+// one (empty values), at once, and is never written over.
+void TestIniFile::onlySmallRegularFilesAreRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("exactly 1 MB") << "1mb" << true;
+    QTest::newRow("one byte over 1 MB") << "1mb+1" << false;
+    QTest::newRow("300 MB") << "300mb" << false;
+    QTest::newRow("fifo without a writer") << "fifo" << false;
+    QTest::newRow("link to /dev/zero") << "zero" << false;
+    QTest::newRow("folder") << "folder" << false;
+}
+
+void TestIniFile::onlySmallRegularFilesAreRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, read);
+    const QString path = iniPath();
+    const QByteArray head = crlf({"[Ayar]", "yilgun=365", "borcCheck=1"});
+    const auto sized = [&](qint64 size) {
+        writeBytes(path, head);
+        QFile f(path);
+        QVERIFY(f.resize(size)); // the rest reads as NUL bytes, no memory spent
+    };
+    if (kind == u"1mb")
+        sized(IniFile::MaxFileBytes);
+    else if (kind == u"1mb+1")
+        sized(IniFile::MaxFileBytes + 1);
+    else if (kind == u"300mb")
+        sized(qint64(300) * 1024 * 1024);
+    else if (kind == u"fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == u"zero")
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    else
+        QVERIFY(QDir().mkdir(path));
+    const QFileInfo before(path);
+
+    const RateSettings s = readRateSettings(path);
+    QCOMPARE(s.daysInYear, read ? QStringLiteral("365") : QString());
+    QCOMPARE(s.debitWeekend, read);
+    if (read)
+        return;
+    QString error;
+    try {
+        writeRateSettings(path, sampleRates());
+    } catch (const KervioError &e) {
+        error = e.text();
+    }
+    QCOMPARE(error, "Unable to write to " + QFileInfo(path).absoluteFilePath());
+    const QFileInfo after(path);
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    QCOMPARE(after.isFile(), before.isFile());
+    QCOMPARE(after.size(), before.size());
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

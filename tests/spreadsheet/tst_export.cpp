@@ -5,9 +5,15 @@
 #include "core/errors.h"
 #include "spreadsheet/exchange.h"
 #include "spreadsheet/exportsheet.h"
+#include "spreadsheet/tempfiles.h"
+#include "common/filesizelimit.h"
 #include "spreadsheet/workbookreader.h"
 
 #include <QtTest>
+#include <QProcess>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace kervio;
 using F = Parameters::Field;
@@ -16,6 +22,26 @@ using K = WorkbookCell::Kind;
 namespace {
 
 using test::Entry;
+
+// The system's temporary folder pointed elsewhere for a test.
+struct TemporaryFolder {
+    explicit TemporaryFolder(const QString &folder) : path(folder), m_old(qgetenv("TMPDIR"))
+    {
+        QDir().mkpath(folder);
+        qputenv("TMPDIR", QFile::encodeName(folder));
+    }
+    ~TemporaryFolder()
+    {
+        if (m_old.isEmpty())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", m_old);
+    }
+    QString path;
+
+private:
+    QByteArray m_old;
+};
 
 struct Fixture : test::ScriptedDocument {
     explicit Fixture(const std::vector<Entry> &entries, const QString &company = QStringLiteral("Deneme Ltd. Şti."))
@@ -276,6 +302,81 @@ private slots:
         const test::SheetNumbers stored = test::sheetNumbers(test::xlsxPart(file, "xl/worksheets/sheet1.xml"));
         QCOMPARE(stored.cells.value("D4").toDouble(), 1e18);
         QCOMPARE(stored.cells.value("E5").toDouble(), 123456789012346000000.0);
+    }
+
+    // The export's files carry the process id: those of a run that was killed
+    // go at the next start, those of running processes stay.
+    void staleFilesOfEndedRunsGo()
+    {
+        const TemporaryFolder temp(m_dir.filePath(QStringLiteral("tmp-stale")));
+        QProcess ended;
+        ended.start(QStringLiteral("/bin/true"));
+        QVERIFY(ended.waitForStarted());
+        const qint64 endedPid = ended.processId();
+        QVERIFY(ended.waitForFinished());
+        QProcess running;
+        running.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        QVERIFY(running.waitForStarted());
+        const QString dead = QString::number(endedPid), alive = QString::number(running.processId());
+        const QDir t(temp.path);
+        QVERIFY(t.mkpath(QStringLiteral("kervio-disari-") + dead + QStringLiteral("-a1B2c3/workbook")));
+        QVERIFY(t.mkpath(QStringLiteral("kervio-disari-") + alive + QStringLiteral("-a1B2c3")));
+        for (const QString &name : {QStringLiteral("Kervio-") + dead + QStringLiteral("-x1Y2z3.xlsx"),
+                                    QStringLiteral("Kervio-") + alive + QStringLiteral("-x1Y2z3.xlsx"),
+                                    QStringLiteral("Kervio-x1Y2z3.xlsx"), QStringLiteral("kervio-disari-notlar.txt")}) {
+            QFile f(t.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(removeStaleExportFiles(), 2);
+        running.kill();
+        running.waitForFinished();
+        QStringList left = t.entryList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
+        left.sort();
+        QStringList expected = {QStringLiteral("Kervio-") + alive + QStringLiteral("-x1Y2z3.xlsx"), QStringLiteral("Kervio-x1Y2z3.xlsx"),
+                                QStringLiteral("kervio-disari-") + alive + QStringLiteral("-a1B2c3"),
+                                QStringLiteral("kervio-disari-notlar.txt")};
+        expected.sort();
+        QCOMPARE(left, expected);
+    }
+
+    // The handed workbook stays until the next export; a failed export
+    // leaves no staging folder and nothing of the writer library on
+    // standard error.
+    void exportLeavesOnlyTheHandedWorkbook()
+    {
+        const TemporaryFolder temp(m_dir.filePath(QStringLiteral("tmp-export")));
+        Fixture f(WorkedExample);
+        const auto opened = [](const QString &) { return true; };
+        const QString first = exportToSpreadsheet(f.document, f.dialogs, opened);
+        QVERIFY(QFileInfo(first).fileName().startsWith(QStringLiteral("Kervio-%1-").arg(QCoreApplication::applicationPid())));
+        const QString second = exportToSpreadsheet(f.document, f.dialogs, opened);
+        QVERIFY(!QFile::exists(first));
+        QCOMPARE(QDir(temp.path).entryList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot),
+                 QStringList{QFileInfo(second).fileName()});
+
+        // a disk that fills up while the workbook is packed
+        const QString errors = m_dir.filePath(QStringLiteral("stderr.txt"));
+        const int saved = ::dup(STDERR_FILENO);
+        const int file = ::open(QFile::encodeName(errors).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(file, STDERR_FILENO);
+        bool failed = false;
+        {
+            const FileSizeLimit full(2000);
+            try {
+                writeExportWorkbook(buildExportSheet(f.document), m_dir.filePath(QStringLiteral("dolu.xlsx")));
+            } catch (const KervioError &) {
+                failed = true;
+            }
+        }
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        ::close(file);
+        QVERIFY(failed);
+        QFile log(errors);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll(), QByteArray());
+        QCOMPARE(QDir(temp.path).entryList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot),
+                 QStringList{QFileInfo(second).fileName()});
     }
 
     void unwritableTargetRaises()

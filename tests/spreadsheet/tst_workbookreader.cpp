@@ -1,7 +1,9 @@
 #include "common/processlocale.h"
+#include "common/zipwriter.h"
 #include "core/errors.h"
 #include "core/numericlocale.h"
 #include "spreadsheet/celltext.h"
+#include "spreadsheet/exportsheet.h"
 #include "spreadsheet/staginggrid.h"
 #include "spreadsheet/workbookreader.h"
 
@@ -9,6 +11,7 @@
 #include <xlsxwriter.h>
 
 #include <functional>
+#include <sys/stat.h>
 
 using namespace kervio;
 
@@ -68,6 +71,29 @@ void fillStandard(lxw_workbook *wb, lxw_worksheet *ws)
     worksheet_write_number(ws, 3, 5, 7, nullptr);
 }
 
+// The bytes of a literal, NULs included.
+template <size_t N> QByteArray literal(const char (&s)[N])
+{
+    return QByteArray(s, qsizetype(N - 1));
+}
+
+// The error text of staging the file; empty when it went through.
+QString stagingError(StagingGrid &grid, const QString &file)
+{
+    try {
+        stageWorkbook(grid, file, Regional::turkish());
+    } catch (const KervioError &e) {
+        return e.text();
+    }
+    return {};
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QString writeText(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -90,7 +116,6 @@ private slots:
     void standardBook_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("booleanByName");
         QTest::addColumn<QByteArray>("processLocale"); // empty: as the test runs
         const QString xlsx = makeXlsx(path("standard.xlsx"), fillStandard);
         const QString ods = QFINDTESTDATA("spreadsheet/fixtures/fixture.ods");
@@ -103,20 +128,29 @@ private slots:
                                                            "2024-03-07,07/03/2024 14:30,05.03.2024,\"1.234,50\",24 %,True\n"
                                                            "42,\"3,25\",\"Çek ödemesi\",,\"-0,5\"\n"
                                                            ",,,,,7\n");
+        // "Unicode text" of spreadsheet programs: UTF-16 after a byte order mark
+        const QString unicodeText = QString::fromUtf8(readBytes(semicolon).mid(3));
+        const auto utf16 = [](const QString &text, QStringConverter::Encoding encoding) {
+            QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+            return QByteArray(encoder(text));
+        };
+        const QString little = writeText(path("unicode.txt"), utf16(unicodeText, QStringConverter::Utf16LE));
+        const QString big = writeText(path("unicode-be.csv"),
+                                      utf16(QString(unicodeText).replace(u';', u'\t'), QStringConverter::Utf16BE));
         for (const QByteArray &locale : {QByteArray(), QByteArray("tr_TR.UTF-8")}) {
             const QByteArray under = locale.isEmpty() ? QByteArray() : " under " + locale;
-            QTest::newRow("xlsx" + under) << xlsx << true << locale;
-            QTest::newRow("ods" + under) << ods << true << locale;
-            // the xls reader library gives logical values as the numbers 1 and 0
-            QTest::newRow("xls" + under) << xls << false << locale;
-            QTest::newRow("csv semicolon" + under) << semicolon << true << locale;
-            QTest::newRow("csv comma" + under) << comma << true << locale;
+            QTest::newRow("xlsx" + under) << xlsx << locale;
+            QTest::newRow("ods" + under) << ods << locale;
+            QTest::newRow("xls" + under) << xls << locale;
+            QTest::newRow("csv semicolon" + under) << semicolon << locale;
+            QTest::newRow("csv comma" + under) << comma << locale;
+            QTest::newRow("csv utf-16" + under) << little << locale;
+            QTest::newRow("csv utf-16 big endian, tabs" + under) << big << locale;
         }
     }
     void standardBook()
     {
         QFETCH(QString, file);
-        QFETCH(bool, booleanByName);
         QFETCH(QByteArray, processLocale);
         QVERIFY(!file.isEmpty());
         KERVIO_SET_PROCESS_LOCALE(locale, processLocale);
@@ -127,7 +161,7 @@ private slots:
         QCOMPARE(grid.gridColumnCount(), 8);
         const QStringList rows[] = {
             {"İşlem", "Vade", "Açıklama", "Borç", "Alacak", "", ""},
-            {"07.03.2024", "07.03.2024 14:30:00", "05.03.2024", "1234,5", "0,24", booleanByName ? "True" : "1", ""},
+            {"07.03.2024", "07.03.2024 14:30:00", "05.03.2024", "1234,5", "0,24", "True", ""},
             {"42", "3,25", "Çek ödemesi", "", "-0,5", "", ""},
             {"", "", "", "", "", "7", ""},
             {"", "", "", "", "", "", ""},
@@ -175,27 +209,167 @@ private slots:
             worksheet_write_string(ws, 2, 0, "sonra", nullptr);
         });
         StagingGrid grid;
-        try {
-            stageWorkbook(grid, file, Regional::turkish());
-            QFAIL("no error");
-        } catch (const KervioError &e) {
-            QCOMPARE(e.text(), QStringLiteral("Could not convert variant of type (Error) into type (String)"));
-        }
+        QCOMPARE(stagingError(grid, file), QStringLiteral("Could not convert variant of type (Error) into type (String)"));
         QCOMPARE(grid.cell(1, 1), QStringLiteral("önce"));
         QCOMPARE(grid.cell(1, 2), QStringLiteral("5"));
         QCOMPARE(grid.cell(1, 3), QString());
     }
 
-    void unreadableFileNamesIt()
+    // Formula results of every type and error values, in the files a
+    // spreadsheet program saves (fixtures/formulas.*): results as texts, an
+    // error value as an error cell.
+    void formulaResultsAndErrors_data()
     {
-        const QString file = writeText(path("broken.xlsx"), QByteArray("PK\x03\x04 not really a zip"));
+        QTest::addColumn<QString>("file");
+        QTest::newRow("ods") << QFINDTESTDATA("spreadsheet/fixtures/formulas.ods");
+        QTest::newRow("xlsx") << QFINDTESTDATA("spreadsheet/fixtures/formulas.xlsx");
+        QTest::newRow("xls") << QFINDTESTDATA("spreadsheet/fixtures/formulas.xls");
+    }
+    void formulaResultsAndErrors()
+    {
+        QFETCH(QString, file);
+        const WorkbookSheet sheet = readWorkbook(file, Regional::turkish());
+        const QStringList results = {"07.03.2024", "Çek ödemesi", "1234,5", "True", "0,24"};
+        for (int c = 0; c < results.size(); ++c)
+            QCOMPARE(workbookCellText(sheet.at(1, c), Regional::turkish()), results[c]);
+        QCOMPARE(sheet.at(2, 0).kind, WorkbookCell::Kind::Error);
+        QCOMPARE(sheet.at(2, 1).kind, WorkbookCell::Kind::Error);
+        QCOMPARE(workbookCellText(sheet.at(2, 3), Regional::turkish()), QStringLiteral("0,24"));
         StagingGrid grid;
-        try {
-            stageWorkbook(grid, file, Regional::turkish());
-            QFAIL("no error");
-        } catch (const KervioError &e) {
-            QVERIFY2(e.text().contains(QDir::toNativeSeparators(file)), qPrintable(e.text()));
+        QCOMPARE(stagingError(grid, file), QStringLiteral("Could not convert variant of type (Error) into type (String)"));
+    }
+
+    // Texts stored in the cell itself, as streaming writers store them,
+    // rich runs joined, and an error constant.
+    void inlineStringsAndErrorConstants()
+    {
+        const QString file = path("inline.xlsx");
+        QVERIFY(test::writeZip(file, test::minimalXlsx(
+            "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Açıklama</t></is></c>"
+            "<c r=\"B1\" t=\"inlineStr\"><is><r><t>Çek </t></r><r><t>ödemesi</t></r><rPh><t>x</t></rPh></is></c></row>"
+            "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>05.03.2024</t></is></c><c r=\"B2\"><v>12.5</v></c></row>"
+            "<row r=\"3\"><c r=\"C3\" t=\"e\"><v>#DIV/0!</v></c></row>")));
+        const WorkbookSheet sheet = readWorkbook(file, Regional::turkish());
+        QCOMPARE(sheet.rows, 3);
+        QCOMPARE(sheet.columns, 3);
+        QCOMPARE(workbookCellText(sheet.at(0, 0), Regional::turkish()), QStringLiteral("Açıklama"));
+        QCOMPARE(workbookCellText(sheet.at(0, 1), Regional::turkish()), QStringLiteral("Çek ödemesi"));
+        QCOMPARE(workbookCellText(sheet.at(1, 0), Regional::turkish()), QStringLiteral("05.03.2024"));
+        QCOMPARE(workbookCellText(sheet.at(1, 1), Regional::turkish()), QStringLiteral("12,5"));
+        QCOMPARE(sheet.at(2, 2).kind, WorkbookCell::Kind::Error);
+    }
+
+    // ods cells as a spreadsheet program saves them: runs of blanks, several
+    // paragraphs, formatted spans, a comment beside the value, and two equal
+    // rows stored once with a repeat count.
+    void odsCellsAsSaved()
+    {
+        const QString file = path("metin.ods");
+        const auto cell = [](const QByteArray &inner) {
+            return "<table:table-cell office:value-type=\"string\">" + inner + "</table:table-cell>";
+        };
+        QVERIFY(test::writeZip(file, test::minimalOds(
+            "<table:table-row>" + cell("<text:p>a <text:s/>b <text:s text:c=\"2\"/>çift</text:p>")
+            + cell("<text:p>iki</text:p><text:p>satır</text:p>")
+            + cell("<text:p><text:span>Çek</text:span> ödemesi</text:p>")
+            + cell("<office:annotation><text:p>not</text:p></office:annotation><text:p>değer</text:p>")
+            + "</table:table-row><table:table-row table:number-rows-repeated=\"2\">"
+              "<table:table-cell office:value-type=\"date\" office:date-value=\"2024-03-05\"><text:p>05.03.2024</text:p></table:table-cell>"
+            + cell("<text:p>Fatura</text:p>")
+            + "<table:table-cell office:value-type=\"float\" office:value=\"100.5\"><text:p>100,5</text:p></table:table-cell>"
+              "</table:table-row>")));
+        const WorkbookSheet sheet = readWorkbook(file, Regional::turkish());
+        QCOMPARE(sheet.rows, 3);
+        const QStringList texts = {"a  b   çift", "iki\nsatır", "Çek ödemesi", "değer"};
+        for (int c = 0; c < texts.size(); ++c)
+            QCOMPARE(workbookCellText(sheet.at(0, c), Regional::turkish()), texts[c]);
+        for (int r = 1; r <= 2; ++r) {
+            QCOMPARE(workbookCellText(sheet.at(r, 0), Regional::turkish()), QStringLiteral("05.03.2024"));
+            QCOMPARE(workbookCellText(sheet.at(r, 1), Regional::turkish()), QStringLiteral("Fatura"));
+            QCOMPARE(workbookCellText(sheet.at(r, 2), Regional::turkish()), QStringLiteral("100,5"));
         }
+    }
+
+    // Our own export of a big ledger (streamed, its texts inline) reads back.
+    void bigExportReadsBack()
+    {
+        ExportSheet sheet;
+        for (int r = 0; r < 3; ++r) {
+            SheetCell text;
+            text.row = r;
+            text.col = 2;
+            text.text = QStringLiteral("Satış faturası %1").arg(r);
+            sheet.cells.push_back(text);
+            SheetCell amount;
+            amount.row = r;
+            amount.col = 3;
+            amount.kind = SheetCell::Kind::Number;
+            amount.number = 1000.25 + r;
+            sheet.cells.push_back(amount);
+        }
+        const QString file = path("export.xlsx");
+        writeExportWorkbook(sheet, file, WorkbookMemory::Constant);
+        const WorkbookSheet back = readWorkbook(file, Regional::turkish());
+        QCOMPARE(workbookCellText(back.at(2, 2), Regional::turkish()), QStringLiteral("Satış faturası 2"));
+        QCOMPARE(workbookCellText(back.at(2, 3), Regional::turkish()), QStringLiteral("1002,25"));
+    }
+
+    // Files that are no workbook, or one that cannot be read, are refused by
+    // their content whatever their name says, with a Turkish reason, and the
+    // staged cells stay as they were.
+    void hostileFilesAreRefused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reason");
+        const QString notWorkbook = QStringLiteral("bir çalışma kitabı (xlsx, ods, xls) ya da metin (csv) dosyası değil");
+        QTest::newRow("png named xlsx") << writeText(path("resim.xlsx"), literal("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10"))
+                                        << notWorkbook;
+        QTest::newRow("pdf named xls")
+            << writeText(path("belge.xls"), literal("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n<</Filter/FlateDecode>>\nstream\nx\x9c\x03\0\0\0\0\x01\n"))
+            << notWorkbook;
+        QTest::newRow("empty file") << writeText(path("bos.xlsx"), QByteArray()) << "dosya boş";
+        QTest::newRow("folder") << m_dir.path() << "bir dosya değil";
+        const QString fifo = path("boru.csv");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QTest::newRow("fifo") << fifo << "bir dosya değil";
+        const QString zipOnly = path("arsiv.xlsx");
+        QVERIFY(test::writeZip(zipOnly, {{"notlar.txt", "merhaba"}}));
+        QTest::newRow("zip without a workbook") << zipOnly << "zip arşivi bir çalışma kitabı içermiyor";
+        const QString text = path("yazi.ods");
+        QVERIFY(test::writeZip(text, {{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", "<x/>"}}));
+        QTest::newRow("opendocument text") << text << "zip arşivi bir çalışma kitabı içermiyor";
+        const QByteArray whole = readBytes(makeXlsx(path("tam.xlsx"), fillStandard));
+        QTest::newRow("truncated xlsx") << writeText(path("yarim.xlsx"), whole.left(whole.size() * 2 / 3))
+                                        << "dosya yarım kalmış ya da bozuk";
+        QTest::newRow("encrypted xlsx") << QFINDTESTDATA("spreadsheet/fixtures/encrypted.xlsx") << "şifreli";
+        QTest::newRow("encrypted xls") << QFINDTESTDATA("spreadsheet/fixtures/encrypted.xls") << "şifreli";
+        const QString bomb = path("bomba.xlsx");
+        QVERIFY(test::writeZip(bomb, test::minimalXlsx("", 150 * 1024 * 1024)));
+        QTest::newRow("part inflating to 150 MB") << bomb << "bölümü açıldığında çok büyük (150 MB; en çok 100 MB)";
+        // every row of a 6,500-row statement filled 40 columns wide with texts
+        const QString wide = path("genis.ods");
+        QVERIFY(test::writeZip(wide, test::minimalOds(
+            "<table:table-row table:number-rows-repeated=\"6500\"><table:table-cell table:number-columns-repeated=\"40\" "
+            "office:value-type=\"string\"><text:p>Fatura açıklaması</text:p></table:table-cell></table:table-row>")));
+        QTest::newRow("260,000 filled cells") << wide << "ilk sayfada 250000 hücreden fazla dolu hücre var";
+        const QString damaged = path("bozuk.xlsx");
+        QVERIFY(test::writeZip(damaged, test::minimalXlsx("<row r=\"1\"><c r=\"A1\"><v>1</v></row>")));
+        QTest::newRow("damaged sheet") << damaged << "bozuk ya da eksik (";
+        QTest::newRow("csv the parser cannot read") << writeText(path("tirnak.csv"), "\"a\"b;c\n") << "metin (csv) dosyası bozuk (";
+    }
+    void hostileFilesAreRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, reason);
+        QVERIFY(!file.isEmpty());
+        StagingGrid grid;
+        grid.setGridSize(5, 4);
+        grid.setCell(1, 1, QStringLiteral("eski"));
+        const QString error = stagingError(grid, file);
+        const QString start = u'"' + QDir::toNativeSeparators(file) + QStringLiteral("\" dosyası okunamadı: ");
+        QVERIFY2(error.startsWith(start) && error.contains(reason), qPrintable(error));
+        QCOMPARE(grid.cell(1, 1), QStringLiteral("eski"));
+        QCOMPARE(grid.gridRowCount(), 5);
     }
 
     // A smaller second book leaves nothing of the first behind.

@@ -3,13 +3,13 @@
 #include "core/savefile.h"
 #include "core/scripteddialogs.h"
 #include "update/programfixture.h"
+#include "update/tinyhttpserver.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,48 +20,6 @@ using namespace kervio::test;
 
 namespace {
 
-// Serves fixed bodies by path over plain HTTP on 127.0.0.1; unknown paths
-// get 404. A silent server accepts and never answers.
-class TinyHttpServer : public QTcpServer {
-public:
-    QHash<QByteArray, QByteArray> files;
-    bool silent = false;
-    QList<QByteArray> requested;
-
-    TinyHttpServer()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *s = nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, s, [this, s] { serve(s); });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-    }
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
-
-private:
-    void serve(QTcpSocket *s)
-    {
-        QByteArray buf = s->property("buf").toByteArray() + s->readAll();
-        s->setProperty("buf", buf);
-        if (!buf.contains("\r\n\r\n") || silent)
-            return;
-        const QList<QByteArray> first = buf.left(buf.indexOf("\r\n")).split(' ');
-        const QByteArray path = first.value(1);
-        requested << path;
-        QByteArray reply;
-        if (files.contains(path)) {
-            const QByteArray body = files.value(path);
-            reply = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
-                + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-        } else {
-            reply = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-        }
-        s->write(reply);
-        s->disconnectFromHost();
-    }
-};
-
 struct KeyPair {
     QByteArray pk, sk;
     KeyPair()
@@ -70,15 +28,27 @@ struct KeyPair {
         sk.resize(crypto_sign_SECRETKEYBYTES);
         crypto_sign_keypair(reinterpret_cast<unsigned char *>(pk.data()), reinterpret_cast<unsigned char *>(sk.data()));
     }
-    QByteArray sign(const QByteArray &m) const
-    {
-        QByteArray sig(crypto_sign_BYTES, 0);
-        crypto_sign_detached(reinterpret_cast<unsigned char *>(sig.data()), nullptr,
-                             reinterpret_cast<const unsigned char *>(m.constData()), m.size(),
-                             reinterpret_cast<const unsigned char *>(sk.constData()));
-        return sig;
-    }
 };
+
+QByteArray sha256(const QByteArray &bytes)
+{
+    QByteArray out(crypto_hash_sha256_BYTES, 0);
+    crypto_hash_sha256(reinterpret_cast<unsigned char *>(out.data()), reinterpret_cast<const unsigned char *>(bytes.constData()),
+                       static_cast<unsigned long long>(bytes.size()));
+    return out;
+}
+
+// The maker's manifest of `program` as this program expects it.
+UpdateManifest manifestOf(const QByteArray &program)
+{
+    UpdateManifest m;
+    m.platform = UpdateManifest::platformName();
+    m.fileName = QFileInfo(ProgramUpdate::downloadPath()).fileName();
+    m.version = ProgramUpdate::builtInVersion();
+    m.size = program.size();
+    m.sha256 = sha256(program);
+    return m;
+}
 
 } // namespace
 
@@ -147,8 +117,10 @@ void TestProgramUpdate::declinedOrOffline()
 void TestProgramUpdate::failedDownloadKeepsProgram_data()
 {
     QTest::addColumn<QString>("fault");
-    for (const char *f : {"tampered", "no signature", "signed by another key", "missing on server",
-                          "unreachable server", "silent server"})
+    for (const char *f : {"other platform", "other file", "older version", "no version number", "wrong size",
+                          "wrong hash", "longer than announced", "signed by another key", "tampered manifest",
+                          "manifest over 4 KB", "executable over 64 MB", "no manifest", "missing on server",
+                          "unreachable server", "silent server", "cancelled while it trickles"})
         QTest::newRow(f) << QString::fromLatin1(f);
 }
 
@@ -160,11 +132,36 @@ void TestProgramUpdate::failedDownloadKeepsProgram()
     QVERIFY(server.listen(QHostAddress::LocalHost));
     const QByteArray path = ProgramUpdate::downloadPath().toUtf8();
     const QByteArray fresh = programText("yeni");
+    UpdateManifest m = manifestOf(fresh);
+    QByteArray served = fresh;
+    if (fault == u"other platform")
+        m.platform = QStringLiteral("winnt-x86_64") == m.platform ? QStringLiteral("linux-x86_64") : QStringLiteral("winnt-x86_64");
+    else if (fault == u"other file")
+        m.fileName = QStringLiteral("Kasa20.exe");
+    else if (fault == u"older version")
+        m.version = QStringLiteral("1.9");
+    else if (fault == u"no version number")
+        m.version = QStringLiteral("yeni");
+    else if (fault == u"wrong size")
+        m.size -= 1;
+    else if (fault == u"wrong hash")
+        served[5] = 'X';
+    else if (fault == u"longer than announced")
+        served += QByteArray(100000, '#');
+    else if (fault == u"executable over 64 MB")
+        m.size = UpdateManifest::MaxExecutableBytes + 1;
+    QByteArray manifest = m.sign(fault == u"signed by another key" ? otherKey.sk : key.sk);
+    if (fault == u"tampered manifest")
+        manifest.replace("surum=" + m.version.toUtf8(), "surum=9.9");
+    else if (fault == u"manifest over 4 KB")
+        manifest.prepend(QByteArray(UpdateManifest::MaxBytes, '\n'));
     if (fault != u"missing on server")
-        server.files.insert(path, fault == u"tampered" ? fresh + "rm -rf ~\n" : fresh);
-    if (fault != u"no signature" && fault != u"missing on server")
-        server.files.insert(path + ".sig", (fault == u"signed by another key" ? otherKey : key).sign(fresh));
+        server.files.insert(path, served);
+    if (fault != u"no manifest" && fault != u"missing on server")
+        server.files.insert(path + ".manifest", manifest);
     server.silent = fault == u"silent server";
+    if (fault == u"cancelled while it trickles")
+        server.trickled = path;
     QString base = server.base();
     if (fault == u"unreachable server")
         server.close();
@@ -179,18 +176,33 @@ void TestProgramUpdate::failedDownloadKeepsProgram()
     g.setExecutablePath(E);
     g.setPublicKey(key.pk);
     g.setTimeouts(300, 3000);
+    const bool cancel = fault == u"cancelled while it trickles";
+    if (cancel)
+        g.setTimeouts(60000, 60000); // only the cancel ends it
     g.connectivity = [] { return true; };
     QStringList events;
-    g.showProgressWindow = [&] { events << QStringLiteral("show"); };
+    g.showProgressWindow = [&] {
+        events << QStringLiteral("show");
+        if (cancel) // "İptal" of the waiting window, once the download runs
+            QTimer::singleShot(300, [] { ProgramUpdate::cancelRunning(); });
+    };
     g.hideProgressWindow = [&] { events << QStringLiteral("hide"); };
     g.setConfirmOnClose = [&](bool on) { events << (on ? QStringLiteral("ask") : QStringLiteral("noask")); };
     g.closeMainWindow = [&] { events << QStringLiteral("close"); };
     int scripts = 0;
     g.installer.startScript = [&](const QString &) { return ++scripts, true; };
 
+    QElapsedTimer clock;
+    clock.start();
     g.run();
-    QCOMPARE(dialogs.texts().last(), QStringLiteral("Güncelleme yapılamadı"));
-    QVERIFY2(!g.lastFailure().isEmpty(), "a reason is kept");
+    if (cancel) {
+        QVERIFY(g.wasCancelled());
+        QVERIFY(clock.elapsed() < 20000);
+        QCOMPARE(dialogs.texts().size(), 1); // the question alone: nothing more is said
+    } else {
+        QCOMPARE(dialogs.texts().last(), QStringLiteral("Güncelleme yapılamadı"));
+        QVERIFY2(!g.lastFailure().isEmpty(), "a reason is kept");
+    }
     QCOMPARE(events.first(), QStringLiteral("show"));
     QCOMPARE(events.last(), QStringLiteral("hide"));
     QVERIFY(!events.contains(QStringLiteral("noask")));
@@ -199,6 +211,10 @@ void TestProgramUpdate::failedDownloadKeepsProgram()
     QCOMPARE(readBytes(E), programText("eski"));
     QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), (QStringList{QStringLiteral("Ayarlar.ini"), QStringLiteral("kervio")}));
     QVERIFY(QDir(tmp.filePath(QStringLiteral("Dosya"))).isEmpty());
+    // an executable over the limit is not even asked for
+    if (fault == u"executable over 64 MB" || fault.startsWith(u"other") || fault.contains(u"version")
+        || fault.contains(u"manifest") || fault == u"signed by another key")
+        QVERIFY(!server.requested.contains(path));
 }
 
 // An installed tree (bin beside share/kervio) is the package manager's, even
@@ -248,7 +264,7 @@ void TestProgramUpdate::updateEndToEnd()
     const QByteArray fresh = programText("yeni");
     const QByteArray path = ProgramUpdate::downloadPath().toUtf8();
     server.files.insert(path, fresh);
-    server.files.insert(path + ".sig", key.sign(fresh).toHex()); // the hex form is accepted too
+    server.files.insert(path + ".manifest", manifestOf(fresh).sign(key.sk));
 
     // an installation folder with a blank and a quote, started from elsewhere
     QTemporaryDir tmp;
@@ -285,7 +301,7 @@ void TestProgramUpdate::updateEndToEnd()
     QCOMPARE(readBytes(folder + QStringLiteral("/_kervio")), fresh);
     QCOMPARE(readBytes(folder + QStringLiteral("/Bkervio")), programText("eski"));
     QCOMPARE(readBytes(folder + QStringLiteral("/Dosya/kervio")), fresh);
-    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/Dosya/kervio.sig")));
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/Dosya/kervio.manifest")));
     // the old program is still there while it runs
     QCOMPARE(readBytes(E), programText("eski"));
 

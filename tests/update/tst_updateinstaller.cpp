@@ -28,6 +28,17 @@ InstallPaths windowsPaths()
     return p;
 }
 
+// A folder with the running program "kervio" and the new one waiting in
+// "Dosya"; returns the program's path.
+QString installationFolder(const QDir &folder)
+{
+    const QString E = folder.filePath(QStringLiteral("kervio"));
+    if (!writeExecutable(E, programText("eski")) || !folder.mkpath(QStringLiteral("Dosya"))
+        || !writeExecutable(folder.filePath(QStringLiteral("Dosya/kervio")), programText("yeni")))
+        qFatal("cannot prepare %s", qPrintable(folder.path()));
+    return E;
+}
+
 QString quoted(const QString &path)
 {
     return u'"' + path + u'"';
@@ -47,6 +58,8 @@ private slots:
     void failedStagingIsRolledBack_data();
     void failedStagingIsRolledBack();
     void shellScriptRestoresBackupWhenNothingArrived();
+    void batchLinesTakePercentLiterally();
+    void scriptReplacesALinkInsteadOfFollowingIt();
 };
 
 void TestUpdateInstaller::batchScript_data()
@@ -186,10 +199,7 @@ void TestUpdateInstaller::failedStagingIsRolledBack()
     QFETCH(QString, reported);
     QTemporaryDir tmp;
     const QDir folder(tmp.path());
-    const QString E = folder.filePath(QStringLiteral("kervio"));
-    QVERIFY(writeExecutable(E, programText("eski")));
-    QVERIFY(folder.mkdir(QStringLiteral("Dosya")));
-    QVERIFY(writeExecutable(folder.filePath(QStringLiteral("Dosya/kervio")), programText("yeni")));
+    const QString E = installationFolder(folder);
     QVERIFY(saveFileContents(folder.filePath(QStringLiteral("Dosya/ayar.dat")), "ayar"));
     // a folder with something in it cannot be replaced by a file
     if (!blocked.isEmpty()) {
@@ -239,6 +249,52 @@ void TestUpdateInstaller::shellScriptRestoresBackupWhenNothingArrived()
     QCOMPARE(readBytes(p.executable), programText("eski"));
     QVERIFY(QFileInfo(p.executable).isExecutable());
     QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), QStringList{QStringLiteral("kervio")});
+}
+
+// cmd expands %...% in batch lines even inside quotes, and "call" expands its
+// line twice; a folder with parentheses must not break the line that starts
+// the script.
+void TestUpdateInstaller::batchLinesTakePercentLiterally()
+{
+    InstallPaths p;
+    p.executable = QStringLiteral("C:\\Program Files (x86)\\%100 %PATH%\\Kervio.exe");
+    p.fileName = QStringLiteral("Kervio.exe");
+    p.folder = QStringLiteral("C:\\PROGRAM FILES (X86)\\%100 %PATH%\\");
+    p.source = p.folder + QStringLiteral("Dosya\\");
+    p.script = QStringLiteral("C:\\Program Files (x86)\\%100 %PATH%\\Kervio.bat");
+    const QStringList lines = UpdateInstaller::batchScriptLines(p, {QStringLiteral("a%b.frf")}, true);
+    const QString exe = QStringLiteral("\"C:\\Program Files (x86)\\%%100 %%PATH%%\\Kervio.exe\"");
+    QVERIFY(lines.contains(QStringLiteral("del ") + exe));
+    QVERIFY(lines.contains(QStringLiteral("copy \"C:\\PROGRAM FILES (X86)\\%%100 %%PATH%%\\_a%%b.frf\" "
+                                          "\"C:\\PROGRAM FILES (X86)\\%%100 %%PATH%%\\a%%b.frf\"")));
+    QVERIFY(lines.contains(QStringLiteral("call \"C:\\Program Files (x86)\\%%%%100 %%%%PATH%%%%\\Kervio.exe\"")));
+    // no single % is left anywhere
+    static const QRegularExpression lonePercent(QStringLiteral("(?<!%)%(%%)*(?!%)"));
+    for (const QString &line : lines)
+        QVERIFY2(!line.contains(lonePercent), qPrintable(line));
+    QCOMPARE(UpdateInstaller::batchStartArguments(p.script),
+             QStringLiteral("/s /c \"\"C:\\Program Files (x86)\\%100 %PATH%\\Kervio.bat\"\""));
+}
+
+void TestUpdateInstaller::scriptReplacesALinkInsteadOfFollowingIt()
+{
+    QTemporaryDir tmp;
+    const QDir folder(tmp.path());
+    const QString E = installationFolder(folder);
+    // someone else's file, linked where the script goes
+    const QString victim = folder.filePath(QStringLiteral("baskasinin"));
+    QVERIFY(saveFileContents(victim, "dokunma"));
+    const QString script = UpdateInstaller::scriptPathFor(E);
+    QVERIFY(QFile::link(victim, script));
+
+    UpdateInstaller u;
+    u.executablePath = E;
+    u.sourceFolder = folder.filePath(QStringLiteral("Dosya"));
+    u.startScript = [](const QString &) { return true; };
+    QVERIFY(u.install());
+    QCOMPARE(readBytes(victim), QByteArray("dokunma"));
+    QVERIFY(!QFileInfo(script).isSymLink());
+    QVERIFY(readBytes(script).startsWith("#!/bin/sh"));
 }
 
 QTEST_GUILESS_MAIN(TestUpdateInstaller)

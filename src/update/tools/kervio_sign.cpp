@@ -1,14 +1,15 @@
-// The maker's side of the update: a key pair, and the signature that the
-// program checks before it installs a downloaded executable.
-//   kervio_sign keygen SECRET.key        writes the secret key, prints the public key
-//   kervio_sign sign SECRET.key FILE     writes FILE.sig
-//   kervio_sign verify PUBLICHEX FILE    checks FILE.sig
+// The maker's side of the update: a key pair, and the signed manifest that
+// the program checks before it installs a downloaded executable.
+//   kervio_sign keygen SECRET.key                       writes the secret key, prints the public key
+//   kervio_sign sign SECRET.key FILE VERSION [PLATFORM] writes FILE.manifest
+//   kervio_sign verify PUBLICHEX FILE                   checks FILE against FILE.manifest
 #include "core/savefile.h"
-#include "update/signature.h"
+#include "update/manifest.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 #include <cstdio>
 #include <cstring>
 #include <sodium.h>
@@ -21,13 +22,18 @@ int fail(const char *message, const char *arg = "")
     return 1;
 }
 
-bool readAll(const char *path, QByteArray *out)
+bool readAll(const QString &path, qint64 maxBytes, QByteArray *out)
 {
-    QFile f(QString::fromLocal8Bit(path));
-    if (!f.open(QIODevice::ReadOnly))
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > maxBytes)
         return false;
     *out = f.readAll();
     return f.error() == QFileDevice::NoError;
+}
+
+QString manifestPath(const QString &file)
+{
+    return file + QStringLiteral(".manifest");
 }
 
 // Writes a new secret key (never over an existing one) and prints the public key.
@@ -47,38 +53,53 @@ int generateKeys(const char *secretKeyPath)
     return 0;
 }
 
-// Writes FILE.sig, the detached signature of FILE.
-int signFile(const char *secretKeyPath, const char *file)
+// Writes FILE.manifest: the file's platform, name, version, size and hash,
+// signed.
+int signFile(const char *secretKeyPath, const char *file, const char *version, const char *platform)
 {
-    QByteArray secretHex, data;
-    if (!readAll(secretKeyPath, &secretHex))
+    QByteArray secretHex;
+    if (!readAll(QString::fromLocal8Bit(secretKeyPath), 1024, &secretHex))
         return fail("okunamadı: ", secretKeyPath);
     const QByteArray sk = QByteArray::fromHex(secretHex.trimmed());
     if (sk.size() != crypto_sign_SECRETKEYBYTES)
         return fail("gizli anahtar değil: ", secretKeyPath);
-    if (!readAll(file, &data))
+    const QString path = QString::fromLocal8Bit(file);
+    const QFileInfo info(path);
+    if (!info.isFile())
         return fail("okunamadı: ", file);
-    unsigned char sig[crypto_sign_BYTES];
-    crypto_sign_detached(sig, nullptr, reinterpret_cast<const unsigned char *>(data.constData()),
-                         size_t(data.size()), reinterpret_cast<const unsigned char *>(sk.constData()));
-    const QString out = QString::fromLocal8Bit(file) + QStringLiteral(".sig");
-    if (!kervio::saveFileContents(out, QByteArray(reinterpret_cast<char *>(sig), sizeof sig)))
-        return fail("imza yazılamadı: ", file);
+    if (info.size() > kervio::UpdateManifest::MaxExecutableBytes)
+        return fail("program dosyası 64 MB'tan büyük: ", file);
+    kervio::UpdateManifest m;
+    m.platform = platform ? QString::fromLocal8Bit(platform) : kervio::UpdateManifest::platformName();
+    m.fileName = info.fileName();
+    m.version = QString::fromLocal8Bit(version);
+    m.size = info.size();
+    m.sha256 = kervio::fileSha256(path);
+    if (m.sha256.isEmpty())
+        return fail("okunamadı: ", file);
+    if (!kervio::isNotOlderVersion(m.version, m.version))
+        return fail("sürüm numarası değil: ", version);
+    const QByteArray signedManifest = m.sign(sk);
+    if (signedManifest.isEmpty() || !kervio::saveFileContents(manifestPath(path), signedManifest))
+        return fail("bildirim yazılamadı: ", file);
+    std::fputs(signedManifest.constData(), stdout);
     return 0;
 }
 
-// Checks FILE.sig as the program checks a download: 0 right, 2 wrong.
+// Checks FILE against FILE.manifest as the program checks a download
+// (signature, name, size, hash): 0 right, 2 wrong.
 int verifyFile(const char *publicHex, const char *file)
 {
     const QByteArray pk = QByteArray::fromHex(QByteArray(publicHex));
     if (pk.size() != crypto_sign_PUBLICKEYBYTES)
         return fail("açık anahtar 64 onaltılık rakam olmalı");
     const QString path = QString::fromLocal8Bit(file);
-    const QString signature = path + QStringLiteral(".sig");
-    QByteArray unused;
-    if (!readAll(file, &unused) || !readAll(QFile::encodeName(signature).constData(), &unused))
-        return fail("dosya ya da imzası okunamadı: ", file);
-    const bool ok = kervio::verifyDetachedSignature(path, signature, pk);
+    QByteArray signedManifest;
+    if (!QFileInfo(path).isFile() || !readAll(manifestPath(path), kervio::UpdateManifest::MaxBytes, &signedManifest))
+        return fail("dosya ya da bildirimi okunamadı: ", file);
+    const std::optional<kervio::UpdateManifest> m = kervio::UpdateManifest::verify(signedManifest, pk);
+    const bool ok = m && m->fileName == QFileInfo(path).fileName() && m->size == QFileInfo(path).size()
+                    && m->sha256 == kervio::fileSha256(path);
     std::puts(ok ? "imza doğru" : "imza yanlış");
     return ok ? 0 : 2;
 }
@@ -92,14 +113,14 @@ int main(int argc, char **argv)
     const char *command = argc > 1 ? argv[1] : "";
     if (std::strcmp(command, "keygen") == 0 && argc == 3)
         return generateKeys(argv[2]);
-    if (std::strcmp(command, "sign") == 0 && argc == 4)
-        return signFile(argv[2], argv[3]);
+    if (std::strcmp(command, "sign") == 0 && (argc == 5 || argc == 6))
+        return signFile(argv[2], argv[3], argv[4], argc == 6 ? argv[5] : nullptr);
     if (std::strcmp(command, "verify") == 0 && argc == 4)
         return verifyFile(argv[2], argv[3]);
     std::fputs("Kullanım:\n"
-               "  kervio_sign keygen GİZLİ.key        gizli anahtarı yazar, açık anahtarı basar\n"
-               "  kervio_sign sign GİZLİ.key DOSYA    DOSYA.sig imzasını yazar\n"
-               "  kervio_sign verify AÇIKHEX DOSYA    DOSYA.sig imzasını denetler\n",
+               "  kervio_sign keygen GİZLİ.key                          gizli anahtarı yazar, açık anahtarı basar\n"
+               "  kervio_sign sign GİZLİ.key DOSYA SÜRÜM [PLATFORM]     DOSYA.manifest bildirimini yazar\n"
+               "  kervio_sign verify AÇIKHEX DOSYA                      DOSYA'yı bildirimine göre denetler\n",
                stderr);
     return 64;
 }

@@ -2,6 +2,9 @@
 #include "update/gui/updateprogresswindow.h"
 #include "core/savefile.h"
 #include "update/currentdir.h"
+#include "update/programupdate.h"
+#include "update/tinyhttpserver.h"
+#include "core/scripteddialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,6 +14,9 @@
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
@@ -56,6 +62,7 @@ private slots:
     void topicsAndButtons();
     void startedFromAnotherFolder();
     void waitingWindow();
+    void waitingWindowCancels();
     void manualIsBuilt();
     void manualOpensWithDesktopViewer();
 };
@@ -135,6 +142,39 @@ void TestHelpWindow::waitingWindow()
     QCOMPARE(f.windowTitle(), QStringLiteral("Bekleyin Kayıt Yapıyor"));
     QVERIFY(!(f.windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint | Qt::WindowSystemMenuHint)));
     QCOMPARE(child<QProgressBar>(f, "progressBar")->value(), 0);
+    QCOMPARE(f.windowModality(), Qt::ApplicationModal);
+    QCOMPARE(f.cancelButton()->text(), QStringLiteral("İptal"));
+}
+
+// "İptal" ends a download that a server trickles; the program stays as it was.
+void TestHelpWindow::waitingWindowCancels()
+{
+    test::TinyHttpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    server.trickled = ProgramUpdate::downloadPath().toUtf8() + ".manifest";
+    QTemporaryDir tmp;
+    const QString exe = tmp.filePath(QStringLiteral("kervio"));
+    QVERIFY(saveFileContents(exe, "eski"));
+    QVERIFY(saveFileContents(tmp.filePath(QStringLiteral("Ayarlar.ini")), "[Guncelleme]\r\nsunucu=" + server.base().toUtf8() + "\r\n"));
+    ScriptedDialogs dialogs;
+    dialogs.answers.push_back(Dialogs::Answer::Yes);
+    ProgramUpdate update(&dialogs);
+    update.setExecutablePath(exe);
+    update.connectivity = [] { return true; };
+    UpdateProgressWindow f;
+    update.showProgressWindow = [&] {
+        f.show();
+        QTimer::singleShot(300, &f, [&] { QTest::mouseClick(f.cancelButton(), Qt::LeftButton); });
+    };
+    update.hideProgressWindow = [&] { f.hide(); };
+    QElapsedTimer clock;
+    clock.start();
+    update.run();
+    QVERIFY(update.wasCancelled());
+    QVERIFY(clock.elapsed() < 20000);
+    QVERIFY(!f.isVisible());
+    QCOMPARE(dialogs.texts().size(), 1); // the question, nothing after it
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), (QStringList{QStringLiteral("Ayarlar.ini"), QStringLiteral("kervio")}));
 }
 
 namespace {
