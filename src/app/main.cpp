@@ -1,4 +1,5 @@
 #include "core/numericlocale.h"
+#include "report/gui/printcommand.h"
 #include "shell/cli.h"
 #include "shell/cli_report.h"
 #include "shell/gui/program.h"
@@ -28,6 +29,10 @@ int main(int argc, char **argv)
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    if (kervio::isPrintCommandLine(args)) {
+        qInstallMessageHandler(quietToolkit);
+        return kervio::runPrintCommandLine(args);
+    }
     if (kervio::isReportCommandLine(args)) {
         // the report needs fonts: it makes its own offscreen application
         qInstallMessageHandler(quietToolkit);

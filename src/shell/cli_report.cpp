@@ -55,21 +55,41 @@ int runReportCommandLine(const QStringList &arguments)
     if (out.isEmpty())
         return usage(QStringLiteral("Eksik seçenek: --pdf"));
 
-    std::unique_ptr<QGuiApplication> ownApp;
+    bool ok = false;
+    const std::unique_ptr<QGuiApplication> ownApp = reportApplication(&ok);
+    if (!ok)
+        return 70;
+    CommandLineSession cli;
+    ComposedReport report;
+    if (const int status = prepareReportOf(cli, in, net, report))
+        return status;
+    if (!cli.session.guarded([&] { savePdfFile(report, QFileInfo(out).absoluteFilePath()); }))
+        return 3;
+    return 0;
+}
+
+std::unique_ptr<QGuiApplication> reportApplication(bool *ok)
+{
+    *ok = true;
     static int argc = 1;
     static char name[] = "kervio";
     static char *argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        ownApp = std::make_unique<QGuiApplication>(argc, argv);
+        auto app = std::make_unique<QGuiApplication>(argc, argv);
         useCNumericLocaleInProcess();
-    } else if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        writeErrorLine(QStringLiteral("--report yazı tipleri için grafik uygulama nesnesi gerektirir"));
-        return 70;
+        return app;
     }
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        writeErrorLine(QStringLiteral("--report yazı tipleri için grafik uygulama nesnesi gerektirir"));
+        *ok = false;
+    }
+    return nullptr;
+}
 
-    CommandLineSession cli;
+int prepareReportOf(CommandLineSession &cli, const QString &in, bool net, ComposedReport &report)
+{
     Session &session = cli.session;
     if (!cli.open(in))
         return 2;
@@ -85,8 +105,7 @@ int runReportCommandLine(const QStringList &arguments)
     });
     if (!shown)
         return 3; // the reason was shown through the dialogs
-    if (!session.guarded([&] { savePdfFile(host.lastReport, QFileInfo(out).absoluteFilePath()); }))
-        return 3;
+    report = std::move(host.lastReport);
     return 0;
 }
 

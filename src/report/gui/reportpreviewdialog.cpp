@@ -3,7 +3,7 @@
 #include "core/dialogs.h"
 #include "core/errors.h"
 #include "report/frpfile.h"
-#include "report/pageselection.h"
+#include "report/gui/reportprinting.h"
 #include "report/reportcommands.h"
 #include "report/reportfiles.h"
 
@@ -55,17 +55,6 @@ QToolButton *pageButton(QWidget *parent, Qt::ArrowType arrow, const char *name)
     b->setObjectName(QLatin1String(name));
     b->setFocusPolicy(Qt::NoFocus);
     return b;
-}
-
-PageChoice pageChoice(const QPrinter &printer)
-{
-    switch (printer.printRange()) {
-    case QPrinter::CurrentPage: return PageChoice::CurrentPage;
-    case QPrinter::PageRange: return PageChoice::PageRanges;
-    case QPrinter::AllPages:
-    case QPrinter::Selection: break;
-    }
-    return PageChoice::AllPages;
 }
 
 } // namespace
@@ -182,6 +171,7 @@ ReportPreviewDialog::ReportPreviewDialog(const ComposedReport &report, Dialogs &
     setModal(true);
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     printerAvailable = [] { return !QPrinterInfo::availablePrinterNames().isEmpty(); };
+    runPrintDialog = [](QPrintDialog &dialog) { return dialog.exec() == QDialog::Accepted; };
     askSearchText = [this] {
         bool ok = false;
         const QString t = QInputDialog::getText(this, QStringLiteral("Ara"), QStringLiteral("Aranacak metin:"),
@@ -319,21 +309,21 @@ void ReportPreviewDialog::updateStatus()
 
 void ReportPreviewDialog::print()
 {
-    if (!printerAvailable || !printerAvailable())
+    if (!printerAvailable || !printerAvailable()) {
+        m_dialogs.error(PrintText::noPrinter());
         return;
+    }
     QPrinter printer(QPrinter::HighResolution);
-    printer.setFullPage(true);
-    printer.setPageSize(QPageSize(m_report.pageSizeMm, QPageSize::Millimeter));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    printer.setDocName(m_report.title);
+    setUpPrinter(printer, m_report);
     QPrintDialog dialog(&printer, this);
-    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage
-                      | QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
-    dialog.setMinMax(1, pageCount());
-    if (dialog.exec() != QDialog::Accepted)
+    preparePrintDialog(dialog, printer, pageCount());
+    if (!runPrintDialog || !runPrintDialog(dialog))
         return;
-    if (!printPreparedReport(m_report, printer, currentPage()))
-        m_dialogs.error(QStringLiteral("Yazıcı başlatılamadı: ") + printer.printerName());
+    QString failure;
+    if (const std::optional<PrintRequest> request = requestFromDialog(dialog, printer, currentPage(), &failure))
+        failure = printPreparedReport(m_report, printer, *request);
+    if (!failure.isEmpty())
+        m_dialogs.error(failure);
 }
 
 void ReportPreviewDialog::save()
@@ -455,31 +445,6 @@ void ReportPreviewDialog::keyPressEvent(QKeyEvent *e)
 {
     if (!handleKey(e))
         QDialog::keyPressEvent(e);
-}
-
-// --- printing ------------------------------------------------------------------
-
-bool printPreparedReport(const ComposedReport &report, QPrinter &printer, int currentPage)
-{
-    const std::vector<int> chosen =
-        pagesToPrint(pageChoice(printer), printer.pageRanges(), currentPage, int(report.pages.size()));
-    if (chosen.empty())
-        return true;
-    // copies the printer cannot make itself are printed one after the other
-    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    const double k = printer.resolution() / 25.4;
-    bool first = true;
-    for (int c = 0; c < copies; ++c)
-        for (int p : chosen) {
-            if (!first)
-                printer.newPage();
-            first = false;
-            paintPage(painter, report.pages[size_t(p)], k);
-        }
-    return painter.end();
 }
 
 void showPreviewModal(const ComposedReport &report, Dialogs &dialogs, QWidget *parent)

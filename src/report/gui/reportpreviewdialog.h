@@ -12,7 +12,7 @@
 class QActionGroup;
 class QLabel;
 class QMenu;
-class QPrinter;
+class QPrintDialog;
 class QToolButton;
 
 namespace kervio {
@@ -76,10 +76,11 @@ public:
     void findNext();
     const std::optional<SearchHit> &searchHit() const { return m_hit; }
 
-    // Replaceable for tests: the search text prompt, and whether a printer
-    // is installed.
+    // Replaceable for tests: the search text prompt, whether a printer is
+    // installed, and the print dialog's run (true when accepted).
     std::function<QString()> askSearchText;
     std::function<bool()> printerAvailable;
+    std::function<bool(QPrintDialog &)> runPrintDialog;
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
@@ -115,10 +116,6 @@ private:
     QLabel *m_pageLabel = nullptr;
     PreviewPageView *m_pages = nullptr;
 };
-
-// Prints the pages the printer's range asks for with the preview's painter;
-// false when the printer could not be started.
-bool printPreparedReport(const ComposedReport &report, QPrinter &printer, int currentPage);
 
 // Shows the prepared report in the modal, maximised preview.
 void showPreviewModal(const ComposedReport &report, Dialogs &dialogs, QWidget *parent);
