@@ -1,6 +1,7 @@
 #pragma once
 #include "reportfont.h"
 #include "reporttemplate.h"
+#include "typesetter.h"
 
 #include <QDate>
 #include <QLineF>
@@ -47,7 +48,10 @@ ComposedReport composeReport(const ReportTemplate &tmpl, const QDate &preparedOn
 
 // Draws one page with its top left corner at the painter's origin, at
 // `pxPerMm` device pixels per millimetre. The one drawing routine of the
-// preview, the printer and the PDF.
-void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm);
+// preview, the printer and the PDF; `typesetter` keeps the fonts from page
+// to page.
+void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm, Typesetter &typesetter);
+// Where a text item's line starts, in millimetres, after its alignment.
+QPointF textOrigin(const DrawItem &item, Typesetter &typesetter);
 
 } // namespace kervio

@@ -109,6 +109,11 @@ QString cannotStart(const QString &printer)
     return QStringLiteral("Yazıcı başlatılamadı: %1. Rapor yazdırılamadı.").arg(printer);
 }
 
+QString jobRefused(const QString &printer)
+{
+    return QStringLiteral("Yazıcı yeni iş kabul etmiyor: %1. Rapor yazdırılamadı.").arg(printer);
+}
+
 QString notFinished(const QString &printer)
 {
     return QStringLiteral("Yazdırma işi yazıcıya ulaştırılamadı: %1. Rapor yazdırılmamış olabilir.").arg(printer);

@@ -36,6 +36,7 @@ QString printerNotFound(const QString &printer);
 QString badPageList(const QString &list);
 QString noPageInList(const QString &list, int pageCount);
 QString cannotStart(const QString &printer);
+QString jobRefused(const QString &printer);
 QString notFinished(const QString &printer);
 } // namespace PrintText
 

@@ -27,10 +27,11 @@ QByteArray pdfBytes(const ComposedReport &report)
         if (!painter.begin(&writer))
             throw KervioError(QStringLiteral("PDF belgesi oluşturulamadı"));
         const double k = writer.resolution() / 25.4;
+        Typesetter typesetter;
         for (size_t i = 0; i < report.pages.size(); ++i) {
             if (i > 0)
                 writer.newPage();
-            paintPage(painter, report.pages[i], k);
+            paintPage(painter, report.pages[i], k, typesetter);
         }
         painter.end();
     }

@@ -23,6 +23,8 @@ const char *const Usage =
     "  kervio --report IN.krv --pdf OUT.pdf [--net]\n"
     "                                          dosyayı açar ve YAZDIR'ın (--net ile önizleme düğmesinin)\n"
     "                                          raporunu PDF olarak yazar\n"
+    "  kervio --report IN.krv --print [--printer YAZICI] [--pages 1,3,5-12] [--copies N] [--net]\n"
+    "                                          raporu pencere açmadan yazıcıya gönderir\n"
     "  kervio --export IN.krv --xlsx OUT.xlsx  dosyayı açar ve EXCEL'E VERİ AKTAR'ın çalışma kitabını yazar\n"
     "  kervio --import KİTAP --mapping vade=1,islem=2,aciklama=3,borc=4,alacak=5,basla=3,bitir=10,vadeCheck=2\n"
     "         --output OUT.krv                 kitabı okur, eşlemeyle deftere aktarır ve kaydeder\n"

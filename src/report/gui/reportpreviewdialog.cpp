@@ -19,6 +19,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -73,6 +74,7 @@ PreviewPageView::PreviewPageView(ReportPreviewDialog *dialog) : QAbstractScrollA
 
 void PreviewPageView::relayout()
 {
+    const QScopedValueRollback placing(m_placing, true);
     const ComposedReport &r = m_dialog->report();
     const QSize vp = viewport()->size();
     m_layout = PreviewLayout(r.pageSizeMm, int(r.pages.size()), m_dialog->zoom(), vp, logicalDpiX());
@@ -96,6 +98,8 @@ int PreviewPageView::currentPage() const
 
 void PreviewPageView::scrollToPage(int page)
 {
+    const QScopedValueRollback placing(m_placing, true);
+    m_keptPage = page;
     verticalScrollBar()->setValue(m_layout.scrollTopOf(page));
 }
 
@@ -124,23 +128,23 @@ void PreviewPageView::paintEvent(QPaintEvent *)
         p.setClipRect(QRectF(QPointF(0, 0), page.size()));
         if (hit && hit->page == i)
             paintMatch(p, *hit);
-        paintPage(p, r.pages[size_t(i)], m_layout.pxPerMm());
+        paintPage(p, r.pages[size_t(i)], m_layout.pxPerMm(), m_typesetter);
         p.restore();
     }
 }
 
 void PreviewPageView::paintMatch(QPainter &painter, const SearchHit &hit)
 {
-    painter.fillRect(matchRect(m_dialog->report(), hit, m_layout.pxPerMm(), this), QColor(255, 200, 0, 160));
+    painter.fillRect(matchRect(m_dialog->report(), hit, m_layout.pxPerMm(), m_typesetter), QColor(255, 200, 0, 160));
 }
 
 void PreviewPageView::resizeEvent(QResizeEvent *e)
 {
-    const int page = currentPage();
     QAbstractScrollArea::resizeEvent(e);
     relayout();
+    // a fitting zoom changes the pages' size: the page kept stays in sight
     if (m_dialog->zoom().mode != ZoomMode::Percent)
-        scrollToPage(page);
+        scrollToPage(m_keptPage);
     m_dialog->updateStatus();
 }
 
@@ -152,6 +156,8 @@ void PreviewPageView::keyPressEvent(QKeyEvent *e)
 
 void PreviewPageView::scrollContentsBy(int, int)
 {
+    if (!m_placing)
+        m_keptPage = currentPage();
     viewport()->update();
     m_dialog->updateStatus();
 }
@@ -274,7 +280,7 @@ int ReportPreviewDialog::currentPage() const
 
 void ReportPreviewDialog::setZoom(const PreviewZoom &z)
 {
-    const int page = currentPage();
+    const int page = m_pages->keptPage();
     m_zoom = z;
     lastZoom() = z;
     for (const auto &[action, entry] : m_zoomEntries)
@@ -373,8 +379,11 @@ void ReportPreviewDialog::findNext()
         find();
         return;
     }
-    m_hit = findNextMatch(m_report, m_searchText, m_hit, currentPage());
+    bool wrapped = false;
+    m_hit = findNextMatch(m_report, m_searchText, m_hit, currentPage(), &wrapped);
     if (m_hit) {
+        if (wrapped)
+            m_dialogs.message(QStringLiteral("Belgenin sonuna gelindi, baştan aranıyor."));
         showHit();
         return;
     }

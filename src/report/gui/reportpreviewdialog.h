@@ -30,6 +30,9 @@ public:
 
     const PreviewLayout &layout() const { return m_layout; }
     int currentPage() const;
+    // The page the view keeps in sight when its size or zoom changes: the
+    // one last gone to, or scrolled to by the user.
+    int keptPage() const { return m_keptPage; }
     void scrollToPage(int page);
     void ensureVisible(const QRectF &contentRect);
     void relayout();
@@ -46,6 +49,9 @@ private:
 
     ReportPreviewDialog *m_dialog;
     PreviewLayout m_layout;
+    Typesetter m_typesetter;
+    int m_keptPage = 0;
+    bool m_placing = false; // the program, not the user, moves the view
 };
 
 // The modal preview of a prepared report: caption "Preview - " and the title,

@@ -1,4 +1,5 @@
 #include "reportprinting.h"
+#include "printsystem.h"
 
 #include <QLineEdit>
 #include <QPainter>
@@ -131,6 +132,9 @@ QString printPreparedReport(const ComposedReport &report, QPrinter &printer, con
         return PrintText::noPageInList(request.pageList, pageCount);
     if (!printerInstalled(printer))
         return unreachable(printer);
+    if (isSystemPrinter(printer))
+        if (const QString refusal = printSystemRefusal(printer.printerName()); !refusal.isEmpty())
+            return refusal;
     dropSystemPageRanges(printer);
     const std::vector<int> sequence = printSequence(chosen, orderPrintedHere(printer, request.order));
 
@@ -138,12 +142,13 @@ QString printPreparedReport(const ComposedReport &report, QPrinter &printer, con
     if (!painter.begin(&printer))
         return PrintText::cannotStart(printerLabel(printer));
     const double k = printer.resolution() / 25.4;
+    Typesetter typesetter;
     bool complete = true;
     for (size_t i = 0; i < sequence.size() && complete; ++i) {
         if (i > 0)
             complete = printer.newPage();
         if (complete)
-            paintPage(painter, report.pages[size_t(sequence[i])], k);
+            paintPage(painter, report.pages[size_t(sequence[i])], k, typesetter);
     }
     complete = painter.end() && complete;
     if (!complete || printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)

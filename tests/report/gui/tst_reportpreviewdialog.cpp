@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QPainter>
 #include <QtTest>
 
 using namespace kervio;
@@ -75,6 +76,26 @@ void printToPdf(QPrinter &printer, const QString &path)
     printer.setOutputFileName(path);
 }
 
+// The right end of the ink of one text item drawn alone at `pxPerMm`.
+double inkRightMm(const DrawItem &item, double pxPerMm)
+{
+    QImage image(QSize(int(210 * pxPerMm), int(item.rect.bottom() * pxPerMm) + 2), QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        Typesetter typesetter;
+        ReportPage one;
+        one.items.push_back(item);
+        paintPage(painter, one, pxPerMm, typesetter);
+    }
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.constScanLine(y)[x] < 160)
+                right = std::max(right, x);
+    return (right + 1) / pxPerMm;
+}
+
 QAction *menuAction(QMenu *menu, const QString &text)
 {
     for (QAction *a : menu->actions())
@@ -93,6 +114,9 @@ private slots:
     void navigationKeys();
     void zoomMenu();
     void zoomKeptForLaterPreviews();
+    void opensOnTheFirstPage_data();
+    void opensOnTheFirstPage();
+    void hundredPercentIsPaperSize();
     void searchShowsTheHit();
     void saveAndOpen();
     void saveAsPdf();
@@ -203,6 +227,62 @@ void TestReportPreviewDialog::zoomKeptForLaterPreviews()
     QVERIFY(menuAction(again.zoomMenu(), "75%")->isChecked());
 }
 
+void TestReportPreviewDialog::opensOnTheFirstPage_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("percent");
+    QTest::newRow("100%") << int(ZoomMode::Percent) << 100;
+    QTest::newRow("25%") << int(ZoomMode::Percent) << 25;
+    QTest::newRow("page width") << int(ZoomMode::PageWidth) << 100;
+    QTest::newRow("whole page") << int(ZoomMode::WholePage) << 100;
+    QTest::newRow("two pages") << int(ZoomMode::TwoPages) << 100;
+}
+
+// At the zoom last chosen, through the sizes a window goes through while it
+// opens and is maximised: the first page at the top, every time.
+void TestReportPreviewDialog::opensOnTheFirstPage()
+{
+    QFETCH(int, mode);
+    QFETCH(int, percent);
+    const ComposedReport r = preparedReport(3000);
+    for (const QSize first : {QSize(900, 700), QSize(60, 1000), QSize(1600, 50)}) {
+        ReportPreviewDialog::lastZoom() = PreviewZoom{ZoomMode(mode), percent};
+        ScriptedDialogs dialogs;
+        ReportPreviewDialog form(r, dialogs);
+        form.resize(first);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.resize(1600, 1000);
+        QCoreApplication::processEvents();
+        const QString at = QStringLiteral("opened at %1x%2").arg(first.width()).arg(first.height());
+        QVERIFY2(form.currentPage() == 0, qPrintable(at + QStringLiteral(" on page %1").arg(form.currentPage() + 1)));
+        QCOMPARE(form.findChild<PreviewPageView *>()->verticalScrollBar()->value(), 0);
+        QCOMPARE(form.findChild<QLabel *>("pageLabel")->text(), QStringLiteral("Page 1/%1").arg(form.pageCount()));
+        QCOMPARE(form.zoom(), ReportPreviewDialog::lastZoom());
+        form.goToPage(7); // where this preview is left; the next opens at the top again
+    }
+}
+
+// At 100 per cent a page is as large on the screen as on paper, and so is
+// every line of text on it: a line ends where it ends at a printer's
+// resolution.
+void TestReportPreviewDialog::hundredPercentIsPaperSize()
+{
+    Preview p(preparedReport(3));
+    const PreviewPageView *view = p.pages();
+    const double screen = view->logicalDpiX() / 25.4;
+    QCOMPARE(view->layout().pageRect(0).width(), 210.0 * screen);
+    const DrawItem *longest = nullptr;
+    for (const DrawItem &i : p.form.report().pages[0].items)
+        if (i.kind == DrawItem::Text && (!longest || i.text.size() > longest->text.size()))
+            longest = &i;
+    QVERIFY(longest);
+    const double onScreen = inkRightMm(*longest, screen), onPaper = inkRightMm(*longest, 600 / 25.4);
+    QVERIFY2(std::abs(onScreen - onPaper) < 1.5 / screen,
+             qPrintable(QStringLiteral("%1 ends at %2 mm on the screen, at %3 mm on paper")
+                            .arg(longest->text).arg(onScreen).arg(onPaper)));
+}
+
 void TestReportPreviewDialog::searchShowsTheHit()
 {
     Preview p(preparedReport(300));
@@ -231,6 +311,21 @@ void TestReportPreviewDialog::searchShowsTheHit()
     p.key(Qt::Key_F, Qt::ControlModifier);
     QVERIFY(!p.form.searchHit());
     QCOMPARE(p.dialogs.texts().last(), QStringLiteral("Aranan metin bulunamadı: yok böyle metin"));
+
+    // from the last page on round to the first, with a word at the wrap;
+    // letters match the Turkish way
+    p.key(Qt::Key_End, Qt::ControlModifier);
+    p.dialogs.shown.clear();
+    p.form.askSearchText = [] { return QStringLiteral("işlem tarihi"); };
+    p.key(Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(p.form.searchHit());
+    QCOMPARE(p.form.searchHit()->page, 0);
+    QCOMPARE(p.form.currentPage(), 0);
+    QCOMPARE(p.dialogs.texts(), QStringList{"Belgenin sonuna gelindi, baştan aranıyor."});
+    // the only one: F3 comes round to it again
+    p.key(Qt::Key_F3);
+    QCOMPARE(p.form.searchHit()->page, 0);
+    QCOMPARE(p.dialogs.texts().size(), 2);
 }
 
 void TestReportPreviewDialog::saveAndOpen()
