@@ -4,6 +4,7 @@
 // ledger (target 2.5 s), and with --million on 1,000,000 entries (targets
 // 30 s and 800 MB).
 // Usage: bench_report [--million] [KERVIO-BINARY]
+#include "childprocess.h"
 #include "core/numericlocale.h"
 #include "core/scripteddialogs.h"
 #include "report/pdfexport.h"
@@ -17,9 +18,6 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace kervio;
 
@@ -85,31 +83,6 @@ void inProcess(int n)
     }
 }
 
-// Wall time in ms and peak memory in MB of a program run to its end.
-bool runMeasured(const QStringList &command, double *wallMs, double *peakMb)
-{
-    std::vector<QByteArray> args;
-    for (const QString &a : command)
-        args.push_back(a.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    QElapsedTimer t;
-    t.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    *wallMs = double(t.nsecsElapsed()) / 1e6;
-    *peakMb = double(usage.ru_maxrss) / 1024.0;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 int generate(int n, const QString &path)
 {
     ScriptedDialogs dialogs;
@@ -126,18 +99,18 @@ void commandLine(const QString &kervio, int n, double targetMs, double targetMb)
 {
     QTemporaryDir dir;
     const QString ledger = dir.filePath(QStringLiteral("ledger.krv"));
-    double wall = 0, peak = 0;
-    if (!runMeasured({QCoreApplication::applicationFilePath(), QStringLiteral("--generate"), QString::number(n), ledger},
-                     &wall, &peak)) {
+    const QStringList generator{QCoreApplication::applicationFilePath(), QStringLiteral("--generate"),
+                                QString::number(n), ledger};
+    if (bench::runChild(generator).exitCode != 0) {
         std::printf("could not generate a ledger of %d entries\n", n);
         return;
     }
-    const bool ok = runMeasured({kervio, QStringLiteral("--report"), ledger, QStringLiteral("--pdf"),
-                                 dir.filePath(QStringLiteral("rapor.pdf"))},
-                                &wall, &peak);
+    const bench::ChildRun r = bench::runChild(
+        {kervio, QStringLiteral("--report"), ledger, QStringLiteral("--pdf"), dir.filePath(QStringLiteral("rapor.pdf"))});
     std::printf("command line --report to PDF, %d entries: %.0f ms (target %.0f), peak memory %.0f MB%s%s\n", n,
-                wall, targetMs, peak, targetMb > 0 ? qPrintable(QStringLiteral(" (target %1)").arg(targetMb)) : "",
-                ok ? "" : ", FAILED");
+                r.wallMs, targetMs, r.peakMb,
+                targetMb > 0 ? qPrintable(QStringLiteral(" (target %1)").arg(targetMb)) : "",
+                r.exitCode == 0 ? "" : ", FAILED");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The command line's printing, run as a user runs it. Where a CUPS queue
 // with the cups-pdf backend exists, one test prints through it.
+#include "common/kervioprocess.h"
 #include "files/ledgerfile.h"
 #include "report/pageselection.h"
 #include "report/pdftext.h"
@@ -16,23 +17,6 @@ using namespace kervio;
 using namespace kervio::test;
 
 namespace {
-
-struct Run {
-    int status = -1;
-    QStringList errorLines;
-};
-
-Run runKervio(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(KERVIO_BINARY), args);
-    Run r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.errorLines = QString::fromUtf8(p.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
-    return r;
-}
 
 // The first queue whose device is the cups-pdf backend, or an empty text.
 QString cupsPdfQueue()
@@ -130,8 +114,9 @@ void TestPrintCommand::failures()
     QFETCH(QString, message);
     args.replaceInStrings(QStringLiteral("@ledger@"), m_ledger);
     const Run r = runKervio(args);
-    QCOMPARE(r.status, status);
-    QCOMPARE(r.errorLines, QStringList{message});
+    QVERIFY(r.exited);
+    QCOMPARE(r.exitCode, status);
+    QCOMPARE(r.errorLines(), QStringList{message});
 }
 
 // Pages 1 and 3 of a three-page report in two collated copies, through a
@@ -143,15 +128,15 @@ void TestPrintCommand::printsThroughCups()
     if (queue.isEmpty())
         QSKIP("no CUPS queue with the cups-pdf backend");
     const QString reference = m_dir.filePath("rapor.pdf");
-    QCOMPARE(runKervio({"--report", m_ledger, "--pdf", reference}).status, 0);
+    QCOMPARE(runKervio({"--report", m_ledger, "--pdf", reference}).exitCode, 0);
     const QList<QImage> pages = pageImages(reference, m_dir.path());
     QCOMPARE(pages.size(), 3);
 
     const QDir out(cupsPdfFolder());
     const QStringList before = out.entryList({"*.pdf"}, QDir::Files);
     const Run r = runKervio({"--report", m_ledger, "--print", "--printer", queue, "--pages", "1, 3", "--copies", "2"});
-    QCOMPARE(r.errorLines, QStringList());
-    QCOMPARE(r.status, 0);
+    QCOMPARE(r.errorLines(), QStringList());
+    QCOMPARE(r.exitCode, 0);
     QString printed;
     QElapsedTimer waited;
     waited.start();
