@@ -1,5 +1,7 @@
-// Export of a 100,000-entry ledger and reading a 6,500-row workbook into the
-// staging grid: prints the times and the peak memory.
+// Export of a 100,000-entry ledger made from the worked example and reading
+// a 6,500-row workbook into the staging grid: prints the times and the peak
+// memory.
+#include "benchledger.h"
 #include "core/numericlocale.h"
 #include "ledger/document.h"
 #include "spreadsheet/exportsheet.h"
@@ -16,36 +18,20 @@
 
 using namespace kervio;
 
-static long peakMb()
+namespace {
+
+long peakMb()
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss / 1024;
 }
 
-int main(int argc, char **argv)
+// The export of a ledger of `entries` rows made from the worked example.
+void measureExport(const QTemporaryDir &dir, int entries)
 {
-    QCoreApplication app(argc, argv);
-    kervio::useCNumericLocaleInProcess(); // figures with a decimal point
-    QTemporaryDir dir;
-    const int entries = 100000;
-
     Document s(Regional::turkish());
-    s.params().setText(Parameters::Company, QStringLiteral("Deneme Ltd. Şti."));
-    s.params().setCalculationDate(QDate(2024, 12, 31));
-    s.params().setText(Parameters::DaysInYear, QStringLiteral("365"));
-    s.params().setText(Parameters::YearlyRate, QStringLiteral("24"));
-    std::vector<LedgerTable::Row> rows(size_t(entries) + 1);
-    for (int i = 0; i < entries; ++i) {
-        LedgerTable::Row &r = rows[size_t(i)];
-        const QString date = DateToText(QDate(2024, 1, 1).addDays(i % 700), s.regional());
-        r[ColNumber] = QString::number(i + 1);
-        r[ColTransactionDate] = date;
-        r[ColDueDate] = date;
-        r[ColDescription] = QStringLiteral("Fatura %1").arg(i);
-        r[i % 3 ? ColDebit : ColCredit] = QStringLiteral("%1,50").arg(1000 + i % 9000);
-    }
-    s.ledger().replaceEntries(std::move(rows));
+    bench::loadRepeatedWorkedExample(s, entries);
     s.recalculateAll();
     const long before = peakMb();
 
@@ -59,8 +45,11 @@ int main(int argc, char **argv)
                 "file %lld KB\n",
                 entries, exported, built, peakMb(), before,
                 QFileInfo(dir.filePath(QStringLiteral("big.xlsx"))).size() / 1024);
+}
 
-    // a 6,500-row statement of 8 columns
+// A 6,500-row statement of 8 columns, written by libxlsxwriter.
+QString writeStatement(const QTemporaryDir &dir)
+{
     const QString book = dir.filePath(QStringLiteral("statement.xlsx"));
     lxw_workbook *wb = workbook_new(QFile::encodeName(book).constData());
     lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
@@ -78,8 +67,22 @@ int main(int argc, char **argv)
         worksheet_write_string(ws, r, 7, "05.03.2024", nullptr);
     }
     workbook_close(wb);
+    return book;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    kervio::useCNumericLocaleInProcess(); // figures with a decimal point
+    QTemporaryDir dir;
+    measureExport(dir, 100000);
+
+    const QString book = writeStatement(dir);
     StagingGrid grid;
-    t.restart();
+    QElapsedTimer t;
+    t.start();
     stageWorkbook(grid, book, Regional::turkish());
     std::printf("reading a 6,500-row xlsx into the staging grid: %lld ms (%d grid rows)\n", t.elapsed(), grid.gridRowCount());
     return 0;

@@ -1,9 +1,11 @@
 // The main window with a 100,000-entry ledger: opening it until the first
 // paint, one change of the current row, and the memory it takes. Prints
 // figures only.
+#include "benchledger.h"
 #include "core/numericlocale.h"
 #include "gui/guiapp.h"
-#include "shell/gui/kervio2.h"
+#include "shell/gui/ledgergrid.h"
+#include "shell/gui/mainwindow.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
 
@@ -27,24 +29,7 @@ QString writeLedger(const QString &dir)
 {
     ScriptedDialogs dialogs;
     Session s(Regional::turkish(), &dialogs);
-    s.params().setText(Parameters::DaysInYear, QStringLiteral("365"));
-    s.params().setText(Parameters::YearlyRate, QStringLiteral("24"));
-    s.params().setText(Parameters::MonthlyRate, QStringLiteral("2"));
-    s.params().setText(Parameters::Company, QStringLiteral("Bench"));
-    s.params().setCalculationDate(QDate(2024, 12, 31));
-    std::vector<LedgerTable::Row> rows(Entries + 1);
-    const QDate base(2020, 1, 1);
-    for (int i = 0; i < Entries; ++i) {
-        LedgerTable::Row &r = rows[size_t(i)];
-        const QDate t = base.addDays(i % 1800), v = t.addDays(30 + i % 90);
-        r[ColNumber] = QString::number(i + 1);
-        r[ColTransactionDate] = t.toString(QStringLiteral("dd.MM.yyyy"));
-        r[ColDueDate] = v.toString(QStringLiteral("dd.MM.yyyy"));
-        r[ColDescription] = QStringLiteral("Fatura %1").arg(i + 1);
-        r[i % 3 ? ColDebit : ColCredit] = QStringLiteral("%1,%2").arg(1000 + i % 50000).arg(i % 100, 2, 10, QChar(u'0'));
-    }
-    rows[Entries][ColNumber] = QString::number(Entries + 1);
-    s.ledger().replaceEntries(std::move(rows));
+    bench::loadRepeatedWorkedExample(s.document(), Entries);
     const QString path = dir + QStringLiteral("/bench.krv");
     s.saveLedgerFile(path);
     return path;
@@ -72,6 +57,44 @@ long statusKb(const char *key)
     return -1;
 }
 
+// The time from opening the file until the grid's first paint.
+double openUntilFirstPaint(MainWindow &window, PaintProbe &probe, const QString &path)
+{
+    QElapsedTimer t;
+    t.start();
+    window.openFile(path);
+    while (!probe.painted)
+        QApplication::processEvents();
+    return t.nsecsElapsed() / 1e6;
+}
+
+// Up and Down in turn on the cell editor, each with its recalculation and
+// repaint; prints the mean and the worst.
+void changeCurrentRow(LedgerGrid &grid, PaintProbe &probe)
+{
+    const QPointF at = grid.visualRect(grid.model()->index(5, ColDebit)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, grid.viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(grid.viewport(), &press);
+    QApplication::processEvents();
+    constexpr int Moves = 200;
+    double worst = 0, total = 0;
+    QElapsedTimer t;
+    for (int i = 0; i < Moves; ++i) {
+        probe.painted = false;
+        t.restart();
+        QKeyEvent key(QEvent::KeyPress, i % 2 ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(grid.cellEditor(), &key);
+        grid.viewport()->repaint();
+        const double ms = t.nsecsElapsed() / 1e6;
+        worst = std::max(worst, ms);
+        total += ms;
+    }
+    std::printf("change of the current row (recalculation and repaint): mean %.2f ms, worst %.2f ms over %d "
+                "(target <= 16)\n",
+                total / Moves, worst, Moves);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -87,49 +110,24 @@ int main(int argc, char **argv)
     ScriptedDialogs dialogs;
     Session session(Regional::turkish(), &dialogs);
     session.setSettingsPath(dir.filePath(QStringLiteral("Ayarlar.ini")));
-    Tkervio2F window(session);
+    MainWindow window(session);
+    LedgerGrid *grid = window.findChild<LedgerGrid *>();
     window.resize(1366, 768);
     window.show();
     QApplication::processEvents();
     PaintProbe probe;
-    window.StringGrid3->viewport()->installEventFilter(&probe);
+    grid->viewport()->installEventFilter(&probe);
+
+    const double openMs = openUntilFirstPaint(window, probe, path);
+    std::printf("open %d entries until first paint: %.1f ms (target <= 1000)\n", Entries, openMs);
+    std::printf("  rows %d, debit total %s\n", session.ledger().gridRowCount() - 1,
+                qPrintable(session.summary().text(Summary::DebitTotal)));
+    changeCurrentRow(*grid, probe);
 
     QElapsedTimer t;
     t.start();
-    window.openFile(path);
-    while (!probe.painted)
-        QApplication::processEvents();
-    const double openMs = t.nsecsElapsed() / 1e6;
-    std::printf("open %d entries until first paint: %.1f ms (target <= 1000)\n", Entries, openMs);
-    std::printf("  rows %d, debit total %s\n", session.ledger().gridRowCount() - 1,
-                qPrintable(window.borctoplamEdit->text()));
-
-    // one change of the current row by the keyboard, with its repaint
-    {
-        const QPointF at = window.StringGrid3->visualRect(window.StringGrid3->model()->index(5, ColDebit)).center();
-        QMouseEvent press(QEvent::MouseButtonPress, at, window.StringGrid3->viewport()->mapToGlobal(at),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.StringGrid3->viewport(), &press);
-    }
-    QApplication::processEvents();
-    constexpr int Moves = 200;
-    double worst = 0, total = 0;
-    for (int i = 0; i < Moves; ++i) {
-        probe.painted = false;
-        t.restart();
-        QKeyEvent key(QEvent::KeyPress, i % 2 ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
-        QApplication::sendEvent(window.StringGrid3->cellEditor(), &key);
-        window.StringGrid3->viewport()->repaint();
-        const double ms = t.nsecsElapsed() / 1e6;
-        worst = std::max(worst, ms);
-        total += ms;
-    }
-    std::printf("change of the current row (recalculation and repaint): mean %.2f ms, worst %.2f ms over %d (target <= 16)\n",
-                total / Moves, worst, Moves);
-
-    t.restart();
     window.act([&] { session.recalculateAll(); });
-    window.StringGrid3->viewport()->repaint();
+    grid->viewport()->repaint();
     std::printf("YENİDEN HESAPLA over all rows: %.1f ms\n", t.nsecsElapsed() / 1e6);
 
     std::printf("memory: VmRSS %ld kB, VmHWM %ld kB (target <= 250 MB)\n", statusKb("VmRSS:"), statusKb("VmHWM:"));

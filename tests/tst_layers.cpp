@@ -147,7 +147,7 @@ private slots:
                                   << "src/spreadsheet/x.cpp:1: spreadsheet includes report/pdfexport.h";
         QTest::newRow("window to another subsystem") << "update/gui/x.cpp" << "#include \"report/pdfexport.h\""
                                                      << "src/update/gui/x.cpp:1: update/gui includes";
-        QTest::newRow("common widgets to a window") << "gui/x.cpp" << "#include \"shell/gui/kervio2.h\""
+        QTest::newRow("common widgets to a window") << "gui/x.cpp" << "#include \"shell/gui/mainwindow.h\""
                                                     << "src/gui/x.cpp:1: gui includes";
         QTest::newRow("widget header outside the windows") << "shell/x.cpp" << "#include <QWidget>"
                                                            << "src/shell/x.cpp:1: includes the widget header <QWidget>";
@@ -165,7 +165,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, violation);
         const QStringList there = {"ledger/document.h", "shell/session.h", "report/pdfexport.h",
-                                   "shell/gui/kervio2.h"};
+                                   "shell/gui/mainwindow.h"};
         const auto exists = [&](const QString &p) { return there.contains(p); };
         const QStringList found = violations({path, text}, exists, widgetHeaderDirs());
         if (violation.isEmpty()) {

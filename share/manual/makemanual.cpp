@@ -111,7 +111,7 @@ QHash<QString, QImage> pictures(const Options &o)
     kervio::UpdateProgressWindow progress;
     images[QStringLiteral("update-progress.png")] = grabShown(progress);
 
-    QMessageBox ask(QMessageBox::Question, kervio::ApplicationTitle(), kervio::ProgramUpdate::confirmationText(),
+    QMessageBox ask(QMessageBox::Question, kervio::applicationTitle(), kervio::ProgramUpdate::confirmationText(),
                     QMessageBox::Yes | QMessageBox::No);
     images[QStringLiteral("update-question.png")] = grabShown(ask);
 
@@ -143,7 +143,7 @@ QByteArray layOutAsPdf(QTextDocument &doc)
         // the document is complete once the writer is gone
         QPdfWriter writer(&buffer);
         writer.setTitle(QStringLiteral("Kavrel Kervio Kullanım Kılavuzu"));
-        writer.setCreator(kervio::ApplicationTitle());
+        writer.setCreator(kervio::applicationTitle());
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(18, 16, 18, 16), QPageLayout::Millimeter));
         writer.setResolution(300);

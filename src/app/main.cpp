@@ -1,10 +1,7 @@
-#include "core/numericlocale.h"
 #include "report/gui/printcommand.h"
 #include "shell/cli.h"
-#include "shell/cli_report.h"
 #include "shell/gui/program.h"
 
-#include <QCoreApplication>
 #include <cstdio>
 
 namespace {
@@ -22,27 +19,17 @@ void quietToolkit(QtMsgType type, const QMessageLogContext &, const QString &mes
 
 int main(int argc, char **argv)
 {
-    if (kervio::isScreenshotRequest(argc, argv)) {
+    const kervio::CommandLine commandLine(kervio::argumentsOf(argc, argv));
+    switch (commandLine.mode()) {
+    case kervio::CommandLine::Mode::Window:
+        return kervio::runProgram(argc, argv);
+    case kervio::CommandLine::Mode::Screenshot:
         qInstallMessageHandler(quietToolkit);
-        return kervio::runGui(argc, argv);
+        return kervio::runScreenshot(argc, argv, commandLine.screenshotPath());
+    case kervio::CommandLine::Mode::Command:
+        break;
     }
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    if (kervio::isPrintCommandLine(args)) {
-        qInstallMessageHandler(quietToolkit);
-        return kervio::runPrintCommandLine(args);
-    }
-    if (kervio::isReportCommandLine(args)) {
-        // the report needs fonts: it makes its own offscreen application
-        qInstallMessageHandler(quietToolkit);
-        return kervio::runReportCommandLine(args);
-    }
-    if (kervio::isCommandLine(argc, argv)) {
-        qInstallMessageHandler(quietToolkit);
-        QCoreApplication app(argc, argv);
-        kervio::useCNumericLocaleInProcess();
-        return kervio::runCommandLine(QCoreApplication::arguments());
-    }
-    return kervio::runGui(argc, argv);
+    qInstallMessageHandler(quietToolkit);
+    kervio::installCommandLinePrinting();
+    return commandLine.run();
 }

@@ -4,9 +4,9 @@
 namespace kervio {
 
 // The version suffix of the captions and status bars.
-inline QString VersionText() { return QStringLiteral(" 2.0 Güncelleme:0"); }
-inline QString ApplicationTitle() { return QStringLiteral("Kavrel Kervio"); }
-inline QString MainCaption() { return QStringLiteral("Kavrel Kervio Programı"); }
+inline QString versionSuffix() { return QStringLiteral(" 2.0 Güncelleme:0"); }
+inline QString applicationTitle() { return QStringLiteral("Kavrel Kervio"); }
+inline QString mainWindowCaption() { return QStringLiteral("Kavrel Kervio Programı"); }
 // The folder of the running executable, with its trailing separator.
 QString executableFolder();
 

@@ -47,6 +47,38 @@ QString encodeCommaText(const QStringList &items)
     return out;
 }
 
+namespace {
+
+// A quoted item from its opening quote at `i` to its closing quote (an
+// unclosed one takes the rest of the line); doubled quotes are one quote.
+QString quotedItem(const QString &line, qsizetype n, qsizetype &i)
+{
+    QString item;
+    for (++i; i < n; ++i) {
+        if (line[i] != u'"') {
+            item += line[i];
+        } else if (i + 1 < n && line[i + 1] == u'"') {
+            item += u'"';
+            ++i;
+        } else {
+            ++i;
+            break;
+        }
+    }
+    return item;
+}
+
+// An unquoted item up to a comma or a blank.
+QString plainItem(const QString &line, qsizetype n, qsizetype &i)
+{
+    const qsizetype start = i;
+    while (i < n && line[i] != u',' && line[i].unicode() > 32)
+        ++i;
+    return line.mid(start, i - start);
+}
+
+} // namespace
+
 QStringList decodeCommaText(const QString &line)
 {
     // The line ends at a NUL, as the text it came from did.
@@ -63,28 +95,7 @@ QStringList decodeCommaText(const QString &line)
 
     skipBlanks();
     while (i < n) {
-        QString item;
-        if (line[i] == u'"') {
-            ++i;
-            while (i < n) {
-                if (line[i] == u'"') {
-                    if (i + 1 < n && line[i + 1] == u'"') {
-                        item += u'"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                item += line[i++];
-            }
-        } else {
-            const qsizetype start = i;
-            while (i < n && line[i] != u',' && line[i].unicode() > 32)
-                ++i;
-            item = line.mid(start, i - start);
-        }
-        items += item;
+        items += line[i] == u'"' ? quotedItem(line, n, i) : plainItem(line, n, i);
         skipBlanks();
         if (i < n && line[i] == u',') {
             if (i == n - 1)

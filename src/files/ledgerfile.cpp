@@ -62,9 +62,9 @@ std::optional<QDate> dateItem(const QString &item)
 {
     int day, month, year;
     try {
-        day = StrToInt(item.mid(0, 2));
-        month = StrToInt(item.mid(3, 2));
-        year = StrToInt(item.mid(6, 4));
+        day = parseInteger(item.mid(0, 2));
+        month = parseInteger(item.mid(3, 2));
+        year = parseInteger(item.mid(6, 4));
     } catch (const KervioError &) {
         return std::nullopt;
     }
@@ -89,7 +89,7 @@ QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger,
     items += QStringLiteral("H");
     items += params.debitWeekend() ? QStringLiteral("E") : QStringLiteral("H");
     items += params.creditWeekend() ? QStringLiteral("E") : QStringLiteral("H");
-    items += DateToText(params.calculationDate(), reg);
+    items += dateToText(params.calculationDate(), reg);
     lines += encodeItems(items);
 
     for (int r = 0; r < ledger.gridRowCount(); ++r) {

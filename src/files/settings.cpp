@@ -3,8 +3,8 @@
 #include "core/errors.h"
 
 #include <QFileInfo>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace kervio {
 
@@ -34,32 +34,44 @@ void writeSection(const QString &iniPath, const QString &section, const std::vec
         throw KervioError(QStringLiteral("Unable to write to ") + QFileInfo(iniPath).absoluteFilePath());
 }
 
+// The keys of section "Ayar": each names a text or a check of the settings.
+struct RateKey {
+    const char16_t *key;
+    QString RateSettings::*text;
+    bool RateSettings::*check;
+};
+const RateKey kRateKeys[] = {
+    {u"yilgun", &RateSettings::daysInYear, nullptr},
+    {u"ayfaiz", &RateSettings::yearlyRate, nullptr},
+    {u"yilfaiz", &RateSettings::monthlyRate, nullptr},
+    {u"borcgun", &RateSettings::debitGraceDays, nullptr},
+    {u"alacakgun", &RateSettings::creditGraceDays, nullptr},
+    {u"borcCheck", nullptr, &RateSettings::debitWeekend},
+    {u"alacakCheck", nullptr, &RateSettings::creditWeekend},
+};
+
 } // namespace
 
-AyarSettings readAyar(const QString &iniPath)
+RateSettings readRateSettings(const QString &iniPath)
 {
     const IniFile ini(iniPath);
-    AyarSettings s;
-    s.yilgun = ini.readString(kAyar, QStringLiteral("yilgun"));
-    s.ayfaiz = ini.readString(kAyar, QStringLiteral("ayfaiz"));
-    s.yilfaiz = ini.readString(kAyar, QStringLiteral("yilfaiz"));
-    s.borcgun = ini.readString(kAyar, QStringLiteral("borcgun"));
-    s.alacakgun = ini.readString(kAyar, QStringLiteral("alacakgun"));
-    s.borcCheck = checkValue(ini.readString(kAyar, QStringLiteral("borcCheck")));
-    s.alacakCheck = checkValue(ini.readString(kAyar, QStringLiteral("alacakCheck")));
+    RateSettings s;
+    for (const RateKey &k : kRateKeys) {
+        const QString value = ini.readString(kAyar, QString::fromUtf16(k.key));
+        if (k.text)
+            s.*k.text = value;
+        else
+            s.*k.check = checkValue(value);
+    }
     return s;
 }
 
-void writeAyar(const QString &iniPath, const AyarSettings &s)
+void writeRateSettings(const QString &iniPath, const RateSettings &s)
 {
-    writeSection(iniPath, kAyar,
-                 {{u"yilgun", s.yilgun},
-                  {u"ayfaiz", s.ayfaiz},
-                  {u"yilfaiz", s.yilfaiz},
-                  {u"borcgun", s.borcgun},
-                  {u"alacakgun", s.alacakgun},
-                  {u"borcCheck", checkText(s.borcCheck)},
-                  {u"alacakCheck", checkText(s.alacakCheck)}});
+    std::vector<KeyValue> values;
+    for (const RateKey &k : kRateKeys)
+        values.emplace_back(k.key, k.text ? s.*k.text : checkText(s.*k.check));
+    writeSection(iniPath, kAyar, values);
 }
 
 ImportMapping ImportMapping::formDefaults()

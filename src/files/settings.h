@@ -4,15 +4,16 @@
 
 namespace kervio {
 
-// Section "Ayar" of the settings file: the calculation parameters.
-struct AyarSettings {
-    QString yilgun;    // days in a year
-    QString ayfaiz;    // the YEARLY rate, whatever the key's name says
-    QString yilfaiz;   // the MONTHLY rate
-    QString borcgun;   // debit grace days
-    QString alacakgun; // credit grace days
-    bool borcCheck = false;
-    bool alacakCheck = false;
+// Section "Ayar" of the settings file: the calculation parameters the
+// program starts with.
+struct RateSettings {
+    QString daysInYear;      // key "yilgun"
+    QString yearlyRate;      // key "ayfaiz", whatever the key's name says
+    QString monthlyRate;     // key "yilfaiz"
+    QString debitGraceDays;  // key "borcgun"
+    QString creditGraceDays; // key "alacakgun"
+    bool debitWeekend = false;  // key "borcCheck"
+    bool creditWeekend = false; // key "alacakCheck"
 };
 
 // Section "ExcelAyar": the import window's column mapping, as typed texts
@@ -58,13 +59,13 @@ const ImportMappingKey *findImportMappingKey(QStringView name);
 
 // Missing file, section or key read as empty (and unchecked). A check is on
 // only for the value "1".
-AyarSettings readAyar(const QString &iniPath);
+RateSettings readRateSettings(const QString &iniPath);
 ImportMapping readImportMapping(const QString &iniPath);
 
 // Write one section, leaving the rest of the file as it was; checks as "1"
 // or "2". A failure raises "Unable to write to <full path>" and leaves the
 // file unchanged.
-void writeAyar(const QString &iniPath, const AyarSettings &settings);
+void writeRateSettings(const QString &iniPath, const RateSettings &settings);
 void writeImportMapping(const QString &iniPath, const ImportMapping &mapping);
 
 } // namespace kervio

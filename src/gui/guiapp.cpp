@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
@@ -61,10 +62,25 @@ bool installTurkishInterface(const QString &translationsFolder)
 void prepareApplication()
 {
     useCNumericLocaleInProcess();
-    QApplication::setApplicationName(ApplicationTitle());
+    QApplication::setApplicationName(applicationTitle());
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     installFontSubstitutions();
     installTurkishInterface(QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
+QChar typedCharacter(const QKeyEvent *e)
+{
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return u'\r';
+    case Qt::Key_Backspace: return u'\b';
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return {};
+    default: break;
+    }
+    const QString t = e->text();
+    return t.size() == 1 ? t.at(0) : QChar();
 }
 
 void showText(QLineEdit *field, const QString &text)

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QString>
 
+class QKeyEvent;
 class QLineEdit;
 
 namespace kervio {
@@ -31,6 +32,10 @@ void prepareApplication();
 // locale. The regional separators stay those of QLocale::system(), which this
 // leaves alone. False when the translation is missing; the program still runs.
 bool installTurkishInterface(const QString &translationsFolder);
+
+// The character a key types: u'\r' for Enter, u'\b' for Backspace, a null
+// character for keys that type nothing (arrows, function keys, Tab, Delete).
+QChar typedCharacter(const QKeyEvent *e);
 
 // A text the program puts into a field shows its start, not its end.
 void showText(QLineEdit *field, const QString &text);

@@ -63,13 +63,13 @@ QWidget *WidgetDialogs::owner() const
 
 void WidgetDialogs::message(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, owner());
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, owner());
     box.exec();
 }
 
 void WidgetDialogs::error(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, owner());
+    QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok, owner());
     box.exec();
 }
 
@@ -78,7 +78,7 @@ Dialogs::Answer WidgetDialogs::question(const QString &title, const QString &tex
     QMessageBox::StandardButtons b = QMessageBox::Yes | QMessageBox::No;
     if (buttons == Buttons::YesNoCancel)
         b |= QMessageBox::Cancel;
-    QMessageBox box(boxIcon(icon), title.isEmpty() ? ApplicationTitle() : title, text, b, owner());
+    QMessageBox box(boxIcon(icon), title.isEmpty() ? applicationTitle() : title, text, b, owner());
     box.setDefaultButton(QMessageBox::Yes);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;

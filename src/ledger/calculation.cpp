@@ -41,9 +41,9 @@ double weekendShift(const QDate &due, bool on)
 
 double termDifference(double adat, const RowParameters &p, const Regional &reg)
 {
-    const double rate = StrToFloat(p.yearlyRate, reg);
-    const double year = StrToFloat(p.daysInYear, reg);
-    return Divide(-(rate * adat), year * 100);
+    const double rate = parseNumber(p.yearlyRate, reg);
+    const double year = parseNumber(p.daysInYear, reg);
+    return divide(-(rate * adat), year * 100);
 }
 
 // The days, interest number and term difference of one side with a
@@ -53,13 +53,13 @@ void writeSideFigures(RowCells &row, const LedgerSide &side, double amount, doub
                       const Regional &reg)
 {
     const double days = graceDays + dueDay + weekendShift(due, p.*side.weekendShift) - calculationDay;
-    row.set(ColDays, FloatToStr(days, reg));
+    row.set(ColDays, generalNumberText(days, reg));
     // Interest numbers and term differences go to their format as they are:
     // the format reads them at 15 significant digits, so a tiny value shows
     // as 0,00 instead of being mangled through an E-notation text.
     const double adat = amount * days;
-    row.set(side.adat, FormatAmount(adat, reg));
-    row.set(side.termDifference, FormatAmount(termDifference(adat, p, reg), reg));
+    row.set(side.adat, formatAmount(adat, reg));
+    row.set(side.termDifference, formatAmount(termDifference(adat, p, reg), reg));
 }
 
 // An average due date H + days, kept within what a date picker can show.
@@ -86,8 +86,8 @@ void writeAverage(Summary &s, Summary::Field days, Summary::Picker date, const Q
 
 QString widenYear(const QString &year)
 {
-    const double n = ParseDigits(year);
-    const QString s = PlainNumberText(n);
+    const double n = parseDigits(year);
+    const QString s = plainNumberText(n);
     if (s.size() == 1 && n > 0)
         return QStringLiteral("200") + s;
     if (s.size() == 2)
@@ -131,14 +131,14 @@ DateCompletion completeDate(const QString &text, const QDate &calculationDate, Q
     QString d = text.mid(0, 2);
     QString m = text.mid(3, 2);
     QString y = text.mid(6, 4);
-    if (ParseDigits(d) < 10)
-        d = QStringLiteral("0") + PlainNumberText(ParseDigits(d));
-    if (PlainNumberText(ParseDigits(m)).size() < 2)
-        m = QStringLiteral("0") + PlainNumberText(ParseDigits(m));
-    if (ParseDigits(y) == 0 && ParseDigits(m) > 0)
+    if (parseDigits(d) < 10)
+        d = QStringLiteral("0") + plainNumberText(parseDigits(d));
+    if (plainNumberText(parseDigits(m)).size() < 2)
+        m = QStringLiteral("0") + plainNumberText(parseDigits(m));
+    if (parseDigits(y) == 0 && parseDigits(m) > 0)
         y = QString::number(calculationDate.year()).rightJustified(4, u'0');
     y = widenYear(y);
-    const double dn = ParseDigits(d), mn = ParseDigits(m), yn = ParseDigits(y);
+    const double dn = parseDigits(d), mn = parseDigits(m), yn = parseDigits(y);
     const QString joined = d + sep + m + sep + y;
     if (dn >= 1 && mn >= 1 && yn >= 1905 && yn <= 2999)
         return {DateCompletion::Completed, joined};
@@ -158,7 +158,7 @@ QString impossibleDueDateMessage(const QString &due)
 void clearFiguresOfEmptySides(RowCells &row, const Regional &reg)
 {
     for (const LedgerSide &side : {DebitSide, CreditSide}) {
-        if (ParseAmount(row[side.amount], reg) < 0.01) {
+        if (parseAmount(row[side.amount], reg) < 0.01) {
             row.set(side.termDifference, QString());
             row.set(side.adat, QString());
         }
@@ -169,7 +169,7 @@ std::optional<RowResult> completeEntryDates(RowCells &row, const QDate &calculat
 {
     for (const int col : {ColTransactionDate, ColDueDate}) {
         double &value = col == ColTransactionDate ? digits.transaction : digits.due;
-        value = ParseDigits(row[col]);
+        value = parseDigits(row[col]);
         if (value <= 0)
             continue;
         const DateCompletion c = completeDate(row[col], calculationDate, sep);
@@ -177,7 +177,7 @@ std::optional<RowResult> completeEntryDates(RowCells &row, const QDate &calculat
             return RowResult{RowResult::Refused, refusedDateMessage(c.text), col};
         if (c.outcome == DateCompletion::Completed) {
             row.set(col, c.text);
-            value = ParseDigits(row[col]);
+            value = parseDigits(row[col]);
         }
     }
     return std::nullopt;
@@ -199,9 +199,9 @@ std::optional<RowResult> checkDueDate(const RowCells &row, const DateDigits &dig
 {
     // fewer than six characters in the digits' text: no due date
     const double d = digits.due;
-    if (!(d >= 100000 && d < 1e15) && PlainNumberText(d).size() < 6)
+    if (!(d >= 100000 && d < 1e15) && plainNumberText(d).size() < 6)
         return RowResult{RowResult::Stopped, QString(), ColDueDate};
-    if (!IsValidDateText(row[ColDueDate]))
+    if (!isValidDateText(row[ColDueDate]))
         return RowResult{RowResult::Stopped, impossibleDueDateMessage(row[ColDueDate]), ColDueDate};
     return std::nullopt;
 }
@@ -211,8 +211,8 @@ void normaliseAmounts(RowCells &row, const Regional &reg)
     for (const LedgerSide &side : {DebitSide, CreditSide}) {
         if (row[side.amount].isEmpty())
             continue;
-        row.set(side.amount, FormatAmount(ParseAmount(row[side.amount], reg), reg));
-        row.set(side.termDifference, FormatAmount(ParseAmount(row[side.termDifference], reg), reg));
+        row.set(side.amount, formatAmount(parseAmount(row[side.amount], reg), reg));
+        row.set(side.termDifference, formatAmount(parseAmount(row[side.termDifference], reg), reg));
     }
 }
 
@@ -222,18 +222,18 @@ bool writeRowFigures(RowCells &row, const RowParameters &p, const Regional &reg)
     if (dueText.size() != 10)
         return false;
     const QStringView dv(dueText);
-    const QDate due(StrToInt(dv.mid(6, 4)), StrToInt(dv.mid(3, 2)), StrToInt(dv.mid(0, 2)));
+    const QDate due(parseInteger(dv.mid(6, 4)), parseInteger(dv.mid(3, 2)), parseInteger(dv.mid(0, 2)));
     const double dueDay = dayNumber(due);
     const double calculationDay = dayNumber(p.calculationDate);
 
     // The days without an amount count the debit side's grace days.
-    const double debitGrace = ParseAmount(p.debitGrace, reg);
-    row.set(ColDays, FloatToStr(debitGrace + dueDay - calculationDay, reg));
+    const double debitGrace = parseAmount(p.debitGrace, reg);
+    row.set(ColDays, generalNumberText(debitGrace + dueDay - calculationDay, reg));
     for (const LedgerSide &side : {DebitSide, CreditSide}) {
-        const double amount = ParseAmount(row[side.amount], reg);
+        const double amount = parseAmount(row[side.amount], reg);
         if (amount <= 0)
             continue;
-        const double grace = side.amount == ColDebit ? debitGrace : ParseAmount(p.*side.graceDays, reg);
+        const double grace = side.amount == ColDebit ? debitGrace : parseAmount(p.*side.graceDays, reg);
         writeSideFigures(row, side, amount, grace, due, dueDay, calculationDay, p, reg);
     }
     return true;
@@ -268,16 +268,16 @@ void writeSummaryFigures(const LedgerSums &s, const QDate &h, Summary &summary)
 
     if (s.debitPositive)
         writeAverage(summary, Summary::DebitDays, Summary::DebitDate, h,
-                     RoundHalfEven(Divide(s.value[LedgerSums::DebitAdat], sb)));
+                     roundHalfEven(divide(s.value[LedgerSums::DebitAdat], sb)));
     if (s.creditPositive)
         writeAverage(summary, Summary::CreditDays, Summary::CreditDate, h,
-                     RoundHalfEven(Divide(s.value[LedgerSums::CreditAdat], sa)));
+                     roundHalfEven(divide(s.value[LedgerSums::CreditAdat], sa)));
     if (!s.totalsEqual && (s.debitPositive || s.creditPositive))
         writeAverage(summary, Summary::OverallDays, Summary::OverallDate, h,
-                     RoundHalfEven(Divide(s.adatBalance, s.balance)));
+                     roundHalfEven(divide(s.adatBalance, s.balance)));
     else if (s.totalsEqual)
         writeAverage(summary, Summary::OverallDays, Summary::OverallDate, h,
-                     RoundHalfEven(summary.amount(Summary::DebitDays) - summary.amount(Summary::CreditDays)));
+                     roundHalfEven(summary.amount(Summary::DebitDays) - summary.amount(Summary::CreditDays)));
 }
 
 std::optional<BalancingRate> balancingRate(const BalancingInputs &in)

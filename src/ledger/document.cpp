@@ -16,11 +16,6 @@ void Document::report(const QString &text)
 
 // --- the cursor -------------------------------------------------------------------
 
-int Document::walkColumn(int currentColumn)
-{
-    return currentColumn >= ColTransactionDate && currentColumn <= ColCredit ? currentColumn : ColTransactionDate;
-}
-
 std::optional<Document::RowOutcome> Document::setCurrentCell(int row, int col)
 {
     if (row < 1 || row >= m_ledger.gridRowCount() || !isSelectableCell(row, col))
@@ -29,6 +24,24 @@ std::optional<Document::RowOutcome> Document::setCurrentCell(int row, int col)
         return std::nullopt;
     m_ledger.setCurrent(row, col);
     return recalculateCurrentRow();
+}
+
+std::optional<Document::RowOutcome> Document::moveCursorToRow(int row)
+{
+    return setCurrentCell(row, m_ledger.currentColumn());
+}
+
+void Document::moveByEnter()
+{
+    const int row = m_ledger.currentRow();
+    const int col = m_ledger.currentColumn();
+    if (col < ColCredit) {
+        setCurrentCell(row, col + 1);
+        return;
+    }
+    setCurrentCell(row, ColTransactionDate);
+    if (row < m_ledger.lastRow())
+        setCurrentCell(row + 1, ColTransactionDate);
 }
 
 // --- the calculation ------------------------------------------------------------
@@ -92,12 +105,11 @@ void Document::walkAllRows(Numbering numbering)
 {
     const bool numbered = numbering == Numbering::AlongTheWalk;
     const int count = m_ledger.gridRowCount();
-    const int col = walkColumn(m_ledger.currentColumn());
     auto number = [&](int row) { m_ledger.setCell(row, ColNumber, QString::number(row)); };
 
     std::optional<RowOutcome> moved;
     if (numbered || m_ledger.currentRow() != 1)
-        moved = setCurrentCell(1, col);
+        moved = moveCursorToRow(1);
     if (!numbered && !moved && count == 2)
         recalculateCurrentRow(); // a lone entry row is recalculated too
     // A row the move onto it recalculated completely is not run again,
@@ -108,7 +120,7 @@ void Document::walkAllRows(Numbering numbering)
             number(row);
         if (numbered || !fresh)
             recalculateCurrentRow();
-        fresh = setCurrentCell(row + 1, col) == RowOutcome::Completed;
+        fresh = moveCursorToRow(row + 1) == RowOutcome::Completed;
     }
     if (numbered)
         number(count - 1);
@@ -119,12 +131,12 @@ void Document::findBalancingRate()
     BalancingInputs in;
     in.debitDays = m_summary.amount(Summary::DebitDays);
     in.creditDays = m_summary.amount(Summary::CreditDays);
-    in.balance = ParseAmount(m_summary.text(Summary::Balance), m_reg);
-    in.debitTotal = ParseAmount(m_summary.text(Summary::DebitTotal), m_reg);
-    in.creditTotal = ParseAmount(m_summary.text(Summary::CreditTotal), m_reg);
+    in.balance = parseAmount(m_summary.text(Summary::Balance), m_reg);
+    in.debitTotal = parseAmount(m_summary.text(Summary::DebitTotal), m_reg);
+    in.creditTotal = parseAmount(m_summary.text(Summary::CreditTotal), m_reg);
     if (const std::optional<BalancingRate> rate = balancingRate(in)) {
-        m_summary.setText(Summary::YearlyRateResult, FloatToStr(rate->yearly, m_reg));
-        m_summary.setText(Summary::MonthlyRateResult, FloatToStr(rate->monthly, m_reg));
+        m_summary.setText(Summary::YearlyRateResult, generalNumberText(rate->yearly, m_reg));
+        m_summary.setText(Summary::MonthlyRateResult, generalNumberText(rate->monthly, m_reg));
     }
 }
 

@@ -40,14 +40,23 @@ public:
     void setMessageSink(MessageSink sink) { m_messages = std::move(sink); }
 
     // --- the cursor ----------------------------------------------------------
-    // The computed columns 6-12 and the header take no cursor.
-    static bool isSelectableCell(int row, int col) { return col <= ColCredit && row >= 1; }
-    // The column a walk over the rows keeps: the current one when it is an
-    // entry column, else the transaction date.
-    static int walkColumn(int currentColumn);
+    // Only the entry columns 1-5 of the entry rows take the cursor: the row
+    // numbers, the header and the computed columns 6-12 never do.
+    static bool isSelectableCell(int row, int col)
+    {
+        return row >= 1 && col >= ColTransactionDate && col <= ColCredit;
+    }
     // Moves the cursor; any change recalculates the new current row. Nothing
-    // (and no recalculation) when the cell is refused or already current.
+    // (and no recalculation) when the cell is refused, beyond the last row or
+    // already current.
     std::optional<RowOutcome> setCurrentCell(int row, int col);
+    // The cursor to another row in the column it stands in, as a program
+    // step that sets the current row does.
+    std::optional<RowOutcome> moveCursorToRow(int row);
+    // Enter in the current cell: on to the next column of the row; after the
+    // credit amount back to the row's transaction date (which recalculates
+    // the row just typed) and then down to the next row, if there is one.
+    void moveByEnter();
 
     // --- the calculation -----------------------------------------------------
     // The current row's figures and, when it has a usable due date, the

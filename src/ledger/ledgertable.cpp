@@ -43,69 +43,87 @@ int LedgerTable::sumSlot(int col)
     }
 }
 
-LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
-{
-    // The characters ParseAmount keeps, read as an exact decimal.
-    Cached c;
-    bool neg = false;
+namespace {
+
+// The characters parseAmount keeps, gathered as an exact decimal: the
+// integer part (its first MaxIntDigits digits), nine fraction digits and
+// whether the tenth rounds them up.
+struct ScannedAmount {
+    bool any = false;       // a sign, a digit or a separator
+    bool anyDigit = false;
     bool sign = false;
-    int seps = 0;
-    int intDigits = 0;
+    bool negative = false;
+    bool exponent = false;  // an "E" somewhere
+    int separators = 0;
+    int intDigits = 0;      // without leading zeros
     int fracDigits = 0;
     __int128 intPart = 0;
     __int128 frac = 0;
     bool roundUp = false;
-    bool any = false;
-    bool anyDigit = false;
-    bool exponent = false;
+
+    void addDigit(int d)
+    {
+        any = anyDigit = true;
+        if (separators == 0) {
+            if (intDigits > 0 || d != 0)
+                ++intDigits;
+            if (intDigits <= MaxIntDigits)
+                intPart = intPart * 10 + d;
+        } else if (++fracDigits <= 9) {
+            frac = frac * 10 + d;
+        } else if (fracDigits == 10) {
+            roundUp = d >= 5;
+        }
+    }
+};
+
+ScannedAmount scanAmount(const QString &text, QChar decimal)
+{
+    ScannedAmount a;
     for (int i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
         if (i == 0 && (ch == '+' || ch == '-')) {
-            neg = ch == '-';
-            sign = true;
-            any = true;
+            a.negative = ch == '-';
+            a.sign = a.any = true;
         } else if (ch >= '0' && ch <= '9') {
-            any = true;
-            anyDigit = true;
-            if (seps == 0) {
-                if (intDigits > 0 || ch != '0')
-                    ++intDigits;
-                if (intDigits <= MaxIntDigits)
-                    intPart = intPart * 10 + (ch - '0');
-            } else {
-                ++fracDigits;
-                if (fracDigits <= 9)
-                    frac = frac * 10 + (ch - '0');
-                else if (fracDigits == 10)
-                    roundUp = ch >= '5';
-            }
-        } else if (QChar(ch) == m_reg.decimal) {
-            any = true;
-            ++seps;
+            a.addDigit(ch - '0');
+        } else if (QChar(ch) == decimal) {
+            a.any = true;
+            ++a.separators;
         } else if (ch == 'E' || ch == 'e') {
-            exponent = true;
+            a.exponent = true;
         }
     }
-    if (!any)
+    return a;
+}
+
+} // namespace
+
+LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
+{
+    const ScannedAmount a = scanAmount(text, m_reg.decimal);
+    Cached c;
+    if (!a.any)
         return c;
-    // E notation: summed in doubles, as ParseAmount reads it
+    // E notation: summed in doubles, as parseAmount reads it
     double ignored = 0;
-    if (exponent && TryStrToFloat(text, m_reg, &ignored)) {
+    if (a.exponent && tryParseNumber(text, m_reg, &ignored)) {
         c.huge = true;
         return c;
     }
-    if (seps > 1 || (sign && !anyDigit && seps == 0)) {
+    if (a.separators > 1 || (a.sign && !a.anyDigit && a.separators == 0)) {
         c.error = true;
         return c;
     }
-    if (intDigits > MaxIntDigits) {
+    if (a.intDigits > MaxIntDigits) {
         c.huge = true;
         return c;
     }
-    for (int k = std::min(fracDigits, 9); k < 9; ++k)
+    __int128 frac = a.frac;
+    for (int k = std::min(a.fracDigits, 9); k < 9; ++k)
         frac *= 10;
-    __int128 v = intPart * Scale + frac + (roundUp ? 1 : 0);
-    c.scaled = neg ? -v : v;
+    const __int128 v = a.intPart * Scale + frac + (a.roundUp ? 1 : 0);
+    c.scaled = a.negative ? -v : v;
     return c;
 }
 
@@ -360,40 +378,47 @@ int LedgerTable::entryEnd() const
     return std::min(*m_unnumberedRows.begin(), n);
 }
 
+namespace {
+
+// The sums from the six totals, whether exact decimals or doubles: the
+// differences are taken in the totals' own kind before they become doubles.
+template <typename Total, typename ToDouble>
+LedgerSums sumsOfTotals(const Total (&total)[LedgerSums::Count], ToDouble toDouble)
+{
+    LedgerSums s;
+    for (int k = 0; k < LedgerSums::Count; ++k)
+        s.value[k] = toDouble(total[k]);
+    s.balance = toDouble(total[LedgerSums::Debit] - total[LedgerSums::Credit]);
+    s.net = toDouble(total[LedgerSums::DebitDiff] - total[LedgerSums::CreditDiff]);
+    s.adatBalance = toDouble(total[LedgerSums::DebitAdat] - total[LedgerSums::CreditAdat]);
+    s.totalsEqual = total[LedgerSums::Debit] == total[LedgerSums::Credit];
+    s.debitPositive = total[LedgerSums::Debit] > 0;
+    s.creditPositive = total[LedgerSums::Credit] > 0;
+    return s;
+}
+
+} // namespace
+
 LedgerSums LedgerTable::entrySums() const
 {
     const int end = entryEnd();
     if (!m_errorRows.empty() && *m_errorRows.begin() < end) {
         const int r = *m_errorRows.begin();
         for (int col : SumColumns)
-            ParseAmount(m_rows[size_t(r)][size_t(col)], m_reg); // raises
+            parseAmount(m_rows[size_t(r)][size_t(col)], m_reg); // raises
     }
-    LedgerSums s;
     if (!m_hugeRows.empty() && *m_hugeRows.begin() < end) {
+        // a cell beyond the exact sums: a walk in doubles, as the cells read
+        double total[LedgerSums::Count] = {};
         for (int r = 1; r < end; ++r)
-            for (int k = 0; k < 6; ++k)
-                s.value[k] += ParseAmount(m_rows[size_t(r)][size_t(SumColumns[k])], m_reg);
-        s.balance = s.value[LedgerSums::Debit] - s.value[LedgerSums::Credit];
-        s.net = s.value[LedgerSums::DebitDiff] - s.value[LedgerSums::CreditDiff];
-        s.adatBalance = s.value[LedgerSums::DebitAdat] - s.value[LedgerSums::CreditAdat];
-        s.totalsEqual = s.value[LedgerSums::Debit] == s.value[LedgerSums::Credit];
-        s.debitPositive = s.value[LedgerSums::Debit] > 0;
-        s.creditPositive = s.value[LedgerSums::Credit] > 0;
-        return s;
+            for (int k = 0; k < LedgerSums::Count; ++k)
+                total[k] += parseAmount(m_rows[size_t(r)][size_t(SumColumns[k])], m_reg);
+        return sumsOfTotals(total, [](double v) { return v; });
     }
-    __int128 exact[6];
-    for (int k = 0; k < 6; ++k) {
+    __int128 exact[LedgerSums::Count];
+    for (int k = 0; k < LedgerSums::Count; ++k)
         exact[k] = fenwickPrefix(k, end);
-        s.value[k] = double(static_cast<long double>(exact[k]) / 1e9L);
-    }
-    auto toDouble = [](__int128 v) { return double(static_cast<long double>(v) / 1e9L); };
-    s.balance = toDouble(exact[LedgerSums::Debit] - exact[LedgerSums::Credit]);
-    s.net = toDouble(exact[LedgerSums::DebitDiff] - exact[LedgerSums::CreditDiff]);
-    s.adatBalance = toDouble(exact[LedgerSums::DebitAdat] - exact[LedgerSums::CreditAdat]);
-    s.totalsEqual = exact[LedgerSums::Debit] == exact[LedgerSums::Credit];
-    s.debitPositive = exact[LedgerSums::Debit] > 0;
-    s.creditPositive = exact[LedgerSums::Credit] > 0;
-    return s;
+    return sumsOfTotals(exact, [](__int128 v) { return double(static_cast<long double>(v) / 1e9L); });
 }
 
 int LedgerTable::rowCount(const QModelIndex &parent) const

@@ -85,7 +85,7 @@ public:
 
     // Sums of columns 4, 5, 7, 8, 9, 10 over rows 1 up to the row before the
     // first row without a number. Raises the conversion error of the first
-    // cell that ParseAmount cannot read.
+    // cell that parseAmount cannot read.
     LedgerSums entrySums() const;
     int entryEnd() const; // first row that is not an entry
 

@@ -15,10 +15,8 @@ void Parameters::setText(Field f, const QString &text)
     m_text[f] = text;
     ++m_revision;
     emit textChanged(f, text);
-    if (f == YearlyRate)
-        yillikfaizEditChange();
-    else if (f == MonthlyRate)
-        aylikfaizEditChange();
+    if (f == YearlyRate || f == MonthlyRate)
+        passRateOn(f);
 }
 
 namespace {
@@ -26,24 +24,34 @@ double rateValue(const QString &text, const Regional &reg)
 {
     QString t = text;
     t.remove(u' ');
-    return t.isEmpty() ? 0.0 : StrToFloat(t, reg);
+    return t.isEmpty() ? 0.0 : parseNumber(t, reg);
 }
 } // namespace
 
-void Parameters::yillikfaizEditChange()
+void Parameters::passRateOn(Field changed)
 {
-    if (m_source != RateSource::Yearly)
+    // the source decides the direction, so the other field's change does not echo back
+    const bool yearly = changed == YearlyRate;
+    if (m_source != (yearly ? RateSource::Yearly : RateSource::Monthly))
         return;
-    const double v = rateValue(m_text[YearlyRate], m_reg);
-    setText(MonthlyRate, FloatToStr(v / 12, m_reg));
+    const double v = rateValue(m_text[changed], m_reg);
+    setText(yearly ? MonthlyRate : YearlyRate, generalNumberText(yearly ? v / 12 : v * 12, m_reg));
 }
 
-void Parameters::aylikfaizEditChange()
+void Parameters::focusEntered(RateLinkRole role)
 {
-    if (m_source != RateSource::Monthly)
-        return;
-    const double v = rateValue(m_text[MonthlyRate], m_reg);
-    setText(YearlyRate, FloatToStr(v * 12, m_reg));
+    if (role == RateLinkRole::Yearly)
+        m_source = RateSource::Yearly;
+    else if (role == RateLinkRole::Monthly)
+        m_source = RateSource::Monthly;
+}
+
+void Parameters::focusLeft(RateLinkRole role)
+{
+    if (role == RateLinkRole::Yearly)
+        m_source = RateSource::Monthly;
+    else if (role == RateLinkRole::Monthly)
+        m_source = RateSource::Yearly;
 }
 
 void Parameters::setDebitWeekend(bool on)

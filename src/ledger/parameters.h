@@ -15,7 +15,12 @@ class Parameters : public QObject {
 public:
     enum Field { Company, DaysInYear, YearlyRate, MonthlyRate, DebitGrace, CreditGrace };
     Q_ENUM(Field)
+    // The rate field whose changes are copied into the other one.
     enum class RateSource { None, Yearly, Monthly };
+    // What entering and leaving a field of the window does to the rate
+    // source: a yearly field names the yearly rate while it has the focus
+    // and the monthly one after it, a monthly field the other way round.
+    enum class RateLinkRole { None, Yearly, Monthly };
 
     explicit Parameters(const Regional &reg, QObject *parent = nullptr);
 
@@ -25,12 +30,12 @@ public:
     // so a failing conversion leaves it set and the other field unchanged.
     void setText(Field f, const QString &text);
 
-    bool debitWeekend() const { return m_debitWeekend; }   // CheckBox8
-    bool creditWeekend() const { return m_creditWeekend; } // CheckBox9
+    bool debitWeekend() const { return m_debitWeekend; }
+    bool creditWeekend() const { return m_creditWeekend; }
     void setDebitWeekend(bool on);
     void setCreditWeekend(bool on);
 
-    QDate calculationDate() const { return m_date; } // DateTimePicker61
+    QDate calculationDate() const { return m_date; }
     void setCalculationDate(const QDate &d);
 
     // Grows with every change of a text, a box or the date: what was read
@@ -40,11 +45,9 @@ public:
     RateSource rateSource() const { return m_source; }
     void setRateSource(RateSource s) { m_source = s; }
 
-    // Handlers of the rate fields' focus events.
-    void yillikfaizEditEnter() { m_source = RateSource::Yearly; }
-    void yillikfaizEditExit() { m_source = RateSource::Monthly; }
-    void aylikfaizEditEnter() { m_source = RateSource::Monthly; }
-    void aylikfaizEditExit() { m_source = RateSource::Yearly; }
+    // The focus entering and leaving a field with the given role.
+    void focusEntered(RateLinkRole role);
+    void focusLeft(RateLinkRole role);
 
 signals:
     void textChanged(kervio::Parameters::Field field, const QString &text);
@@ -52,8 +55,9 @@ signals:
     void calculationDateChanged(const QDate &date);
 
 private:
-    void yillikfaizEditChange();
-    void aylikfaizEditChange();
+    // The changed rate field's value, converted, into the other rate field
+    // (a twelfth or twelve times) when the rate source names it.
+    void passRateOn(Field changed);
 
     Regional m_reg;
     QString m_text[6];

@@ -22,15 +22,83 @@ QString transactionDateSortKey(const LedgerTable::Row &row)
     const QString year = widenYear(t.mid(6, 4));
     const QString mp = t.mid(3, 2), dp = t.mid(0, 2);
     auto twoDigits = [](const QString &piece) {
-        const double n = ParseDigits(piece);
-        return n < 10 ? QStringLiteral("0") + PlainNumberText(n) : piece;
+        const double n = parseDigits(piece);
+        return n < 10 ? QStringLiteral("0") + plainNumberText(n) : piece;
     };
     return year + twoDigits(mp) + twoDigits(dp);
 }
 
+namespace {
+
+// The smallest value of every subtree over the positions, so that the next
+// position after `from` holding a value below `v` is found in log n steps.
+class MinTree {
+public:
+    explicit MinTree(const std::vector<int> &values) : m_count(int(values.size()))
+    {
+        while (m_size < m_count)
+            m_size <<= 1;
+        m_tree.assign(size_t(2 * m_size), INT32_MAX);
+        for (int i = 0; i < m_count; ++i)
+            m_tree[size_t(m_size + i)] = values[size_t(i)];
+        for (int i = m_size - 1; i > 0; --i)
+            m_tree[size_t(i)] = std::min(m_tree[size_t(2 * i)], m_tree[size_t(2 * i + 1)]);
+    }
+
+    void set(int pos, int value)
+    {
+        int i = m_size + pos;
+        m_tree[size_t(i)] = value;
+        for (i >>= 1; i > 0; i >>= 1)
+            m_tree[size_t(i)] = std::min(m_tree[size_t(2 * i)], m_tree[size_t(2 * i + 1)]);
+    }
+
+    // The first position at or after `from` whose value is below `v`, or -1.
+    int firstBelow(int from, int v) const
+    {
+        if (from >= m_count)
+            return -1;
+        int i = m_size + from;
+        if (m_tree[size_t(i)] < v)
+            return from;
+        // climb to the next subtree on the right that holds such a value ...
+        do {
+            while (i & 1) {
+                i >>= 1;
+                if (i == 0)
+                    return -1;
+            }
+            ++i;
+        } while (!(m_tree[size_t(i)] < v));
+        // ... and descend to its leftmost such leaf
+        while (i < m_size)
+            i = m_tree[size_t(2 * i)] < v ? 2 * i : 2 * i + 1;
+        const int pos = i - m_size;
+        return pos < m_count ? pos : -1;
+    }
+
+private:
+    int m_count;
+    int m_size = 1;
+    std::vector<int> m_tree;
+};
+
+// The positions after p the exchanges of pass p visit: each holds a value
+// below the one p holds at that moment.
+void exchangesOfPass(const MinTree &tree, const std::vector<int> &val, int p, std::vector<int> &chain)
+{
+    chain.clear();
+    int current = val[size_t(p)];
+    for (int j = tree.firstBelow(p + 1, current); j >= 0; j = tree.firstBelow(j + 1, current)) {
+        chain.push_back(j);
+        current = val[size_t(j)];
+    }
+}
+
+} // namespace
+
 // Ties are not stable, and which equal row ends where follows the
-// procedure, so it is replayed; only the exchanges are visited, found with a
-// min-tree.
+// procedure, so it is replayed; only the exchanges are visited.
 std::vector<int> exchangeSortOrder(const std::vector<int> &rank)
 {
     const int n = int(rank.size());
@@ -38,57 +106,10 @@ std::vector<int> exchangeSortOrder(const std::vector<int> &rank)
     std::vector<int> id(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
         id[size_t(i)] = i;
-    int size = 1;
-    while (size < n)
-        size <<= 1;
-    std::vector<int> tree(size_t(2 * size), INT32_MAX);
-    for (int i = 0; i < n; ++i)
-        tree[size_t(size + i)] = val[size_t(i)];
-    for (int i = size - 1; i > 0; --i)
-        tree[size_t(i)] = std::min(tree[size_t(2 * i)], tree[size_t(2 * i + 1)]);
-    auto update = [&](int pos) {
-        int i = size + pos;
-        tree[size_t(i)] = val[size_t(pos)];
-        for (i >>= 1; i > 0; i >>= 1)
-            tree[size_t(i)] = std::min(tree[size_t(2 * i)], tree[size_t(2 * i + 1)]);
-    };
-    // first index >= from whose value is below v, or -1
-    auto firstBelow = [&](int from, int v) {
-        if (from >= n)
-            return -1;
-        // climb from the leaf, then descend
-        int i = size + from;
-        if (tree[size_t(i)] < v)
-            return from;
-        while (true) {
-            // move to the next subtree to the right
-            while (i & 1) {
-                i >>= 1;
-                if (i == 0)
-                    return -1;
-            }
-            ++i;
-            if (tree[size_t(i)] < v)
-                break;
-        }
-        while (i < size)
-            i = tree[size_t(2 * i)] < v ? 2 * i : 2 * i + 1;
-        const int pos = i - size;
-        return pos < n ? pos : -1;
-    };
+    MinTree tree(val);
     std::vector<int> chain;
     for (int p = 0; p + 1 < n; ++p) {
-        chain.clear();
-        int cur = val[size_t(p)];
-        int q = p + 1;
-        while (true) {
-            const int j = firstBelow(q, cur);
-            if (j < 0)
-                break;
-            chain.push_back(j);
-            cur = val[size_t(j)];
-            q = j + 1;
-        }
+        exchangesOfPass(tree, val, p, chain);
         if (chain.empty())
             continue;
         // p takes the last record, each record's place takes the one before
@@ -96,11 +117,11 @@ std::vector<int> exchangeSortOrder(const std::vector<int> &rank)
         for (int j : chain) {
             std::swap(carriedVal, val[size_t(j)]);
             std::swap(carriedId, id[size_t(j)]);
-            update(j);
+            tree.set(j, val[size_t(j)]);
         }
         val[size_t(p)] = carriedVal;
         id[size_t(p)] = carriedId;
-        update(p);
+        tree.set(p, carriedVal);
     }
     return id;
 }

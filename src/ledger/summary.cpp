@@ -16,7 +16,7 @@ QString Summary::text(Field f) const
 {
     const Slot &s = m_fields[f];
     if (s.stale) {
-        s.text = s.format == Format::Amount ? FormatAmount(s.value, m_reg) : FormatWhole(s.value, m_reg);
+        s.text = s.format == Format::Amount ? formatAmount(s.value, m_reg) : formatWhole(s.value, m_reg);
         s.stale = false;
     }
     return s.text;
@@ -44,22 +44,7 @@ double Summary::amount(Field f) const
     // A whole number below 10^15 reads back exactly from its "#,##0" text.
     if (s.stale && s.format == Format::Whole && std::fabs(s.value) < 1e15)
         return s.value;
-    return ParseAmount(text(f), m_reg);
-}
-
-const char *Summary::fieldName(Field f)
-{
-    static const char *names[FieldCount] = {
-        "borctoplamEdit", "alacaktoplamtutarEdit", "bakiyetutarEdit", "borckervioEdit",
-        "alacakkervioEdit", "netkervioEdit", "genelortgunEdit", "borcortgunEdit",
-        "alacakortEdit", "yillikfaizneolurEdit", "aylikfaizneolurEdit"};
-    return names[f];
-}
-
-const char *Summary::pickerName(Picker p)
-{
-    static const char *names[PickerCount] = {"DateTimePicker4", "DateTimePicker76", "DateTimePicker3"};
-    return names[p];
+    return parseAmount(text(f), m_reg);
 }
 
 } // namespace kervio

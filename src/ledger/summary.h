@@ -12,20 +12,21 @@ namespace kervio {
 class Summary {
 public:
     enum Field {
-        DebitTotal,        // borctoplamEdit
-        CreditTotal,       // alacaktoplamtutarEdit
-        Balance,           // bakiyetutarEdit
-        DebitDiff,         // borckervioEdit
-        CreditDiff,        // alacakkervioEdit
-        NetDiff,           // netkervioEdit
-        OverallDays,       // genelortgunEdit
-        DebitDays,         // borcortgunEdit
-        CreditDays,        // alacakortEdit
-        YearlyRateResult,  // yillikfaizneolurEdit
-        MonthlyRateResult, // aylikfaizneolurEdit
+        DebitTotal,
+        CreditTotal,
+        Balance,
+        DebitDiff,
+        CreditDiff,
+        NetDiff,
+        OverallDays,
+        DebitDays,
+        CreditDays,
+        YearlyRateResult,
+        MonthlyRateResult,
         FieldCount
     };
-    enum Picker { OverallDate, DebitDate, CreditDate, PickerCount }; // DateTimePicker4, 76, 3
+    // the average due dates
+    enum Picker { OverallDate, DebitDate, CreditDate, PickerCount };
     enum class Format { Text, Amount, Whole };
 
     explicit Summary(const Regional &reg);
@@ -33,15 +34,12 @@ public:
     QString text(Field f) const;
     void setText(Field f, const QString &text);
     void setNumber(Field f, double value, Format format);
-    // ParseAmount of the field's text, without making the text where the
+    // parseAmount of the field's text, without making the text where the
     // number already says it.
     double amount(Field f) const;
 
     QDate date(Picker p) const { return m_dates[p]; }
     void setDate(Picker p, const QDate &d) { m_dates[p] = d; }
-
-    static const char *fieldName(Field f);
-    static const char *pickerName(Picker p);
 
 private:
     struct Slot {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace kervio {
@@ -114,86 +115,104 @@ QString nonFiniteText(double v)
 
 } // namespace
 
-double StrToFloat(const QString &text, const Regional &reg)
+double parseNumber(const QString &text, const Regional &reg)
 {
     double v = 0;
-    if (!TryStrToFloat(text, reg, &v))
+    if (!tryParseNumber(text, reg, &v))
         raiseInvalidFloat(text);
     return v;
 }
 
-bool TryStrToFloat(const QString &text, const Regional &reg, double *out)
+namespace {
+
+// The common case, [sign] digits [separator digits] and nothing else;
+// nothing when the text holds anything more or no digit.
+std::optional<bool> parsePlainDecimal(const QString &text, const Regional &reg, double *out)
 {
-    // the common case: [sign] digits [sep digits], nothing else
-    {
-        char buf[40];
-        int n = 0;
-        bool plain = text.size() > 0 && text.size() < 40;
-        bool digit = false;
-        for (int i = 0; plain && i < text.size(); ++i) {
-            const char16_t c = text[i].unicode();
-            if (i == 0 && (c == '+' || c == '-'))
-                buf[n++] = char(c);
-            else if (c >= '0' && c <= '9')
-                buf[n++] = char(c), digit = true;
-            else if (c == reg.decimal.unicode())
-                buf[n++] = '.';
-            else
-                plain = false;
-        }
-        if (plain && digit)
-            return decimalToDouble(buf, n, out);
+    if (text.isEmpty() || text.size() >= 40)
+        return std::nullopt;
+    char buf[40];
+    int n = 0;
+    bool digit = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (i == 0 && (c == '+' || c == '-'))
+            buf[n++] = char(c);
+        else if (c >= '0' && c <= '9')
+            buf[n++] = char(c), digit = true;
+        else if (c == reg.decimal.unicode())
+            buf[n++] = '.';
+        else
+            return std::nullopt;
     }
-    // [blanks] [sign] digits [sep digits] [E [sign] digits] [blanks]
-    const QString t = text.trimmed();
-    std::string a;
-    a.reserve(t.size() + 2);
-    int i = 0;
-    const int n = t.size();
-    if (i < n && (t[i] == u'+' || t[i] == u'-'))
-        a += char(t[i++].unicode());
-    bool mantissaDigit = false;
-    bool sep = false;
-    while (i < n && t[i].isDigit() && t[i].unicode() < 128) {
-        a += char(t[i++].unicode());
-        mantissaDigit = true;
-    }
-    if (i < n && t[i] == reg.decimal) {
-        sep = true;
-        ++i;
-        a += '.';
-        while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
-            a += char(t[i++].unicode());
-            mantissaDigit = true;
-        }
-    }
-    if (!mantissaDigit && !sep)
+    if (!digit)
+        return std::nullopt;
+    return decimalToDouble(buf, n, out);
+}
+
+// The ASCII digits from position `i` on, appended to `ascii`; whether there
+// was one.
+bool takeDigits(const QString &t, int &i, std::string &ascii)
+{
+    const int start = i;
+    while (i < t.size() && t[i].unicode() >= '0' && t[i].unicode() <= '9')
+        ascii += char(t[i++].unicode());
+    return i > start;
+}
+
+bool takeSign(const QString &t, int &i, std::string &ascii)
+{
+    if (i >= t.size() || (t[i] != u'+' && t[i] != u'-'))
         return false;
-    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+    ascii += char(t[i++].unicode());
+    return true;
+}
+
+// [blanks] [sign] digits [separator digits] [E [sign] digits] [blanks]
+bool parseGeneralNumber(const QString &text, const Regional &reg, double *out)
+{
+    const QString t = text.trimmed();
+    std::string ascii;
+    ascii.reserve(t.size() + 2);
+    int i = 0;
+    takeSign(t, i, ascii);
+    bool mantissaDigit = takeDigits(t, i, ascii);
+    bool separator = false;
+    if (i < t.size() && t[i] == reg.decimal) {
+        separator = true;
         ++i;
-        std::string ex = "e";
-        if (i < n && (t[i] == u'+' || t[i] == u'-'))
-            ex += char(t[i++].unicode());
-        bool expDigit = false;
-        while (i < n && t[i].unicode() >= '0' && t[i].unicode() <= '9') {
-            ex += char(t[i++].unicode());
-            expDigit = true;
-        }
-        if (!expDigit)
-            return false;
-        a += ex;
+        ascii += '.';
+        mantissaDigit = takeDigits(t, i, ascii) || mantissaDigit;
     }
-    if (i != n)
+    if (!mantissaDigit && !separator)
+        return false;
+    if (i < t.size() && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        ascii += 'e';
+        takeSign(t, i, ascii);
+        if (!takeDigits(t, i, ascii))
+            return false;
+    }
+    if (i != t.size())
         return false;
     // A lone separator (with or without sign) reads as 0.
     if (!mantissaDigit) {
         *out = 0;
         return true;
     }
-    return asciiToDouble(a, out);
+    return asciiToDouble(ascii, out);
 }
 
-int StrToInt(QStringView text)
+} // namespace
+
+bool tryParseNumber(const QString &text, const Regional &reg, double *out)
+{
+    if (const std::optional<bool> plain = parsePlainDecimal(text, reg, out))
+        return *plain;
+    return parseGeneralNumber(text, reg, out);
+}
+
+int parseInteger(QStringView text)
 {
     int i = 0;
     const int n = text.size();
@@ -220,7 +239,7 @@ int StrToInt(QStringView text)
     return int(v);
 }
 
-double ParseAmount(const QString &text, const Regional &reg)
+double parseAmount(const QString &text, const Regional &reg)
 {
     char stack[64];
     std::string heap;
@@ -250,7 +269,7 @@ double ParseAmount(const QString &text, const Regional &reg)
     double v = 0;
     // the general format's E notation ("1E18", "8,3E-6") is that number,
     // not its digits run together
-    if (exponent && TryStrToFloat(text, reg, &v))
+    if (exponent && tryParseNumber(text, reg, &v))
         return v;
     if (seps <= 1 && (digit || seps == 1) && decimalToDouble(buf, n, &v))
         return v;
@@ -259,7 +278,7 @@ double ParseAmount(const QString &text, const Regional &reg)
     raiseInvalidFloat(t);
 }
 
-double ParseDigits(const QString &text)
+double parseDigits(const QString &text)
 {
     char stack[64];
     std::string heap;
@@ -282,32 +301,71 @@ double ParseDigits(const QString &text)
     return v;
 }
 
-bool IsValidDateText(const QString &text)
+bool isValidDateText(const QString &text)
 {
     const QStringView v(text);
-    const int day = StrToInt(v.mid(0, 2));
-    const int month = StrToInt(v.mid(3, 2));
-    const int year = StrToInt(v.mid(6, 4));
+    const int day = parseInteger(v.mid(0, 2));
+    const int month = parseInteger(v.mid(3, 2));
+    const int year = parseInteger(v.mid(6, 4));
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
         return false;
     return day <= QDate(year, month, 1).daysInMonth();
 }
 
-QString PadLeft(quint16 width, const QString &text)
+QString padLeft(quint16 width, const QString &text)
 {
     if (text.size() >= width)
         return text;
     return QString(width - text.size(), u' ') + text;
 }
 
-QString PadRight(quint16 width, const QString &text)
+QString padRight(quint16 width, const QString &text)
 {
     if (text.size() >= width)
         return text;
     return text + QString(width - text.size(), u' ');
 }
 
-QString FloatToStr(double value, const Regional &reg)
+namespace {
+
+// d.ddddE[-]x, the significant digits without trailing zeros.
+void appendScientific(QString &out, const Digits15 &dg, int len, QChar decimal)
+{
+    out += QChar(dg.d[0]);
+    if (len > 1) {
+        out += decimal;
+        for (int i = 1; i < len; ++i)
+            out += QChar(dg.d[i]);
+    }
+    out += u'E';
+    out += QString::number(dg.exp);
+}
+
+// The digits at their places: integer digits padded with zeros, or zeros
+// after the separator before the first digit.
+void appendPositional(QString &out, const Digits15 &dg, int len, QChar decimal)
+{
+    if (dg.exp < 0) {
+        out += u'0';
+        out += decimal;
+        for (int i = 0; i < -dg.exp - 1; ++i)
+            out += u'0';
+        for (int i = 0; i < len; ++i)
+            out += QChar(dg.d[i]);
+        return;
+    }
+    for (int i = 0; i <= dg.exp; ++i)
+        out += QChar(i < len ? dg.d[i] : '0');
+    if (len > dg.exp + 1) {
+        out += decimal;
+        for (int i = dg.exp + 1; i < len; ++i)
+            out += QChar(dg.d[i]);
+    }
+}
+
+} // namespace
+
+QString generalNumberText(double value, const Regional &reg)
 {
     if (!std::isfinite(value))
         return nonFiniteText(value);
@@ -322,52 +380,29 @@ QString FloatToStr(double value, const Regional &reg)
     QString out;
     if (value < 0)
         out += u'-';
-    if (dg.exp < -5 || dg.exp >= 15) {
-        out += QChar(dg.d[0]);
-        if (len > 1) {
-            out += reg.decimal;
-            for (int i = 1; i < len; ++i)
-                out += QChar(dg.d[i]);
-        }
-        out += u'E';
-        out += QString::number(dg.exp);
-        return out;
-    }
-    if (dg.exp >= 0) {
-        for (int i = 0; i <= dg.exp; ++i)
-            out += QChar(i < len ? dg.d[i] : '0');
-        if (len > dg.exp + 1) {
-            out += reg.decimal;
-            for (int i = dg.exp + 1; i < len; ++i)
-                out += QChar(dg.d[i]);
-        }
-    } else {
-        out += u'0';
-        out += reg.decimal;
-        for (int i = 0; i < -dg.exp - 1; ++i)
-            out += u'0';
-        for (int i = 0; i < len; ++i)
-            out += QChar(dg.d[i]);
-    }
+    if (dg.exp < -5 || dg.exp >= 15)
+        appendScientific(out, dg, len, reg.decimal);
+    else
+        appendPositional(out, dg, len, reg.decimal);
     return out;
 }
 
-QString PlainNumberText(double value)
+QString plainNumberText(double value)
 {
-    return FloatToStr(value, Regional::turkish());
+    return generalNumberText(value, Regional::turkish());
 }
 
 namespace {
 
-struct Picture {
+struct NumberPicture {
     bool grouping = false;
     int decimals = 0;
     int minInt = 0;
 };
 
-Picture parsePicture(const QString &picture)
+NumberPicture parsePicture(const QString &picture)
 {
-    Picture p;
+    NumberPicture p;
     const int dot = picture.indexOf(u'.');
     const QString ip = dot < 0 ? picture : picture.left(dot);
     const QString fp = dot < 0 ? QString() : picture.mid(dot + 1);
@@ -377,7 +412,7 @@ Picture parsePicture(const QString &picture)
     return p;
 }
 
-QString groupDigits(const Picture &pic, bool negative, const char *intDigits, int intLen, const char *frac,
+QString groupDigits(const NumberPicture &pic, bool negative, const char *intDigits, int intLen, const char *frac,
                     int decimals, const Regional &reg)
 {
     const int padded = std::max(intLen, std::min(pic.minInt, 20));
@@ -402,7 +437,7 @@ QString groupDigits(const Picture &pic, bool negative, const char *intDigits, in
 // The common case without a decimal conversion: with at most two decimals
 // v x 10^d is exact in extended precision, and unless it lies close to a
 // half, rounding it gives what rounding the 15-digit form gives.
-bool fastPicture(const Picture &pic, double value, const Regional &reg, QString *out)
+bool quickPictureText(const NumberPicture &pic, double value, const Regional &reg, QString *out)
 {
     if (pic.decimals > 2)
         return false;
@@ -446,42 +481,46 @@ bool fastPicture(const Picture &pic, double value, const Regional &reg, QString 
     return true;
 }
 
-QString formatPicture(const Picture &pic, double value, const Regional &reg)
+// The digits of |value| rounded half away from zero to `decimals` places,
+// the last `decimals` of them the fraction; leading zeros may be missing.
+// Beyond the 15 significant digits every place is a zero, at any size: all
+// digits are written, never an exponent.
+std::string roundedDigits(double value, int decimals)
+{
+    std::string digits;
+    if (value == 0)
+        return digits;
+    const Digits15 dg = digits15(value);
+    const int keep = dg.exp + 1 + decimals;
+    if (keep == 0 && dg.d[0] >= '5')
+        return "1";
+    if (keep <= 0)
+        return digits;
+    digits.assign(size_t(keep), '0');
+    std::memcpy(digits.data(), dg.d, size_t(std::min(keep, 15)));
+    if (keep < 15 && dg.d[keep] >= '5') {
+        int i = keep - 1;
+        while (i >= 0 && digits[size_t(i)] == '9')
+            digits[size_t(i--)] = '0';
+        if (i >= 0)
+            digits[size_t(i)]++;
+        else
+            digits.insert(digits.begin(), '1');
+    }
+    return digits;
+}
+
+QString pictureText(const NumberPicture &pic, double value, const Regional &reg)
 {
     if (!std::isfinite(value))
         return nonFiniteText(value);
-    {
-        QString quick;
-        if (fastPicture(pic, value, reg, &quick))
-            return quick;
-    }
+    QString quick;
+    if (quickPictureText(pic, value, reg, &quick))
+        return quick;
     const int decimals = std::min(pic.decimals, 20);
-    // digits of the rounded value; the last `decimals` of them are the
-    // fraction. Beyond the 15 significant digits every place is a zero, at
-    // any size: all digits are written, never an exponent.
-    std::string digits;
-    bool negative = value < 0;
-    if (value != 0) {
-        const Digits15 dg = digits15(value);
-        const int keep = dg.exp + 1 + decimals;
-        if (keep > 0) {
-            digits.assign(size_t(keep), '0');
-            std::memcpy(digits.data(), dg.d, size_t(std::min(keep, 15)));
-            if (keep < 15 && dg.d[keep] >= '5') {
-                int i = keep - 1;
-                while (i >= 0 && digits[size_t(i)] == '9')
-                    digits[size_t(i--)] = '0';
-                if (i >= 0)
-                    digits[size_t(i)]++;
-                else
-                    digits.insert(digits.begin(), '1');
-            }
-        } else if (keep == 0 && dg.d[0] >= '5') {
-            digits.assign(1, '1');
-        }
-    }
+    const std::string digits = roundedDigits(value, decimals);
+    // the integer digits without leading zeros, and the fraction padded
     const int nd = int(digits.size());
-    // split into integer and fraction digits
     char fracDigits[24];
     const char *intBegin = digits.data();
     int intLen = nd - decimals;
@@ -497,34 +536,31 @@ QString formatPicture(const Picture &pic, double value, const Regional &reg)
         ++intBegin;
         --intLen;
     }
-    bool allZero = intLen == 0;
-    for (int i = 0; allZero && i < decimals; ++i)
-        allZero = fracDigits[i] == '0';
-    if (allZero)
-        negative = false;
-    return groupDigits(pic, negative, intBegin, intLen, fracDigits, decimals, reg);
+    // a value that rounds to zero has no sign
+    const bool zero = intLen == 0 && std::all_of(fracDigits, fracDigits + decimals, [](char c) { return c == '0'; });
+    return groupDigits(pic, value < 0 && !zero, intBegin, intLen, fracDigits, decimals, reg);
 }
 
 } // namespace
 
-QString FormatFloat(const QString &picture, double value, const Regional &reg)
+QString formatPicture(const QString &picture, double value, const Regional &reg)
 {
-    return formatPicture(parsePicture(picture), value, reg);
+    return pictureText(parsePicture(picture), value, reg);
 }
 
-QString FormatAmount(double value, const Regional &reg)
+QString formatAmount(double value, const Regional &reg)
 {
-    static const Picture pic{true, 2, 1};
-    return formatPicture(pic, value, reg);
+    static const NumberPicture pic{true, 2, 1};
+    return pictureText(pic, value, reg);
 }
 
-QString FormatWhole(double value, const Regional &reg)
+QString formatWhole(double value, const Regional &reg)
 {
-    static const Picture pic{true, 0, 1};
-    return formatPicture(pic, value, reg);
+    static const NumberPicture pic{true, 0, 1};
+    return pictureText(pic, value, reg);
 }
 
-int64_t RoundHalfEven(double value)
+int64_t roundHalfEven(double value)
 {
     if (!std::isfinite(value) || std::fabs(value) >= 9223372036854775808.0)
         raiseInvalidOperation();
@@ -532,7 +568,7 @@ int64_t RoundHalfEven(double value)
     return int64_t(r);
 }
 
-double Divide(double a, double b)
+double divide(double a, double b)
 {
     if (b == 0) {
         if (a == 0 || std::isnan(a))
@@ -547,7 +583,7 @@ double Divide(double a, double b)
     return r;
 }
 
-QString DateToText(const QDate &date, const Regional &reg)
+QString dateToText(const QDate &date, const Regional &reg)
 {
     QString s;
     s.reserve(10);

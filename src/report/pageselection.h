@@ -25,6 +25,15 @@ struct PrintOrder {
     bool reverse = false; // last page first
 };
 
+// What to print of a prepared report and how.
+struct PrintRequest {
+    PageChoice choice = PageChoice::AllPages;
+    QPageRanges ranges;  // for PageChoice::PageRanges, numbered from 1
+    QString pageList;    // the list as the user gave it, for messages
+    int currentPage = 0; // 0-based
+    PrintOrder order;
+};
+
 // The pages in the order they are printed.
 std::vector<int> printSequence(const std::vector<int> &pages, const PrintOrder &order);
 

@@ -20,7 +20,7 @@ QByteArray pdfBytes(const ComposedReport &report)
         QPdfWriter writer(&buffer);
         writer.setResolution(600);
         writer.setTitle(report.title);
-        writer.setCreator(ApplicationTitle() + VersionText());
+        writer.setCreator(applicationTitle() + versionSuffix());
         writer.setPageSize(QPageSize(report.pageSizeMm, QPageSize::Millimeter));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
         QPainter painter;

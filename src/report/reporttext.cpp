@@ -11,12 +11,12 @@ using Content = ReportColumn::Content;
 
 QString right(int width, const QString &text, int cap = FieldCap)
 {
-    return PadLeft(quint16(width), text).left(cap);
+    return padLeft(quint16(width), text).left(cap);
 }
 
 QString left(int width, const QString &text, int cap = FieldCap)
 {
-    return PadRight(quint16(width), text).left(cap);
+    return padRight(quint16(width), text).left(cap);
 }
 
 QString field(const ReportColumn &column, const QString &text, bool alignLeft)
@@ -59,7 +59,7 @@ void writeHeaderObjects(ReportTable table, const LedgerTable &ledger, const Para
             o->setFont(bodyFont);
     setText(tmpl, O::TitleLine, titleLine());
     setText(tmpl, O::CompanyLine, QStringLiteral("İşlem Yapılan Firma : ") + params.text(Parameters::Company));
-    setText(tmpl, O::DateLine, QStringLiteral("İşlem Tarihi        : ") + DateToText(params.calculationDate(), reg));
+    setText(tmpl, O::DateLine, QStringLiteral("İşlem Tarihi        : ") + dateToText(params.calculationDate(), reg));
     setText(tmpl, O::RatesLine,
             QStringLiteral("Yıldaki Gün: ") + params.text(Parameters::DaysInYear) + QStringLiteral(" Yıllık Faiz: ")
                 + params.text(Parameters::YearlyRate) + QStringLiteral(" Aylık Faiz: ")
@@ -120,8 +120,8 @@ const std::vector<ReportColumn> &reportColumns(ReportTable table)
 QString netDifferenceText(const LedgerTable &ledger, int row)
 {
     const Regional &reg = ledger.regional();
-    const double net = ParseAmount(ledger.cell(row, ColDebitDiff), reg) - ParseAmount(ledger.cell(row, ColCreditDiff), reg);
-    return FormatFloat(QStringLiteral("#,###.00"), net, reg);
+    const double net = parseAmount(ledger.cell(row, ColDebitDiff), reg) - parseAmount(ledger.cell(row, ColCreditDiff), reg);
+    return formatPicture(QStringLiteral("#,###.00"), net, reg);
 }
 
 QString tableLine(ReportTable table, const LedgerTable &ledger, int row)
@@ -152,7 +152,7 @@ QString graceSentence(const Parameters &p)
 
 QString titleLine()
 {
-    return QStringLiteral("Kavrel Kervio") + VersionText() + QStringLiteral(" Rapor Dökümü");
+    return QStringLiteral("Kavrel Kervio") + versionSuffix() + QStringLiteral(" Rapor Dökümü");
 }
 
 QString reportTitle()
@@ -162,10 +162,10 @@ QString reportTitle()
 
 QStringList summaryBlock(const Summary &s, const Regional &reg)
 {
-    const auto date = [&](Summary::Picker p) { return DateToText(s.date(p), reg); };
+    const auto date = [&](Summary::Picker p) { return dateToText(s.date(p), reg); };
     return {
         QString(),
-        QStringLiteral("Bakiye         : ") + PadLeft(15, s.text(Summary::Balance)),
+        QStringLiteral("Bakiye         : ") + padLeft(15, s.text(Summary::Balance)),
         QStringLiteral("Net Vade Farkı : ") + right(15, s.text(Summary::NetDiff)),
         QString(),
         QStringLiteral("Genel Ortalama Vadesi : ") + date(Summary::OverallDate),

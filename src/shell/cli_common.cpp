@@ -32,6 +32,7 @@ void writeOutputLine(const QString &text)
 CommandLineSession::CommandLineSession() : session(Regional::system(), &dialogs)
 {
     dialogs.sink = writeErrorLine;
+    session.guarded([this] { session.startFresh(); });
 }
 
 bool CommandLineSession::open(const QString &path)

@@ -11,8 +11,9 @@ void writeErrorLine(const QString &text);
 // One line on standard output (UTF-8).
 void writeOutputLine(const QString &text);
 
-// A freshly started program for the command line: system separators, every
-// message box's text on standard error, the settings file not read.
+// A freshly started program for the command line, started as the window
+// starts: system separators, the settings file beside the executable, and
+// every message box's text on standard error.
 struct CommandLineSession {
     ScriptedDialogs dialogs;
     Session session;

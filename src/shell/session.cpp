@@ -1,4 +1,5 @@
 #include "session.h"
+#include "typingrules.h"
 #include "core/appinfo.h"
 #include "core/errorhandler.h"
 
@@ -16,9 +17,60 @@ bool Session::guarded(const std::function<void()> &action)
     return runGuarded(*m_dialogs, action, [this] { emit summaryChanged(); });
 }
 
+void Session::startFresh()
+{
+    const QDate today = QDate::currentDate();
+    params().setCalculationDate(today);
+    for (auto p : {Summary::OverallDate, Summary::DebitDate, Summary::CreditDate})
+        summary().setDate(p, today);
+    ledger().renumber();
+    const QStringList header = LedgerTable::headerTexts();
+    for (int c = 0; c < LedgerTable::ColumnCount; ++c)
+        ledger().setCell(0, c, header[c]);
+    loadRateSettings();
+    m_confirmOnClose = true;
+}
+
+bool Session::mayClose()
+{
+    if (!m_confirmOnClose)
+        return true;
+    return m_dialogs->question(mainWindowCaption(), QStringLiteral("Programı kapatmak istediğinize eminmisiniz?"),
+                               Dialogs::Icon::Question, Dialogs::Buttons::YesNoCancel)
+        == Dialogs::Answer::Yes;
+}
+
+bool Session::typeIntoLedger(QChar typed)
+{
+    if (typed == u'\r') {
+        m_document.moveByEnter();
+        return true;
+    }
+    if (typed == regional().decimal)
+        m_separatorTyped = true;
+    return !acceptsCharacter(ledgerColumnCharacters(ledger().currentColumn()), typed, regional());
+}
+
+bool Session::regroupTypedAmount()
+{
+    if (m_separatorTyped) {
+        m_separatorTyped = false;
+        return false;
+    }
+    LedgerTable &L = ledger();
+    const int row = L.currentRow(), col = L.currentColumn();
+    if (col != ColDebit && col != ColCredit)
+        return false;
+    const std::optional<QString> grouped = regroupedAmount(L.cell(row, col), regional());
+    if (!grouped)
+        return false;
+    L.setCell(row, col, *grouped);
+    return true;
+}
+
 void Session::clearLedger()
 {
-    if (m_dialogs->question(ApplicationTitle(), QStringLiteral("Dosyayı Boşaltmak istediğinizden eminmisiniz?"),
+    if (m_dialogs->question(applicationTitle(), QStringLiteral("Dosyayı Boşaltmak istediğinizden eminmisiniz?"),
                             Dialogs::Icon::None, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
         return;
     m_document.clear();
@@ -28,7 +80,7 @@ void Session::deleteCurrentRow()
 {
     LedgerTable &ledger = m_document.ledger();
     if (!ledger.cell(ledger.currentRow(), ColTransactionDate).isEmpty()) {
-        if (m_dialogs->question(MainCaption(), QStringLiteral("Kaydı Silmek istediğinizden eminmisiniz?"),
+        if (m_dialogs->question(mainWindowCaption(), QStringLiteral("Kaydı Silmek istediğinizden eminmisiniz?"),
                                 Dialogs::Icon::Question, Dialogs::Buttons::YesNoCancel) == Dialogs::Answer::Yes)
             m_document.removeCurrentRow();
     }

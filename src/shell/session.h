@@ -39,6 +39,15 @@ public:
     bool confirmOnClose() const { return m_confirmOnClose; }
     void setConfirmOnClose(bool on) { m_confirmOnClose = on; }
 
+    // The state the program starts in, for the window and the command line
+    // alike: today as the calculation date and the average due dates, the
+    // numbered empty ledger under its header, the parameters of the settings
+    // file, and closing asks first.
+    void startFresh();
+    // Whether the program may end: while closing asks first, only a Yes to
+    // the question.
+    bool mayClose();
+
     // Runs one user action under the general error handler: an error is shown
     // with its own text, a silent abort ends it quietly. Returns false when
     // the action ended by an error or an abort.
@@ -49,6 +58,7 @@ public:
     // new current row. Columns 6-12 are refused. Raises what the
     // recalculation raises.
     void setCurrentCell(int row, int col) { m_document.setCurrentCell(row, col); }
+    void moveCursorToRow(int row) { m_document.moveCursorToRow(row); }
 
     // --- recalculation -------------------------------------------------------
     void recalculateCurrentRow() { m_document.recalculateCurrentRow(); } // the row and the summary
@@ -64,6 +74,16 @@ public:
     // The automatic new row of the grid's keys: a key in the description of
     // the last row once its due date is filled.
     void appendRowIfLastEntryDated() { m_document.appendRowIfLastEntryDated(); }
+
+    // --- typing into the ledger ----------------------------------------------
+    // A character typed into the current cell (u'\r' Enter, u'\b' Backspace,
+    // null for a key that types nothing). Enter walks on; a character the
+    // column does not take is swallowed. True when the key is used up here.
+    bool typeIntoLedger(QChar typed);
+    // A key released in the ledger: the amount being typed in the current cell
+    // is grouped in thousands, unless the key typed the decimal separator.
+    // True when the cell was regrouped (its text may be the same).
+    bool regroupTypedAmount();
 
     // --- ledger files --------------------------------------------------------
     void saveLedger();        // "İŞLEMİ KAYDET": asks for the file
@@ -91,6 +111,8 @@ private:
     QString m_settingsPath;
     QString m_fileFolder = QStringLiteral("Dosya");
     bool m_confirmOnClose = true;
+    // set by a typed decimal separator, cleared by the next key's release
+    bool m_separatorTyped = false;
 };
 
 } // namespace kervio

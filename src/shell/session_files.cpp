@@ -80,27 +80,27 @@ void Session::openLedger()
 
 void Session::loadRateSettings()
 {
-    const AyarSettings s = readAyar(settingsPath());
-    params().setText(Parameters::DaysInYear, s.yilgun);
-    params().setText(Parameters::YearlyRate, s.ayfaiz);
-    params().setText(Parameters::MonthlyRate, s.yilfaiz);
-    params().setText(Parameters::DebitGrace, s.borcgun);
-    params().setText(Parameters::CreditGrace, s.alacakgun);
-    params().setDebitWeekend(s.borcCheck);
-    params().setCreditWeekend(s.alacakCheck);
+    const RateSettings s = readRateSettings(settingsPath());
+    params().setText(Parameters::DaysInYear, s.daysInYear);
+    params().setText(Parameters::YearlyRate, s.yearlyRate);
+    params().setText(Parameters::MonthlyRate, s.monthlyRate);
+    params().setText(Parameters::DebitGrace, s.debitGraceDays);
+    params().setText(Parameters::CreditGrace, s.creditGraceDays);
+    params().setDebitWeekend(s.debitWeekend);
+    params().setCreditWeekend(s.creditWeekend);
 }
 
 void Session::saveRateSettings()
 {
-    AyarSettings s;
-    s.yilgun = params().text(Parameters::DaysInYear);
-    s.ayfaiz = params().text(Parameters::YearlyRate);
-    s.yilfaiz = params().text(Parameters::MonthlyRate);
-    s.borcgun = params().text(Parameters::DebitGrace);
-    s.alacakgun = params().text(Parameters::CreditGrace);
-    s.borcCheck = params().debitWeekend();
-    s.alacakCheck = params().creditWeekend();
-    writeAyar(settingsPath(), s);
+    RateSettings s;
+    s.daysInYear = params().text(Parameters::DaysInYear);
+    s.yearlyRate = params().text(Parameters::YearlyRate);
+    s.monthlyRate = params().text(Parameters::MonthlyRate);
+    s.debitGraceDays = params().text(Parameters::DebitGrace);
+    s.creditGraceDays = params().text(Parameters::CreditGrace);
+    s.debitWeekend = params().debitWeekend();
+    s.creditWeekend = params().creditWeekend();
+    writeRateSettings(settingsPath(), s);
 }
 
 } // namespace kervio

@@ -43,7 +43,7 @@ QString workbookCellText(const WorkbookCell &c, const Regional &reg)
     case WorkbookCell::Kind::Text:
         return c.text;
     case WorkbookCell::Kind::Number:
-        return FloatToStr(c.number, reg);
+        return generalNumberText(c.number, reg);
     case WorkbookCell::Kind::Boolean:
         return c.number != 0 ? QStringLiteral("True") : QStringLiteral("False");
     case WorkbookCell::Kind::DateTime:

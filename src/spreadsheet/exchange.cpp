@@ -24,7 +24,7 @@ void moveToFirstRow(Document &document)
     const LedgerTable &L = document.ledger();
     if (L.currentRow() == 1)
         return;
-    document.setCurrentCell(1, Document::walkColumn(L.currentColumn()));
+    document.moveCursorToRow(1);
 }
 
 // Runs a desktop launcher. Some launchers return at once, others only when

@@ -55,7 +55,7 @@ private:
 
 QString dateText(const QDate &d, const Regional &reg)
 {
-    return d.isValid() ? DateToText(d, reg) : QString();
+    return d.isValid() ? dateToText(d, reg) : QString();
 }
 
 // The text a spreadsheet shows for a cell, for fitting the widths.
@@ -64,8 +64,8 @@ QString shownText(const SheetCell &c, const Regional &reg)
     if (c.kind == SheetCell::Kind::Text)
         return c.text;
     if (c.style & St::Amount)
-        return FormatAmount(c.number, reg);
-    return FloatToStr(c.number, reg);
+        return formatAmount(c.number, reg);
+    return generalNumberText(c.number, reg);
 }
 
 double shownWidth(const SheetCell &c, const Regional &reg)
@@ -118,9 +118,9 @@ void addTitleRows(Builder &b, const Parameters &P, const Regional &reg)
     b.text(1, 2, QStringLiteral("Yıldaki Gün :"));
     b.text(1, 3, P.text(Parameters::DaysInYear));
     b.text(1, 4, QStringLiteral("Yıllık Faiz :"));
-    b.number(1, 5, ParseAmount(P.text(Parameters::YearlyRate), reg));
+    b.number(1, 5, parseAmount(P.text(Parameters::YearlyRate), reg));
     b.text(1, 6, QStringLiteral("Aylık Faiz :"));
-    b.number(1, 7, ParseAmount(P.text(Parameters::MonthlyRate), reg));
+    b.number(1, 7, parseAmount(P.text(Parameters::MonthlyRate), reg));
 }
 
 constexpr int TableColumns = LedgerTable::ColumnCount - 5; // 8
@@ -140,7 +140,7 @@ ColumnSums addLedgerTable(Builder &b, const LedgerTable &L, const Regional &reg)
                 b.text(row, k - 1, t);
                 continue;
             }
-            const double v = ParseAmount(t, reg);
+            const double v = parseAmount(t, reg);
             if (v != 0) {
                 b.number(row, k - 1, v);
                 sums[size_t(k)] += v;

@@ -15,7 +15,7 @@ constexpr int MaxRowNumber = 99999;
 
 int optionalColumn(const QString &text)
 {
-    return text.isEmpty() ? 0 : StrToInt(text);
+    return text.isEmpty() ? 0 : parseInteger(text);
 }
 
 QString dateFormatMessage(QChar sep)
@@ -36,7 +36,7 @@ struct DatePieces {
 // fails skips the row, and the pieces after it are not read.
 bool acceptsDueDate(const DatePieces &due)
 {
-    return StrToInt(due.day) < 32 && StrToInt(due.month) < 13 && StrToInt(due.year) > 1905;
+    return parseInteger(due.day) < 32 && parseInteger(due.month) < 13 && parseInteger(due.year) > 1905;
 }
 
 } // namespace
@@ -60,11 +60,11 @@ std::optional<TransferPlan> checkTransferMapping(const ImportMapping &m, Dialogs
         }
     }
     TransferPlan plan;
-    plan.firstRow = StrToInt(m.firstRow);
-    plan.lastRow = StrToInt(m.lastRow);
-    plan.dueDateColumn = StrToInt(m.dueDateColumn);
-    plan.debitColumn = StrToInt(m.debitColumn);
-    plan.creditColumn = StrToInt(m.creditColumn);
+    plan.firstRow = parseInteger(m.firstRow);
+    plan.lastRow = parseInteger(m.lastRow);
+    plan.dueDateColumn = parseInteger(m.dueDateColumn);
+    plan.debitColumn = parseInteger(m.debitColumn);
+    plan.creditColumn = parseInteger(m.creditColumn);
     plan.transactionDateColumn = optionalColumn(m.transactionDateColumn);
     plan.descriptionColumn = optionalColumn(m.descriptionColumn);
     plan.dueDateIsTransactionDate = m.dueDateIsTransactionDate;

@@ -1,11 +1,14 @@
 #pragma once
-// Ledgers for tests: the worked example's parameters and entries, and a way
-// to put entries into a ledger as a user would type them.
+// Ledgers for tests: the worked example (share/worked-example.krv, the file
+// the program's picture and the benchmarks show too) and a way to put
+// entries into a ledger as a user would type them.
+#include "files/ledgerfile.h"
 #include "ledger/ledgertable.h"
 #include "ledger/parameters.h"
 #include "ledger/textfuncs.h"
 
 #include <QDate>
+#include <optional>
 #include <vector>
 
 namespace kervio::test {
@@ -14,26 +17,47 @@ struct Entry {
     QString transaction, due, description, debit, credit;
 };
 
-// Calculation date 31.12.2024, 365 days, 24 % a year, no grace days.
-inline const std::vector<Entry> &workedExample()
+inline QString workedExamplePath()
 {
-    static const std::vector<Entry> e = {
-        {"01.10.2024", "31.10.2024", "Fatura", "10.000,00", ""},
-        {"15.11.2024", "15.01.2025", "Tahsilat", "", "4.000,00"},
-        {"20.11.2024", "30.11.2024", "Çek", "", "2.500,00"},
-    };
-    return e;
+    return QStringLiteral(KERVIO_WORKED_EXAMPLE);
 }
 
-inline void setWorkedExampleParameters(Parameters &p, const QString &company = QStringLiteral("Örnek Ticaret A.Ş."))
+// The file as the ledger file's reader gives it; Turkish separators.
+inline const LedgerFileContent &workedExampleContent()
 {
-    p.setText(Parameters::Company, company);
-    p.setCalculationDate(QDate(2024, 12, 31));
-    p.setText(Parameters::DaysInYear, QStringLiteral("365"));
-    p.setText(Parameters::YearlyRate, QStringLiteral("24"));
-    p.setText(Parameters::MonthlyRate, QStringLiteral("2"));
-    p.setText(Parameters::DebitGrace, QStringLiteral("0"));
-    p.setText(Parameters::CreditGrace, QStringLiteral("0"));
+    static const LedgerFileContent content = [] {
+        std::optional<QStringList> lines = readLedgerFileLines(workedExamplePath());
+        std::optional<LedgerFileContent> c = lines ? parseLedgerFileLines(std::move(*lines)) : std::nullopt;
+        if (!c)
+            qFatal("the worked example cannot be read");
+        return *c;
+    }();
+    return content;
+}
+
+// Its entries, without the empty row below them: calculation date
+// 31.12.2024, 365 days, 24 % a year, no grace days.
+inline const std::vector<Entry> &workedExample()
+{
+    static const std::vector<Entry> entries = [] {
+        std::vector<Entry> e;
+        for (const LedgerTable::Row &r : workedExampleContent().rows)
+            if (!r[ColTransactionDate].isEmpty())
+                e.push_back({r[ColTransactionDate], r[ColDueDate], r[ColDescription], r[ColDebit], r[ColCredit]});
+        return e;
+    }();
+    return entries;
+}
+
+// Its parameters, the company name replaced when one is given.
+inline void setWorkedExampleParameters(Parameters &p, const std::optional<QString> &company = std::nullopt)
+{
+    LedgerFileContent parameters = workedExampleContent();
+    parameters.rows.clear();
+    LedgerTable unused(Regional::turkish());
+    applyLedgerFileContent(std::move(parameters), p, unused);
+    if (company)
+        p.setText(Parameters::Company, *company);
 }
 
 // The entries written with the separators of `reg` instead of the Turkish
@@ -42,9 +66,9 @@ inline std::vector<Entry> withSeparators(const std::vector<Entry> &entries, cons
 {
     const Regional tr = Regional::turkish();
     auto date = [&](const QString &t) {
-        return t.isEmpty() ? t : DateToText(QDate::fromString(t, QStringLiteral("dd.MM.yyyy")), reg);
+        return t.isEmpty() ? t : dateToText(QDate::fromString(t, QStringLiteral("dd.MM.yyyy")), reg);
     };
-    auto amount = [&](const QString &t) { return t.isEmpty() ? t : FormatAmount(ParseAmount(t, tr), reg); };
+    auto amount = [&](const QString &t) { return t.isEmpty() ? t : formatAmount(parseAmount(t, tr), reg); };
     std::vector<Entry> out;
     for (const Entry &e : entries)
         out.push_back({date(e.transaction), date(e.due), e.description, amount(e.debit), amount(e.credit)});

@@ -20,16 +20,16 @@ QByteArray crlf(const QByteArrayList &lines)
     return out;
 }
 
-AyarSettings sampleAyar()
+RateSettings sampleRates()
 {
-    AyarSettings s;
-    s.yilgun = "365";
-    s.ayfaiz = "24";
-    s.yilfaiz = "2";
-    s.borcgun = "0";
-    s.alacakgun = "0";
-    s.borcCheck = false;
-    s.alacakCheck = true;
+    RateSettings s;
+    s.daysInYear = "365";
+    s.yearlyRate = "24";
+    s.monthlyRate = "2";
+    s.debitGraceDays = "0";
+    s.creditGraceDays = "0";
+    s.debitWeekend = false;
+    s.creditWeekend = true;
     return s;
 }
 
@@ -114,7 +114,7 @@ void TestIniFile::writeKeepsEveryOtherLine()
                           "[ExcelAyar]\n"
                           "vade=7\n"
                           "firma=\xDEirket\n");
-    writeAyar(iniPath(), sampleAyar());
+    writeRateSettings(iniPath(), sampleRates());
     QCOMPARE(readBytes(iniPath()), crlf({"; ayarlar",
                                          "[Ayar]",
                                          "yilgun=365",
@@ -134,27 +134,27 @@ void TestIniFile::writeKeepsEveryOtherLine()
 void TestIniFile::caseInsensitiveSectionAndKey()
 {
     writeBytes(iniPath(), crlf({"[AYAR]", "YILGUN=360", "AyFaiz=30", "BORCCHECK=1"}));
-    const AyarSettings read = readAyar(iniPath());
-    QCOMPARE(read.yilgun, QStringLiteral("360"));
-    QCOMPARE(read.ayfaiz, QStringLiteral("30"));
-    QVERIFY(read.borcCheck);
+    const RateSettings read = readRateSettings(iniPath());
+    QCOMPARE(read.daysInYear, QStringLiteral("360"));
+    QCOMPARE(read.yearlyRate, QStringLiteral("30"));
+    QVERIFY(read.debitWeekend);
 
-    writeAyar(iniPath(), sampleAyar());
+    writeRateSettings(iniPath(), sampleRates());
     QCOMPARE(readBytes(iniPath()), crlf({"[AYAR]", "yilgun=365", "ayfaiz=24", "borcCheck=2", "yilfaiz=2",
                                          "borcgun=0", "alacakgun=0", "alacakCheck=1"}));
 }
 
 void TestIniFile::missingFileReadsEmptyAndWriteCreatesAyarOnly()
 {
-    const AyarSettings read = readAyar(iniPath());
-    QVERIFY(read.yilgun.isEmpty() && read.ayfaiz.isEmpty() && read.yilfaiz.isEmpty());
-    QVERIFY(read.borcgun.isEmpty() && read.alacakgun.isEmpty());
-    QVERIFY(!read.borcCheck && !read.alacakCheck);
+    const RateSettings read = readRateSettings(iniPath());
+    QVERIFY(read.daysInYear.isEmpty() && read.yearlyRate.isEmpty() && read.monthlyRate.isEmpty());
+    QVERIFY(read.debitGraceDays.isEmpty() && read.creditGraceDays.isEmpty());
+    QVERIFY(!read.debitWeekend && !read.creditWeekend);
     QVERIFY(!QFile::exists(iniPath()));
 
-    AyarSettings s = sampleAyar();
-    s.alacakgun.clear();
-    writeAyar(iniPath(), s);
+    RateSettings s = sampleRates();
+    s.creditGraceDays.clear();
+    writeRateSettings(iniPath(), s);
     QCOMPARE(readBytes(iniPath()), crlf({"[Ayar]", "yilgun=365", "ayfaiz=24", "yilfaiz=2", "borcgun=0",
                                          "alacakgun=", "borcCheck=2", "alacakCheck=1"}));
 }
@@ -162,7 +162,7 @@ void TestIniFile::missingFileReadsEmptyAndWriteCreatesAyarOnly()
 void TestIniFile::bothSectionsMakeTheDocumentedFile()
 {
     const ImportMapping e = ImportMapping::formDefaults();
-    writeAyar(iniPath(), sampleAyar());
+    writeRateSettings(iniPath(), sampleRates());
     writeImportMapping(iniPath(), e);
     const QByteArray expected = crlf({"[Ayar]", "yilgun=365", "ayfaiz=24", "yilfaiz=2", "borcgun=0", "alacakgun=0",
                                       "borcCheck=2", "alacakCheck=1", "[ExcelAyar]", "vade=1", "islem=2",
@@ -170,9 +170,9 @@ void TestIniFile::bothSectionsMakeTheDocumentedFile()
     QCOMPARE(readBytes(iniPath()), expected);
 
     // Writing one section again leaves the other as it was.
-    AyarSettings a = sampleAyar();
-    a.yilgun = "360";
-    writeAyar(iniPath(), a);
+    RateSettings a = sampleRates();
+    a.daysInYear = "360";
+    writeRateSettings(iniPath(), a);
     QCOMPARE(readBytes(iniPath()), QByteArray(expected).replace("yilgun=365", "yilgun=360"));
 
     QVERIFY(readImportMapping(iniPath()) == e);
@@ -194,9 +194,9 @@ void TestIniFile::checkValues()
     QFETCH(QByteArray, lines);
     QFETCH(bool, checked);
     writeBytes(iniPath(), "[Ayar]\n" + lines + "[ExcelAyar]\n" + lines);
-    const AyarSettings a = readAyar(iniPath());
-    QCOMPARE(a.borcCheck, checked);
-    QCOMPARE(a.alacakCheck, checked);
+    const RateSettings a = readRateSettings(iniPath());
+    QCOMPARE(a.debitWeekend, checked);
+    QCOMPARE(a.creditWeekend, checked);
     QCOMPARE(readImportMapping(iniPath()).dueDateIsTransactionDate, checked);
 }
 
@@ -223,7 +223,7 @@ void TestIniFile::writeFailure()
         if (diskFull)
             limit = std::make_unique<FileSizeLimit>(old.size());
         try {
-            writeAyar(path, sampleAyar());
+            writeRateSettings(path, sampleRates());
         } catch (const KervioError &e) {
             error = e.text();
         }

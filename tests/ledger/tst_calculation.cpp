@@ -340,8 +340,8 @@ private slots:
         try {
             const std::optional<BalancingRate> rate = kervio::balancingRate(in);
             QVERIFY2(error.isEmpty(), "no error");
-            QCOMPARE(rate ? FloatToStr(rate->yearly, Turkish) : QStringLiteral("-"), yearly);
-            QCOMPARE(rate ? FloatToStr(rate->monthly, Turkish) : QStringLiteral("-"), monthly);
+            QCOMPARE(rate ? generalNumberText(rate->yearly, Turkish) : QStringLiteral("-"), yearly);
+            QCOMPARE(rate ? generalNumberText(rate->monthly, Turkish) : QStringLiteral("-"), monthly);
         } catch (const KervioError &e) {
             QCOMPARE(e.text(), error);
         }

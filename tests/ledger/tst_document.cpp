@@ -459,15 +459,108 @@ private slots:
         QCOMPARE(t.gridRowCount(), 3);
     }
 
+    // Only the entry columns of the entry rows take the cursor; a refused
+    // move leaves it where it was and recalculates nothing.
+    void cursorCells_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("row number") << 2 << int(ColNumber) << false;
+        QTest::newRow("transaction date") << 2 << int(ColTransactionDate) << true;
+        QTest::newRow("credit") << 2 << int(ColCredit) << true;
+        QTest::newRow("days") << 2 << int(ColDays) << false;
+        QTest::newRow("hidden sort key") << 2 << int(ColIndex2) << false;
+        QTest::newRow("header") << 0 << int(ColDebit) << false;
+        QTest::newRow("below the last row") << 5 << int(ColDebit) << false;
+    }
+    void cursorCells()
+    {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(bool, taken);
+        Fixture f(WorkedExample);
+        f.ledger().setCurrent(1, ColDescription);
+        QVERIFY(f.run([&] { f.document.setCurrentCell(row, column); }));
+        QCOMPARE(f.ledger().currentRow(), taken ? row : 1);
+        QCOMPARE(f.ledger().currentColumn(), taken ? column : int(ColDescription));
+        QCOMPARE(f.cell(row > 0 && row < 5 ? row : 1, ColDays).isEmpty(), !taken); // recalculated only when taken
+        QCOMPARE(Document::isSelectableCell(row, column), taken || row == 5);
+    }
+
+    // A program step that moves the cursor to another row keeps its column,
+    // as the walk over all rows and the export's move to row 1 do.
+    void cursorToARowKeepsTheColumn()
+    {
+        Fixture f(WorkedExample);
+        f.ledger().setCurrent(3, ColDebit);
+        QVERIFY(f.run([&] { f.document.moveCursorToRow(1); }));
+        QCOMPARE(f.ledger().currentRow(), 1);
+        QCOMPARE(f.ledger().currentColumn(), int(ColDebit));
+        QVERIFY(f.recalc());
+        QCOMPARE(f.ledger().currentRow(), f.ledger().lastRow());
+        QCOMPARE(f.ledger().currentColumn(), int(ColDebit));
+    }
+
+    // The rate field named as the source passes its changes on, whether the
+    // user types or a program step sets it; the focus names the source.
+    void rateLinkFollowsTheFocus_data()
+    {
+        QTest::addColumn<QStringList>("focus"); // "+" entering, "-" leaving a field of a role
+        QTest::addColumn<int>("changed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("other"); // the other rate's text afterwards
+        const int yearly = F::YearlyRate, monthly = F::MonthlyRate;
+        QTest::newRow("no source at start: yearly") << QStringList{} << yearly << "24" << "7";
+        QTest::newRow("no source at start: monthly") << QStringList{} << monthly << "3" << "7";
+        QTest::newRow("in the yearly field") << QStringList{"+yearly"} << yearly << "24" << "2";
+        QTest::newRow("in the yearly field, emptied") << QStringList{"+yearly"} << yearly << "" << "0";
+        QTest::newRow("in the yearly field, the monthly set") << QStringList{"+yearly"} << monthly << "3" << "7";
+        QTest::newRow("after the yearly field, the monthly set") << QStringList{"+yearly", "-yearly"} << monthly << "3"
+                                                                 << "36";
+        QTest::newRow("after the yearly field, the yearly set") << QStringList{"+yearly", "-yearly"} << yearly << "24"
+                                                                << "7";
+        QTest::newRow("in the monthly field") << QStringList{"+monthly"} << monthly << "1,75" << "21";
+        QTest::newRow("after the monthly field") << QStringList{"+monthly", "-monthly"} << yearly << "30" << "2,5";
+        QTest::newRow("in a summary field") << QStringList{"+summary"} << yearly << "25" << "2,08333333333333";
+        QTest::newRow("after a summary field") << QStringList{"+summary", "-summary"} << monthly << "2" << "24";
+        QTest::newRow("other fields leave the source")
+            << QStringList{"+yearly", "+other", "-other"} << yearly << "12" << "1";
+    }
+    void rateLinkFollowsTheFocus()
+    {
+        QFETCH(QStringList, focus);
+        QFETCH(int, changed);
+        QFETCH(QString, text);
+        QFETCH(QString, other);
+        using Role = Parameters::RateLinkRole;
+        const QHash<QString, Role> roles = {
+            {"yearly", Role::Yearly}, {"monthly", Role::Monthly}, {"summary", Role::Yearly}, {"other", Role::None}};
+        Fixture f;
+        Parameters &p = f.document.params();
+        p.setText(F::YearlyRate, QStringLiteral("7"));
+        p.setText(F::MonthlyRate, QStringLiteral("7"));
+        for (const QString &step : focus) {
+            if (step.startsWith(u'+'))
+                p.focusEntered(roles.value(step.mid(1)));
+            else
+                p.focusLeft(roles.value(step.mid(1)));
+        }
+        p.setText(F(changed), text);
+        QCOMPARE(p.text(F(changed)), text);
+        QCOMPARE(p.text(changed == F::YearlyRate ? F::MonthlyRate : F::YearlyRate), other);
+    }
+
     void rateLink()
     {
         Fixture f;
         Parameters &p = f.document.params();
-        p.yillikfaizEditEnter();
+        using Role = Parameters::RateLinkRole;
+        p.focusEntered(Role::Yearly);
         p.setText(F::YearlyRate, QStringLiteral("25"));
         QCOMPARE(p.text(F::MonthlyRate), QStringLiteral("2,08333333333333"));
-        p.yillikfaizEditExit();
-        p.aylikfaizEditEnter();
+        p.focusLeft(Role::Yearly);
+        p.focusEntered(Role::Monthly);
         p.setText(F::MonthlyRate, QStringLiteral("1,75"));
         QCOMPARE(p.text(F::YearlyRate), QStringLiteral("21"));
         // two separators: the typed field keeps its text, the other its old one

@@ -22,6 +22,25 @@ QByteArray environmentNumericLocale()
 class TestRegional : public QObject {
     Q_OBJECT
 private slots:
+    // The separators a locale gives; the C locale stands for no regional
+    // settings at all and gives the Turkish ones.
+    void fromLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("separators"); // decimal, thousands, date
+        QTest::newRow("tr") << QLocale(QLocale::Turkish, QLocale::Turkey) << ",..";
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates) << ".,/";
+        QTest::newRow("de") << QLocale(QLocale::German, QLocale::Germany) << ",..";
+        QTest::newRow("C") << QLocale::c() << ",..";
+    }
+    void fromLocale()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, separators);
+        const Regional r = Regional::fromLocale(locale);
+        QCOMPARE(QString(r.decimal) + r.thousands + r.date, separators);
+    }
+
     // The separators follow the environment, also after the program has set
     // the C library's numbers back to the C locale.
     void systemSeparatorsAfterTheCLibraryWasSetBack()

@@ -25,10 +25,14 @@ struct Run {
     QStringList out, err;
 };
 
-// Runs the program with only the given locale variables ("LANG=tr_TR.UTF-8").
-Run runKervio(const QStringList &args, const QStringList &localeVariables = {QStringLiteral("LANG=C.UTF-8")})
+// Runs the program with only the given locale variables ("LANG=tr_TR.UTF-8"),
+// in `folder` when one is given.
+Run runKervio(const QStringList &args, const QStringList &localeVariables = {QStringLiteral("LANG=C.UTF-8")},
+              const QString &folder = {})
 {
     QProcess p;
+    if (!folder.isEmpty())
+        p.setWorkingDirectory(folder);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString &name : env.keys())
         if (name == QLatin1String("LANG") || name == QLatin1String("LANGUAGE") || name.startsWith(QLatin1String("LC_")))
@@ -62,16 +66,13 @@ class TestCli : public QObject {
         return path;
     }
 
+    // The worked example, under a name with a Turkish letter.
     QString workedExample()
     {
-        return write(QStringLiteral("örnek.krv"),
-                     ledgerBytes(QStringList{QStringLiteral("365,24,2,0,0,\"Cari Hesap\",H,H,H,31.12.2024")} + Header +
-                                 QStringList{
-                                     QStringLiteral("1,01.10.2024,31.10.2024,Fatura,\"10.000,00\",,,,,,,,"),
-                                     QStringLiteral("2,15.11.2024,15.01.2025,Tahsilat,,\"4.000,00\",,,,,,,"),
-                                     QStringLiteral("3,20.11.2024,30.11.2024,Çek,,\"2.500,00\",,,,,,,"),
-                                     QStringLiteral("4,,,,,,,,,,,,"),
-                                 }));
+        const QString path = m_dir.filePath(QStringLiteral("örnek.krv"));
+        if (!QFile::exists(path))
+            QFile::copy(QStringLiteral(KERVIO_WORKED_EXAMPLE), path);
+        return path;
     }
 
 private slots:
@@ -81,6 +82,93 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QStringList{QStringLiteral("Kavrel Kervio 2.0 Güncelleme:0")});
         QVERIFY(runKervio({QStringLiteral("--help")}).out.join(u'\n').contains(QStringLiteral("--recalculate")));
+    }
+
+    // A misuse prints the usage of the command it names, then the reason.
+    void misuse_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("usage");  // the first line on standard error
+        QTest::addColumn<QString>("reason"); // the last one
+        const QString general = QStringLiteral("Kullanım:");
+        const QString generalEnd = QStringLiteral("  kervio --help                           bu yardımı yazar");
+        const QString spreadsheetEnd = QStringLiteral("          verilmeyen anahtar boş sayılır");
+        const QString report = QStringLiteral("Kullanım: kervio --report IN.krv --pdf OUT.pdf [--net]");
+        const QString unknown = QStringLiteral("Bilinmeyen ya da eksik seçenek: ");
+        QTest::newRow("file missing") << QStringList{"--recalculate"} << 64 << general << unknown + "--recalculate";
+        QTest::newRow("no command") << QStringList{"--sort"} << 64 << general << generalEnd;
+        QTest::newRow("unknown option") << QStringList{"--recalculate", "a.krv", "--foo"} << 64 << general
+                                        << unknown + "--foo";
+        QTest::newRow("stray argument") << QStringList{"--recalculate", "a.krv", "extra"} << 64 << general
+                                        << unknown + "extra";
+        QTest::newRow("another command's option") << QStringList{"--pdf", "b.pdf"} << 64 << general << unknown + "--pdf";
+        QTest::newRow("output without its file") << QStringList{"--recalculate", "a.krv", "--output"} << 64 << general
+                                                 << unknown + "--output";
+        QTest::newRow("report without pdf") << QStringList{"--report", "a.krv"} << 64 << report
+                                            << "Eksik seçenek: --pdf";
+        QTest::newRow("report, unknown option") << QStringList{"--report", "a", "--pdf", "b", "--foo"} << 64 << report
+                                                << unknown + "--foo";
+        QTest::newRow("report without its file") << QStringList{"--report"} << 64 << report << unknown + "--report";
+        QTest::newRow("export without xlsx") << QStringList{"--export", "a.krv"} << 64 << general << spreadsheetEnd;
+        QTest::newRow("export, recalculation's option") << QStringList{"--export", "a", "--xlsx", "b", "--sort"} << 64
+                                                        << general << unknown + "--sort";
+        QTest::newRow("import, unknown key") << QStringList{"--import", "b", "--mapping", "renk=1", "--output", "o"} << 64
+                                             << general << "Bilinmeyen eşleştirme anahtarı: renk";
+        QTest::newRow("picture without its file") << QStringList{"--screenshot"} << 2
+                                                  << "Kullanım: kervio --screenshot OUT.png"
+                                                  << "Kullanım: kervio --screenshot OUT.png";
+    }
+    void misuse()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, usage);
+        QFETCH(QString, reason);
+        const Run r = runKervio(args);
+        QCOMPARE(r.exitCode, status);
+        QCOMPARE(r.out, QStringList());
+        QVERIFY(!r.err.isEmpty());
+        QCOMPARE(r.err.first(), usage);
+        QCOMPARE(r.err.last(), reason);
+    }
+
+    void helpAndVersionIgnoreTheRest_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("firstLine");
+        QTest::newRow("--help") << QStringList{"--help"} << "Kullanım:";
+        QTest::newRow("-h") << QStringList{"-h"} << "Kullanım:";
+        QTest::newRow("help wins over the recalculation") << QStringList{"--recalculate", "a.krv", "--help"} << "Kullanım:";
+        QTest::newRow("version with an unknown option") << QStringList{"--version", "--foo"}
+                                                        << "Kavrel Kervio 2.0 Güncelleme:0";
+    }
+    void helpAndVersionIgnoreTheRest()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, firstLine);
+        const Run r = runKervio(args);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QStringList());
+        QVERIFY(!r.out.isEmpty());
+        QCOMPARE(r.out.first(), firstLine);
+    }
+
+    // The argument after --recalculate is its file, whatever it looks like.
+    void fileNamedLikeAnOption()
+    {
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(workedExample(), folder.filePath(QStringLiteral("-h"))));
+        const Run r = runKervio({QStringLiteral("--recalculate"), QStringLiteral("-h")}, {QStringLiteral("LANG=C.UTF-8")},
+                                folder.path());
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QStringList());
+        QCOMPARE(r.out.size(), 14);
+        QCOMPARE(r.out.first(), QStringLiteral("borctoplamEdit=10.000,00"));
+        const Run missing = runKervio({QStringLiteral("--recalculate"), QStringLiteral("--help")},
+                                      {QStringLiteral("LANG=C.UTF-8")}, folder.path());
+        QVERIFY(missing.exitCode != 0);
+        QCOMPARE(missing.err, QStringList{QStringLiteral("Dosya açılamadı: ") + folder.filePath(QStringLiteral("--help"))});
     }
 
     void executableFolder()

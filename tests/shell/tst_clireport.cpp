@@ -1,7 +1,7 @@
 #include "files/ledgerfile.h"
 #include "report/pdftext.h"
 #include "report/reportfixture.h"
-#include "shell/cli_report.h"
+#include "shell/cli.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -77,7 +77,7 @@ void TestCliReport::writesThePdf()
     QStringList args{"kervio", "--report", m_ledger, "--pdf", pdf};
     if (net)
         args << "--net";
-    QCOMPARE(runReportCommandLine(args), 0);
+    QCOMPARE(CommandLine(args).run(), 0);
     QString missing;
     const QString text = pdfText(pdf);
     QVERIFY2(containsInOrder(text, {"Kavrel Kervio 2.0 Güncelleme:0 Rapor Dökümü", inSystemSeparators("İşlem Tarihi : 31.12.2024"),
@@ -91,16 +91,16 @@ void TestCliReport::failures_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
-    QTest::newRow("missing ledger") << QStringList{"--report", "/yok/boyle.krv", "--pdf", "x.pdf"} << 2;
-    QTest::newRow("no pdf option") << QStringList{"--report", "a.krv"} << 64;
-    QTest::newRow("unknown option") << QStringList{"--report", "a.krv", "--pdf", "x.pdf", "--foo"} << 64;
+    QTest::newRow("missing ledger") << QStringList{"kervio", "--report", "/yok/boyle.krv", "--pdf", "x.pdf"} << 2;
+    QTest::newRow("no pdf option") << QStringList{"kervio", "--report", "a.krv"} << 64;
+    QTest::newRow("unknown option") << QStringList{"kervio", "--report", "a.krv", "--pdf", "x.pdf", "--foo"} << 64;
 }
 
 void TestCliReport::failures()
 {
     QFETCH(QStringList, args);
     QFETCH(int, status);
-    QCOMPARE(runReportCommandLine(args), status);
+    QCOMPARE(CommandLine(args).run(), status);
 }
 
 QTEST_MAIN(TestCliReport)

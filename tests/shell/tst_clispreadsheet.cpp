@@ -2,7 +2,7 @@
 #include "files/settings.h"
 #include "ledger/textfuncs.h"
 #include "core/appinfo.h"
-#include "shell/cli_spreadsheet.h"
+#include "shell/cli.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
 #include "spreadsheet/workbookreader.h"
@@ -15,13 +15,13 @@ class TestCliSpreadsheet : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    static int run(const QStringList &args) { return runSpreadsheetCommandLine(QStringList{"kervio"} + args); }
+    static int run(const QStringList &args) { return CommandLine(QStringList{"kervio"} + args).run(); }
 
     // The command line works with the system's separators: the files of
     // these tests are written in them.
     const Regional m_reg = Regional::system();
-    QString date(int y, int m, int d) const { return DateToText(QDate(y, m, d), m_reg); }
-    QString amount(double v) const { return FormatAmount(v, m_reg); }
+    QString date(int y, int m, int d) const { return dateToText(QDate(y, m, d), m_reg); }
+    QString amount(double v) const { return formatAmount(v, m_reg); }
 
 private slots:
     void exportWritesTheSheet()
@@ -62,11 +62,11 @@ private slots:
         // a fresh program takes its parameters from the settings beside it
         const QString ini = executableFolder() + QStringLiteral("Ayarlar.ini");
         QVERIFY(!QFile::exists(ini));
-        AyarSettings ayar;
-        ayar.yilgun = "365";
-        ayar.ayfaiz = "24";
-        ayar.yilfaiz = "2";
-        writeAyar(ini, ayar);
+        RateSettings rates;
+        rates.daysInYear = "365";
+        rates.yearlyRate = "24";
+        rates.monthlyRate = "2";
+        writeRateSettings(ini, rates);
         struct Remove {
             QString p;
             ~Remove() { QFile::remove(p); }

@@ -2,8 +2,10 @@
 // general error handler that shows what a command raised.
 #include "common/ledgerfixture.h"
 #include "core/scripteddialogs.h"
+#include "files/settings.h"
 #include "shell/session.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace kervio;
@@ -132,6 +134,126 @@ private slots:
             QCOMPARE(f.dialogs.shown.front().text, QStringLiteral("Kaydı Silmek istediğinizden eminmisiniz?"));
         for (int r = 1; r < f.session.ledger().gridRowCount(); ++r)
             QCOMPARE(f.cell(r, ColNumber), QString::number(r));
+    }
+
+    // The start of the window and of the command line: today's dates, the
+    // stored parameters without a rate link between them, a numbered empty
+    // ledger, and closing asks first.
+    void startFresh()
+    {
+        QTemporaryDir dir;
+        RateSettings stored;
+        stored.daysInYear = "360";
+        stored.yearlyRate = "30";
+        stored.monthlyRate = "2";
+        stored.creditGraceDays = "5";
+        stored.debitWeekend = true;
+        writeRateSettings(dir.filePath("Ayarlar.ini"), stored);
+        ScriptedDialogs dialogs;
+        Session session(Regional::turkish(), &dialogs);
+        session.setSettingsPath(dir.filePath("Ayarlar.ini"));
+        session.params().setCalculationDate(QDate(2020, 1, 1));
+        session.setConfirmOnClose(false);
+        QVERIFY(session.guarded([&] { session.startFresh(); }));
+
+        const QDate today = QDate::currentDate();
+        QCOMPARE(session.params().calculationDate(), today);
+        for (auto p : {Summary::OverallDate, Summary::DebitDate, Summary::CreditDate})
+            QCOMPARE(session.summary().date(p), today);
+        QCOMPARE(session.params().text(F::DaysInYear), QStringLiteral("360"));
+        QCOMPARE(session.params().text(F::YearlyRate), QStringLiteral("30"));
+        QCOMPARE(session.params().text(F::MonthlyRate), QStringLiteral("2"));
+        QCOMPARE(session.params().text(F::CreditGrace), QStringLiteral("5"));
+        QVERIFY(session.params().debitWeekend() && !session.params().creditWeekend());
+        QCOMPARE(session.params().rateSource(), Parameters::RateSource::None);
+        QCOMPARE(session.ledger().gridRowCount(), 2);
+        QCOMPARE(session.ledger().cell(1, ColNumber), QStringLiteral("1"));
+        QCOMPARE(session.ledger().cell(0, ColDescription), QStringLiteral("Açıklama"));
+        QVERIFY(session.confirmOnClose());
+        QVERIFY(dialogs.shown.empty());
+    }
+
+    void mayClose_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("yes") << true << int(Dialogs::Answer::Yes) << true;
+        QTest::newRow("no") << true << int(Dialogs::Answer::No) << false;
+        QTest::newRow("cancel") << true << int(Dialogs::Answer::Cancel) << false;
+        QTest::newRow("an update being installed") << false << int(Dialogs::Answer::No) << true;
+    }
+    void mayClose()
+    {
+        QFETCH(bool, confirm);
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        Fixture f(WorkedExample);
+        f.session.setConfirmOnClose(confirm);
+        f.dialogs.answers.push_back(Dialogs::Answer(answer));
+        QCOMPARE(f.session.mayClose(), closes);
+        if (confirm) {
+            QCOMPARE(f.dialogs.texts(), QStringList{"Programı kapatmak istediğinize eminmisiniz?"});
+            QCOMPARE(f.dialogs.shown[0].title, QStringLiteral("Kavrel Kervio Programı"));
+        } else {
+            QVERIFY(f.dialogs.shown.empty());
+        }
+        QCOMPARE(f.cell(2, ColDescription), WorkedExample[1].description); // nothing saved, nothing lost
+    }
+
+    // Keys typed into a cell, one by one: a key the column refuses never
+    // reaches the cell, and an amount is grouped at each key's release.
+    void typingIntoTheLedger_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QStringList>("shownAfterEach");
+        QTest::newRow("grouping while typing") << int(ColDebit) << "12345"
+                                               << QStringList{"1", "12", "123", "1.234", "12.345"};
+        QTest::newRow("the decimal part stays") << int(ColCredit) << "12,5" << QStringList{"1", "12", "12,", "12,5"};
+        QTest::newRow("letters, sign, dot and blank refused")
+            << int(ColDebit) << "1a-. 2" << QStringList{"1", "1", "1", "1", "1", "12"};
+        QTest::newRow("a description takes anything")
+            << int(ColDescription) << "a-1234" << QStringList{"a", "a-", "a-1", "a-12", "a-123", "a-1234"};
+    }
+    void typingIntoTheLedger()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, keys);
+        QFETCH(QStringList, shownAfterEach);
+        Fixture f;
+        QVERIFY(f.session.guarded([&] { f.session.setCurrentCell(1, column); }));
+        for (int i = 0; i < keys.size(); ++i) {
+            QVERIFY(f.session.guarded([&] {
+                if (!f.session.typeIntoLedger(keys[i])) // the editor types what the session lets through
+                    f.session.ledger().setCell(1, column, f.cell(1, column) + keys[i]);
+                f.session.regroupTypedAmount();
+            }));
+            QCOMPARE(f.cell(1, column), shownAfterEach[i]);
+        }
+    }
+
+    // Enter walks through the entry columns and on to the next row,
+    // recalculating the row it leaves.
+    void enterWalk()
+    {
+        Fixture f;
+        f.fill({WorkedExample[0], WorkedExample[1]}, false);
+        f.session.ledger().setCurrent(1, ColTransactionDate);
+        QList<QPoint> visited; // (column, row)
+        for (int i = 0; i < 6; ++i) {
+            bool used = false;
+            QVERIFY(f.session.guarded([&] { used = f.session.typeIntoLedger(u'\r'); }));
+            QVERIFY(used);
+            visited << QPoint(f.session.ledger().currentColumn(), f.session.ledger().currentRow());
+        }
+        QCOMPARE(visited, (QList<QPoint>{{2, 1}, {3, 1}, {4, 1}, {5, 1}, {1, 2}, {2, 2}}));
+        QCOMPARE(f.cell(1, ColDays), QStringLiteral("-61"));
+        // after the credit amount of the last row the cursor stays on it
+        f.session.ledger().setCurrent(2, ColCredit);
+        QVERIFY(f.session.guarded([&] { f.session.typeIntoLedger(u'\r'); }));
+        QCOMPARE(f.session.ledger().currentRow(), 2);
+        QCOMPARE(f.session.ledger().currentColumn(), int(ColTransactionDate));
     }
 
     void deletingOnlyRowLeavesEmptyRow()

@@ -10,15 +10,6 @@ class QPrinter;
 
 namespace kervio {
 
-// What to print of a prepared report and how.
-struct PrintRequest {
-    PageChoice choice = PageChoice::AllPages;
-    QPageRanges ranges;  // for PageChoice::PageRanges, numbered from 1
-    QString pageList;    // the list as the user gave it, for messages
-    int currentPage = 0; // 0-based
-    PrintOrder order;
-};
-
 // A printer for the report: its paper, the whole sheet as the page, the
 // report's title as the job's name.
 void setUpPrinter(QPrinter &printer, const ComposedReport &report);

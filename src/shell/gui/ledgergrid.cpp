@@ -1,5 +1,6 @@
 #include "ledgergrid.h"
-#include "ledger/textfuncs.h"
+#include "gui/guiapp.h"
+#include "shell/typingrules.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -42,20 +43,6 @@ bool isMenuKey(const QKeyEvent *e)
         || (mods == Qt::NoModifier && (e->key() == Qt::Key_F3 || e->key() == Qt::Key_F7));
 }
 
-// The typed character of a key, or a null QChar for keys that type nothing
-// (arrows, function keys, modifiers, Delete).
-QChar typedChar(const QKeyEvent *e)
-{
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
-        return u'\r';
-    if (e->key() == Qt::Key_Backspace)
-        return u'\b';
-    if (e->key() == Qt::Key_Delete || e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)
-        return {};
-    const QString t = e->text();
-    return t.size() == 1 ? t.at(0) : QChar();
-}
-
 // A date template with no digit typed into it yet.
 bool isEmptyTemplate(const QLineEdit *editor)
 {
@@ -67,7 +54,7 @@ bool isEmptyTemplate(const QLineEdit *editor)
 
 } // namespace
 
-void DrawCellText(const QString &text, const QRect &rect, QPainter *surface, int alignment, const QFont &font)
+void drawCellText(const QString &text, const QRect &rect, QPainter *surface, int alignment, const QFont &font)
 {
     surface->save();
     surface->setFont(font);
@@ -94,7 +81,7 @@ void LedgerCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->save();
     painter->setPen(Qt::black);
     painter->setBrush(row % 2 ? OddRowColour : EvenRowColour);
-    DrawCellText(index.data().toString(), option.rect, painter, alignmentOf(index.column()), gridFont());
+    drawCellText(index.data().toString(), option.rect, painter, alignmentOf(index.column()), gridFont());
     painter->restore();
 }
 
@@ -104,7 +91,7 @@ QWidget *LedgerCellDelegate::createEditor(QWidget *parent, const QStyleOptionVie
     editor->setFrame(false);
     editor->setFont(gridFont());
     editor->setContextMenuPolicy(Qt::NoContextMenu); // the grid's menu instead
-    const QString mask = m_grid->StringGrid3GetEditMask(index.column());
+    const QString mask = m_grid->editMask(index.column());
     if (!mask.isEmpty())
         editor->setInputMask(mask);
     QPalette pal = editor->palette();
@@ -119,7 +106,7 @@ QWidget *LedgerCellDelegate::createEditor(QWidget *parent, const QStyleOptionVie
             grid->session().ledger().setCell(where.row() + 1, where.column(),
                                              grid->storedText(editor, where.column()));
     });
-    m_grid->editorCreated(editor, index.column());
+    m_grid->editorCreated(editor);
     return editor;
 }
 
@@ -175,7 +162,7 @@ bool LedgerCellDelegate::eventFilter(QObject *object, QEvent *event)
         }
         return false;
     case QEvent::KeyRelease:
-        m_grid->StringGrid3KeyUp(static_cast<QKeyEvent *>(event));
+        m_grid->handleKeyRelease(static_cast<QKeyEvent *>(event));
         return false;
     case QEvent::FocusIn: {
         // coming back into the grid enters the cell anew: its text selected
@@ -197,7 +184,7 @@ bool LedgerCellDelegate::eventFilter(QObject *object, QEvent *event)
 LedgerGrid::LedgerGrid(Session &session, Actor act, QWidget *parent)
     : QTableView(parent), m_session(session), m_act(std::move(act)), m_delegate(new LedgerCellDelegate(this))
 {
-    setObjectName(QStringLiteral("StringGrid3"));
+    setObjectName(QStringLiteral("ledgerGrid"));
     setModel(&session.ledger());
     setItemDelegate(m_delegate);
     setFont(gridFont());
@@ -210,8 +197,18 @@ LedgerGrid::LedgerGrid(Session &session, Actor act, QWidget *parent)
     setWordWrap(false);
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setContextMenuPolicy(Qt::CustomContextMenu);
+    setStyleSheet(QStringLiteral("QTableView { gridline-color: #a8b4a8; background-color: white; }"
+                                 "QTableCornerButton::section { background-color: rgb(211,231,211); border: none; }"));
+    buildHeaders();
+    buildContextMenu();
+    // Column 0 is the vertical header; the computed-only columns stay hidden.
+    setColumnHidden(ColNumber, true);
+    for (int c = ColDebitAdat; c <= ColIndex2; ++c)
+        setColumnHidden(c, true);
+}
 
+void LedgerGrid::buildHeaders()
+{
     QHeaderView *h = horizontalHeader();
     h->setDefaultSectionSize(80);
     h->setMinimumSectionSize(8);
@@ -234,36 +231,33 @@ LedgerGrid::LedgerGrid(Session &session, Actor act, QWidget *parent)
         " border-right: 1px solid #9aa89a; border-bottom: 1px solid #9aa89a; }");
     h->setStyleSheet(headerStyle);
     v->setStyleSheet(headerStyle);
-    setStyleSheet(QStringLiteral("QTableView { gridline-color: #a8b4a8; background-color: white; }"
-                                 "QTableCornerButton::section { background-color: rgb(211,231,211); border: none; }"));
     connect(v, &QHeaderView::sectionMoved, this, &LedgerGrid::onRowHeaderMoved);
+}
 
-    PopupMenu6 = new QMenu(this);
-    PopupMenu6->setObjectName(QStringLiteral("PopupMenu6"));
+void LedgerGrid::buildContextMenu()
+{
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    m_contextMenu = new QMenu(this);
+    m_contextMenu->setObjectName(QStringLiteral("ledgerMenu"));
     auto makeItem = [this](const char *name, const QString &caption, const QKeySequence &key) {
         auto *a = new QAction(caption, this);
         a->setObjectName(QLatin1String(name));
         a->setShortcut(key);
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        PopupMenu6->addAction(a);
+        m_contextMenu->addAction(a);
         addAction(a);
         return a;
     };
-    MenuItem11 = makeItem("MenuItem11", QStringLiteral("  Satır Ekle   "), QKeySequence(Qt::SHIFT | Qt::Key_Insert));
-    MenuItem12 = makeItem("MenuItem12", QStringLiteral("  Satır Sil   "), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
-    MenuItem13 = makeItem("MenuItem13", QStringLiteral("  Yeniden Hesapla"), QKeySequence(Qt::Key_F3));
-    MenuItem14 = makeItem("MenuItem14", QStringLiteral("  Sıfırla"), QKeySequence(Qt::Key_F7));
-    connect(MenuItem11, &QAction::triggered, this, [this] { m_act([this] { m_session.insertRowAbove(); }); });
-    connect(MenuItem12, &QAction::triggered, this, [this] { m_act([this] { m_session.deleteCurrentRow(); }); });
-    connect(MenuItem13, &QAction::triggered, this, &LedgerGrid::recalculateRequested);
-    connect(MenuItem14, &QAction::triggered, this, &LedgerGrid::resetRequested);
+    m_insertRowAction = makeItem("insertRowAction", QStringLiteral("  Satır Ekle   "), QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    m_deleteRowAction = makeItem("deleteRowAction", QStringLiteral("  Satır Sil   "), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    m_recalculateAction = makeItem("recalculateAction", QStringLiteral("  Yeniden Hesapla"), QKeySequence(Qt::Key_F3));
+    m_resetAction = makeItem("resetAction", QStringLiteral("  Sıfırla"), QKeySequence(Qt::Key_F7));
+    connect(m_insertRowAction, &QAction::triggered, this, [this] { m_act([this] { m_session.insertRowAbove(); }); });
+    connect(m_deleteRowAction, &QAction::triggered, this, [this] { m_act([this] { m_session.deleteCurrentRow(); }); });
+    connect(m_recalculateAction, &QAction::triggered, this, &LedgerGrid::recalculateRequested);
+    connect(m_resetAction, &QAction::triggered, this, &LedgerGrid::resetRequested);
     connect(this, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { PopupMenu6->popup(viewport()->mapToGlobal(pos)); });
-
-    // Column 0 is the vertical header; the computed-only columns stay hidden.
-    setColumnHidden(ColNumber, true);
-    for (int c = ColDebitAdat; c <= ColIndex2; ++c)
-        setColumnHidden(c, true);
+            [this](const QPoint &pos) { m_contextMenu->popup(viewport()->mapToGlobal(pos)); });
 }
 
 bool LedgerGrid::owns(const QWidget *w) const
@@ -274,26 +268,23 @@ bool LedgerGrid::owns(const QWidget *w) const
     return false;
 }
 
-QString LedgerGrid::StringGrid3GetEditMask(int col) const
+QString LedgerGrid::editMask(int col) const
 {
     if (col != ColTransactionDate && col != ColDueDate)
         return {};
-    const QChar sep = m_session.regional().date;
-    // a mask letter as separator would be read as a mask character
-    const QString s = QString(u'\\') + sep;
-    return QStringLiteral("99") + s + QStringLiteral("99") + s + QStringLiteral("0000;") + MaskBlank;
+    return dateEditMask(m_session.regional().date, MaskBlank);
 }
 
 QString LedgerGrid::storedText(const QLineEdit *editor, int col) const
 {
-    if (StringGrid3GetEditMask(col).isEmpty())
+    if (editMask(col).isEmpty())
         return editor->text();
     QString t = editor->displayText();
     t.replace(MaskBlank, u' ');
     return t;
 }
 
-void LedgerGrid::editorCreated(QLineEdit *editor, int)
+void LedgerGrid::editorCreated(QLineEdit *editor)
 {
     m_editor = editor;
     m_newEditor = true;
@@ -354,8 +345,8 @@ void LedgerGrid::currentChanged(const QModelIndex &current, const QModelIndex &p
 
 void LedgerGrid::moveTo(int row, int col)
 {
-    if (col < ColTransactionDate || row < 1 || row >= m_session.ledger().gridRowCount())
-        return; // the fixed column and row, and beyond the grid
+    // the session refuses the fixed column and row, the computed columns and
+    // what lies beyond the grid
     m_session.setCurrentCell(row, col);
 }
 
@@ -376,19 +367,35 @@ bool LedgerGrid::menuShortcut(QKeyEvent *e)
         return false;
     const auto mods = e->modifiers() & ~Qt::KeypadModifier;
     if (mods == Qt::ShiftModifier)
-        (e->key() == Qt::Key_Insert ? MenuItem11 : MenuItem12)->trigger();
+        (e->key() == Qt::Key_Insert ? m_insertRowAction : m_deleteRowAction)->trigger();
     else
-        (e->key() == Qt::Key_F3 ? MenuItem13 : MenuItem14)->trigger();
+        (e->key() == Qt::Key_F3 ? m_recalculateAction : m_resetAction)->trigger();
     return true;
 }
 
-bool LedgerGrid::StringGrid3KeyDown(QKeyEvent *e)
+void LedgerGrid::keyGoingDown(const QKeyEvent *e)
 {
     if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)
         m_session.recalculateCurrentRow();
     m_session.appendRowIfLastEntryDated();
+}
 
-    // the grid's own handling of the key
+bool LedgerGrid::caretMovesInEditor(const QKeyEvent *e) const
+{
+    const LedgerTable &L = m_session.ledger();
+    const QLineEdit *ed = m_editor;
+    if ((e->modifiers() & Qt::ControlModifier) || !ed || ed->isHidden()
+        || currentIndex() != model()->index(L.currentRow() - 1, L.currentColumn()))
+        return false;
+    const int len = ed->displayText().size();
+    const int start = ed->hasSelectedText() ? ed->selectionStart() : ed->cursorPosition();
+    const int selLen = ed->hasSelectedText() ? int(ed->selectedText().size()) : 0;
+    const bool atEdge = e->key() == Qt::Key_Left ? start == 0 && (selLen == 0 || selLen == len) : start + selLen >= len;
+    return !atEdge;
+}
+
+bool LedgerGrid::moveByKey(const QKeyEvent *e)
+{
     const LedgerTable &L = m_session.ledger();
     const int row = L.currentRow(), col = L.currentColumn();
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
@@ -401,64 +408,23 @@ bool LedgerGrid::StringGrid3KeyDown(QKeyEvent *e)
     case Qt::Key_Tab: moveTo(row, col + 1); return true;
     case Qt::Key_Backtab: moveTo(row, col - 1); return true;
     case Qt::Key_Home:
-        if (!ctrl)
-            return false;
-        moveTo(1, col);
-        return true;
     case Qt::Key_End:
         if (!ctrl)
             return false;
-        moveTo(L.lastRow(), col);
+        moveTo(e->key() == Qt::Key_Home ? 1 : L.lastRow(), col);
         return true;
     case Qt::Key_Left:
-    case Qt::Key_Right: {
-        // the caret moves inside the editor until it stands at an edge
-        const QLineEdit *ed = m_editor;
-        if (ed && !ed->isHidden() && currentIndex() == model()->index(row - 1, col)) {
-            const int len = ed->displayText().size();
-            const int start = ed->hasSelectedText() ? ed->selectionStart() : ed->cursorPosition();
-            const int selLen = ed->hasSelectedText() ? int(ed->selectedText().size()) : 0;
-            const bool atEdge = e->key() == Qt::Key_Left ? start == 0 && (selLen == 0 || selLen == len)
-                                                         : start + selLen >= len;
-            if (!atEdge && !ctrl)
-                return false;
-        }
+    case Qt::Key_Right:
+        if (caretMovesInEditor(e))
+            return false;
         moveTo(row, e->key() == Qt::Key_Left ? col - 1 : col + 1);
         return true;
-    }
     default:
         return false;
     }
 }
 
-bool LedgerGrid::StringGrid3KeyPress(QKeyEvent *e)
-{
-    const QChar key = typedChar(e);
-    if (key.isNull())
-        return false;
-    const LedgerTable &L = m_session.ledger();
-    const int row = L.currentRow(), col = L.currentColumn();
-    if (key == u'\r') {
-        if (col < ColCredit) {
-            m_session.setCurrentCell(row, col + 1);
-        } else if (col == ColCredit) {
-            m_session.setCurrentCell(row, ColTransactionDate);
-            if (row < L.lastRow())
-                m_session.setCurrentCell(row + 1, ColTransactionDate);
-        }
-        return true;
-    }
-    const QChar dec = m_session.regional().decimal;
-    if (key == dec)
-        SeparatorTyped = true;
-    if (col == ColDebit || col == ColCredit)
-        return !(key == u'\b' || (key.isDigit() && key.unicode() < 128) || key == dec);
-    if (col >= ColDays && col <= ColCreditAdat)
-        return true;
-    return false;
-}
-
-void LedgerGrid::StringGrid3KeyUp(QKeyEvent *e)
+void LedgerGrid::handleKeyRelease(QKeyEvent *e)
 {
     if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right)
         return;
@@ -466,27 +432,22 @@ void LedgerGrid::StringGrid3KeyUp(QKeyEvent *e)
         && (e->key() == Qt::Key_Period || e->key() == Qt::Key_Comma || e->key() == Qt::Key_Delete))
         return;
     m_act([&] {
-        if (SeparatorTyped) {
-            SeparatorTyped = false;
-            return;
-        }
-        LedgerTable &L = m_session.ledger();
-        const int row = L.currentRow(), col = L.currentColumn();
-        if (col != ColDebit && col != ColCredit)
-            return;
-        const QString text = L.cell(row, col);
-        const Regional &reg = m_session.regional();
-        if (text.contains(reg.decimal) || text.size() <= 2)
-            return;
-        const QString grouped = FormatWhole(ParseAmount(text, reg), reg);
-        L.setCell(row, col, grouped);
-        if (m_editor && currentIndex() == model()->index(row - 1, col)) {
-            if (m_editor->text() != grouped)
-                m_editor->setText(grouped);
-            m_editor->deselect();
-            m_editor->setCursorPosition(grouped.size());
-        }
+        if (m_session.regroupTypedAmount())
+            showRegroupedAmount();
     });
+}
+
+void LedgerGrid::showRegroupedAmount()
+{
+    const LedgerTable &L = m_session.ledger();
+    const int row = L.currentRow(), col = L.currentColumn();
+    if (!m_editor || currentIndex() != model()->index(row - 1, col))
+        return;
+    const QString &grouped = L.cell(row, col);
+    if (m_editor->text() != grouped)
+        m_editor->setText(grouped);
+    m_editor->deselect();
+    m_editor->setCursorPosition(grouped.size());
 }
 
 bool LedgerGrid::handleKeyPress(QKeyEvent *e)
@@ -495,9 +456,8 @@ bool LedgerGrid::handleKeyPress(QKeyEvent *e)
         return true;
     bool swallowed = false;
     const bool ran = m_act([&] {
-        swallowed = StringGrid3KeyDown(e);
-        if (!swallowed)
-            swallowed = StringGrid3KeyPress(e);
+        keyGoingDown(e);
+        swallowed = moveByKey(e) || m_session.typeIntoLedger(typedCharacter(e));
     });
     // A key whose action ended in a message or a silent abort does nothing
     // more: the editor and the grid must not handle it a second time.
@@ -512,7 +472,7 @@ void LedgerGrid::keyPressEvent(QKeyEvent *e)
 
 void LedgerGrid::keyReleaseEvent(QKeyEvent *e)
 {
-    StringGrid3KeyUp(e);
+    handleKeyRelease(e);
     e->accept();
 }
 
@@ -528,8 +488,7 @@ void LedgerGrid::mousePressEvent(QMouseEvent *e)
     const int row = idx.row() + 1, col = idx.column();
     m_act([&] {
         const LedgerTable &L = m_session.ledger();
-        if (Document::isSelectableCell(row, col) && col >= ColTransactionDate
-            && (row != L.currentRow() || col != L.currentColumn()))
+        if (Document::isSelectableCell(row, col) && (row != L.currentRow() || col != L.currentColumn()))
             m_session.setCurrentCell(row, col);
         else
             m_session.recalculateCurrentRow();

@@ -14,7 +14,7 @@ namespace kervio {
 
 // A cell's text drawn left (0), right (1) or centred (2) with a 2-pixel inset,
 // on the rectangle filled in the painter's brush colour.
-void DrawCellText(const QString &text, const QRect &rect, QPainter *surface, int alignment, const QFont &font);
+void drawCellText(const QString &text, const QRect &rect, QPainter *surface, int alignment, const QFont &font);
 
 class LedgerGrid;
 
@@ -37,9 +37,9 @@ private:
     LedgerGrid *m_grid;
 };
 
-// The ledger grid `StringGrid3` over the session's ledger table. The view's
-// column 0 is the vertical header (the row numbers); the cursor, the rows and
-// every cell live in the session.
+// The ledger grid over the session's ledger table. The view's column 0 is
+// the vertical header (the row numbers); the cursor, the rows and every cell
+// live in the session, which also decides what a typed key does.
 class LedgerGrid : public QTableView {
     Q_OBJECT
 public:
@@ -48,27 +48,20 @@ public:
 
     Session &session() { return m_session; }
     QLineEdit *cellEditor() const { return m_editor; }
-    QMenu *PopupMenu6 = nullptr;
-    QAction *MenuItem11 = nullptr;
-    QAction *MenuItem12 = nullptr;
-    QAction *MenuItem13 = nullptr;
-    QAction *MenuItem14 = nullptr;
-    bool SeparatorTyped = false;
 
     // The view follows the session's cursor and opens the editor there.
     void syncView();
     bool owns(const QWidget *w) const;
     bool syncing() const { return m_syncing; }
-    QString StringGrid3GetEditMask(int col) const;
+    // The template of the column's cell editor; empty for none.
+    QString editMask(int col) const;
     // the cell text an editor holds (blanks of the date template as spaces)
     QString storedText(const QLineEdit *editor, int col) const;
 
-    // Key handlers; each returns true when it swallowed the key.
-    bool StringGrid3KeyDown(QKeyEvent *e);
-    bool StringGrid3KeyPress(QKeyEvent *e);
-    void StringGrid3KeyUp(QKeyEvent *e);
-    // Key events of the grid and of its editor.
+    // Key events of the grid and of its editor; true when the key was used
+    // up.
     bool handleKeyPress(QKeyEvent *e);
+    void handleKeyRelease(QKeyEvent *e);
 
 signals:
     void recalculateRequested(); // F3
@@ -88,10 +81,20 @@ protected:
 
 private:
     friend class LedgerCellDelegate;
+    void buildHeaders();
+    void buildContextMenu();
     void moveTo(int row, int col);
-    void editorCreated(QLineEdit *editor, int col);
+    // Before the grid's own handling of a key: Up and Down recalculate the
+    // row they leave, and the automatic new row.
+    void keyGoingDown(const QKeyEvent *e);
+    // The cursor keys, Tab and Page keys; true when the key moved the cursor.
+    bool moveByKey(const QKeyEvent *e);
+    // Left and Right move the caret inside the editor until it stands at
+    // the editor's edge.
+    bool caretMovesInEditor(const QKeyEvent *e) const;
+    void showRegroupedAmount();
+    void editorCreated(QLineEdit *editor);
     void settleEditor();
-    void onCursorChanged();
     void onRowHeaderMoved(int logical, int oldVisual, int newVisual);
     bool menuShortcut(QKeyEvent *e);
 
@@ -99,6 +102,11 @@ private:
     Actor m_act;
     LedgerCellDelegate *m_delegate;
     QPointer<QLineEdit> m_editor;
+    QMenu *m_contextMenu = nullptr;
+    QAction *m_insertRowAction = nullptr;
+    QAction *m_deleteRowAction = nullptr;
+    QAction *m_recalculateAction = nullptr;
+    QAction *m_resetAction = nullptr;
     bool m_syncing = false;
     bool m_newEditor = false;
 };

@@ -1,9 +1,10 @@
 #include "program.h"
-#include "kervio2.h"
-#include "core/appinfo.h"
+#include "ledgergrid.h"
+#include "mainwindow.h"
 #include "core/scripteddialogs.h"
 #include "gui/guiapp.h"
 #include "gui/widgetdialogs.h"
+#include "shell/cli.h"
 #include "spreadsheet/gui/importwindow.h"
 #include "update/gui/helpwindow.h"
 #include "update/gui/updateprogresswindow.h"
@@ -12,22 +13,26 @@
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <cstring>
 
 namespace kervio {
 
 namespace {
 
+const QString WorkedExample = QStringLiteral(":/worked-example.krv");
+
 // The main window as the program starts it, at its design size, holding the
 // worked example (recalculated, "FAİZ BUL" pressed), drawn into a picture.
-int renderScreenshot(Tkervio2F &window, const QString &out)
+int renderScreenshot(MainWindow &window, const QString &out)
 {
     window.resize(1081, 649);
     window.show();
     QApplication::processEvents();
-    window.act([&] { loadWorkedExample(window.session()); });
+    bool loaded = false;
+    window.act([&] { loaded = loadWorkedExample(window.session()); });
+    if (!loaded)
+        return 1;
     window.act([&] { window.session().setCurrentCell(4, ColTransactionDate); });
-    window.StringGrid3->setFocus();
+    window.findChild<LedgerGrid *>()->setFocus();
     QApplication::processEvents();
     const QPixmap picture = window.grab();
     if (!picture.save(out, "PNG")) {
@@ -37,137 +42,89 @@ int renderScreenshot(Tkervio2F &window, const QString &out)
     return 0;
 }
 
-QString screenshotPath(int argc, char **argv)
-{
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--screenshot") == 0)
-            return QString::fromLocal8Bit(argv[i + 1]);
-    return {};
-}
-
 } // namespace
 
-bool isScreenshotRequest(int argc, char **argv)
+bool loadWorkedExample(Session &session)
 {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--screenshot") == 0)
-            return true;
-    return false;
-}
-
-void loadWorkedExample(Session &session)
-{
-    Parameters &p = session.params();
-    p.setText(Parameters::Company, QStringLiteral("Örnek Ticaret A.Ş."));
-    p.setCalculationDate(QDate(2024, 12, 31));
-    p.setText(Parameters::DaysInYear, QStringLiteral("365"));
-    p.setText(Parameters::YearlyRate, QStringLiteral("24"));
-    p.setText(Parameters::MonthlyRate, QStringLiteral("2"));
-    p.setText(Parameters::DebitGrace, QStringLiteral("0"));
-    p.setText(Parameters::CreditGrace, QStringLiteral("0"));
-    p.setDebitWeekend(false);
-    p.setCreditWeekend(false);
-    LedgerTable &L = session.ledger();
-    const QChar s = session.regional().date;
-    auto date = [s](const char *d, const char *m, const char *y) {
-        return QLatin1String(d) + s + QLatin1String(m) + s + QLatin1String(y);
-    };
-    L.clearEntries();
-    L.setGridRowCount(5);
-    const struct {
-        QString t, v, text, debit, credit;
-    } rows[] = {
-        {date("01", "10", "2024"), date("31", "10", "2024"), QStringLiteral("Satış faturası"), QStringLiteral("10000"), {}},
-        {date("15", "11", "2024"), date("15", "01", "2025"), QStringLiteral("Çek tahsilatı"), {}, QStringLiteral("4000")},
-        {date("20", "11", "2024"), date("30", "11", "2024"), QStringLiteral("Havale"), {}, QStringLiteral("2500")},
-    };
-    int r = 1;
-    for (const auto &row : rows) {
-        L.setCell(r, ColTransactionDate, row.t);
-        L.setCell(r, ColDueDate, row.v);
-        L.setCell(r, ColDescription, row.text);
-        L.setCell(r, ColDebit, row.debit);
-        L.setCell(r, ColCredit, row.credit);
-        ++r;
-    }
-    L.renumber();
-    session.recalculateAll();
+    if (!session.openLedgerFile(WorkedExample))
+        return false;
     session.findBalancingRate();
+    return true;
 }
 
-KervioWindows::KervioWindows(Session &session)
-    : m_kervio2F(new Tkervio2F(session)),
+ProgramWindows::ProgramWindows(Session &session)
+    : m_mainWindow(new MainWindow(session)),
       // a window of the main window: it stays in front of it, and goes with it
-      m_aktarexcelF(new spreadsheet::ImportWindow(session, m_kervio2F.data())),
-      m_yardimF(std::make_unique<HelpWindow>()),
-      m_form2(std::make_unique<UpdateProgressWindow>())
+      m_importWindow(new spreadsheet::ImportWindow(session, m_mainWindow.data())),
+      m_helpWindow(std::make_unique<HelpWindow>()),
+      m_waitingWindow(std::make_unique<UpdateProgressWindow>())
 {
-    m_kervio2F->attachHelp(m_yardimF.get());
-    m_kervio2F->attachUpdate(m_form2.get());
-    m_kervio2F->attachReport();
-    m_kervio2F->attachSpreadsheet(m_aktarexcelF.data());
+    m_mainWindow->attachHelp(m_helpWindow.get());
+    m_mainWindow->attachUpdate(m_waitingWindow.get());
+    m_mainWindow->attachReport();
+    m_mainWindow->attachSpreadsheet(m_importWindow.data());
+    // the import window's help button shows the help window's import topic
+    m_importWindow->setHelpAvailable(true);
+    QObject::connect(m_importWindow.data(), &spreadsheet::ImportWindow::helpRequested, m_mainWindow.data(), [this] {
+        m_mainWindow->act([this] { m_helpWindow->showImportHelp(); });
+    });
 }
 
-Tkervio2F *KervioWindows::kervio2F() const
+MainWindow *ProgramWindows::mainWindow() const
 {
-    return m_kervio2F.data();
+    return m_mainWindow.data();
 }
 
-spreadsheet::ImportWindow &KervioWindows::aktarexcelF() const
+spreadsheet::ImportWindow &ProgramWindows::importWindow() const
 {
-    return *m_aktarexcelF;
+    return *m_importWindow;
 }
 
-KervioWindows::~KervioWindows()
+ProgramWindows::~ProgramWindows()
 {
-    delete m_kervio2F.data();
+    delete m_mainWindow.data();
 }
 
-int runGui(int argc, char **argv)
+int runProgram(int argc, char **argv)
 {
-    const bool screenshot = isScreenshotRequest(argc, argv);
-    const QString picturePath = screenshot ? screenshotPath(argc, argv) : QString();
-    if (screenshot) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (picturePath.isEmpty()) {
-            std::fputs("Kullanım: kervio --screenshot OUT.png\n", stderr);
-            return 2;
-        }
-    }
     KervioApplication app(argc, argv);
     prepareApplication();
-
-    // The picture is made by the same start as the program, with the boxes
-    // written to standard error, the Turkish separators and settings of its own.
     WidgetDialogs boxes;
-    ScriptedDialogs script;
-    script.sink = [](const QString &t) { std::fprintf(stderr, "%s\n", t.toUtf8().constData()); };
-    Dialogs *dialogs = screenshot ? static_cast<Dialogs *>(&script) : &boxes;
-    app.dialogs = dialogs;
-    QTemporaryDir pictureSettings;
-    Session session(screenshot ? Regional::turkish() : Regional::system(), dialogs);
-    if (screenshot)
-        session.setSettingsPath(pictureSettings.filePath(QStringLiteral("Ayarlar.ini")));
-    KervioWindows windows(session);
-    Tkervio2F *kervio2F = windows.kervio2F();
-    boxes.setParentWidget(kervio2F);
-    if (screenshot)
-        return renderScreenshot(*kervio2F, picturePath);
+    app.dialogs = &boxes;
+    Session session(Regional::system(), &boxes);
+    ProgramWindows windows(session);
+    MainWindow *mainWindow = windows.mainWindow();
+    boxes.setParentWidget(mainWindow);
 
-    kervio2F->setAttribute(Qt::WA_DeleteOnClose);
+    mainWindow->setAttribute(Qt::WA_DeleteOnClose);
     // Closing the main window ends the program even while the help window is
     // open: the update's script waits for the process to end.
-    QObject::connect(kervio2F, &QObject::destroyed, &app, &QCoreApplication::quit);
-    kervio2F->showMaximized();
+    QObject::connect(mainWindow, &QObject::destroyed, &app, &QCoreApplication::quit);
+    mainWindow->showMaximized();
 
-    const QStringList args = QApplication::arguments().mid(1);
-    for (const QString &a : args)
-        if (!a.startsWith(u'-')) {
-            kervio2F->openFile(a);
-            break;
-        }
+    // the toolkit has taken its own options out of the arguments by now
+    const QString file = CommandLine(QApplication::arguments()).fileToOpen();
+    if (!file.isEmpty())
+        mainWindow->openFile(file);
     return app.exec();
+}
+
+int runScreenshot(int argc, char **argv, const QString &picturePath)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    KervioApplication app(argc, argv);
+    prepareApplication();
+    // The picture is made by the same start as the program, with the boxes
+    // written to standard error, the Turkish separators and settings of its own.
+    ScriptedDialogs script;
+    script.sink = [](const QString &t) { std::fprintf(stderr, "%s\n", t.toUtf8().constData()); };
+    app.dialogs = &script;
+    QTemporaryDir pictureSettings;
+    Session session(Regional::turkish(), &script);
+    session.setSettingsPath(pictureSettings.filePath(QStringLiteral("Ayarlar.ini")));
+    ProgramWindows windows(session);
+    return renderScreenshot(*windows.mainWindow(), picturePath);
 }
 
 } // namespace kervio

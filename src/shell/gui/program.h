@@ -1,11 +1,12 @@
 #pragma once
 #include <QPointer>
+#include <QString>
 #include <memory>
 
 namespace kervio {
 
 class Session;
-class Tkervio2F;
+class MainWindow;
 namespace spreadsheet {
 class ImportWindow;
 }
@@ -13,36 +14,37 @@ class HelpWindow;
 class UpdateProgressWindow;
 
 // The program's windows, created once in their order (the main window, the
-// import window, the help window, the waiting window; the report text holder
+// import window, the help window, the waiting window; the report body
 // lives in the main window) and bound to each other. Only the main window is
 // shown. It may delete itself on closing, and the import window, which is its
 // own, with it; the others live as long as this.
-class KervioWindows {
+class ProgramWindows {
 public:
-    explicit KervioWindows(Session &session);
-    ~KervioWindows();
-    Tkervio2F *kervio2F() const;
-    spreadsheet::ImportWindow &aktarexcelF() const;
-    HelpWindow &yardimF() { return *m_yardimF; }
-    UpdateProgressWindow &form2() { return *m_form2; }
+    explicit ProgramWindows(Session &session);
+    ~ProgramWindows();
+    MainWindow *mainWindow() const;
+    spreadsheet::ImportWindow &importWindow() const;
+    HelpWindow &helpWindow() { return *m_helpWindow; }
+    UpdateProgressWindow &waitingWindow() { return *m_waitingWindow; }
 
 private:
-    QPointer<Tkervio2F> m_kervio2F;
-    QPointer<spreadsheet::ImportWindow> m_aktarexcelF;
-    std::unique_ptr<HelpWindow> m_yardimF;
-    std::unique_ptr<UpdateProgressWindow> m_form2;
+    QPointer<MainWindow> m_mainWindow;
+    QPointer<spreadsheet::ImportWindow> m_importWindow;
+    std::unique_ptr<HelpWindow> m_helpWindow;
+    std::unique_ptr<UpdateProgressWindow> m_waitingWindow;
 };
 
 // Starts the windowed program; a FILE.krv argument is opened as
-// "KAYITTAN AÇ" would open it. `kervio --screenshot OUT.png` instead starts
-// the program the same way, offscreen, and renders its main window holding
-// the worked example into OUT.png.
-int runGui(int argc, char **argv);
+// "KAYITTAN AÇ" would open it.
+int runProgram(int argc, char **argv);
 
-// True when the arguments ask for the screenshot rather than the command line.
-bool isScreenshotRequest(int argc, char **argv);
+// Starts the program the same way, offscreen, and renders its main window
+// at its design size holding the worked example (recalculated, "FAİZ BUL"
+// pressed) into a PNG picture.
+int runScreenshot(int argc, char **argv, const QString &picturePath);
 
-// The three-entry example ledger with its parameters, recalculated.
-void loadWorkedExample(Session &session);
+// The worked example (share/worked-example.krv, built into the program)
+// opened as "KAYITTAN AÇ" opens a file, with "FAİZ BUL" pressed.
+bool loadWorkedExample(Session &session);
 
 } // namespace kervio

@@ -165,7 +165,7 @@ QWidget *ImportWindow::buildStatusBar()
     auto *status = new QStatusBar(this);
     status->setFixedHeight(22);
     status->setSizeGripEnabled(false);
-    auto *notice = new QLabel(ApplicationTitle() + QStringLiteral(" - Vade Farkı Hesaplama"), status);
+    auto *notice = new QLabel(applicationTitle() + QStringLiteral(" - Vade Farkı Hesaplama"), status);
     notice->setObjectName(QStringLiteral("noticeLabel"));
     notice->setFixedWidth(350);
     m_versionLabel = new QLabel(status);
@@ -186,7 +186,7 @@ void ImportWindow::showWithStoredMapping()
     raise();
     activateWindow();
     m_session.guarded([&] { loadImportMapping(); });
-    m_versionLabel->setText(QStringLiteral("Version") + VersionText());
+    m_versionLabel->setText(QStringLiteral("Version") + versionSuffix());
 }
 
 void ImportWindow::loadImportMapping()

@@ -103,7 +103,7 @@ void HelpWindow::buildStatusBar()
     m_noticeLabel = new QLabel(noticeText(), m_statusBar);
     m_noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
     m_noticeLabel->setFixedWidth(300);
-    m_versionLabel = new QLabel(QStringLiteral("Version") + VersionText(), m_statusBar);
+    m_versionLabel = new QLabel(QStringLiteral("Version") + versionSuffix(), m_statusBar);
     m_versionLabel->setObjectName(QStringLiteral("versionLabel"));
     m_versionLabel->setMinimumWidth(50);
     m_statusBar->addWidget(m_noticeLabel);

@@ -3,13 +3,20 @@
 #include "ledger/textfuncs.h"
 #include "core/appinfo.h"
 #include "gui/guiapp.h"
-#include "shell/gui/kervio2.h"
+#include "shell/gui/ledgergrid.h"
+#include "shell/gui/mainwindow.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -73,8 +80,18 @@ private slots:
     void smallScreenScrolls();
 
 private:
+    // A control of the window by its object name.
+    template <typename T>
+    T *child(const char *name) const
+    {
+        T *w = m_window->findChild<T *>(QLatin1String(name));
+        if (!w)
+            qFatal("the window has no control named %s", name);
+        return w;
+    }
+    LedgerGrid *grid() const { return child<LedgerGrid>("ledgerGrid"); }
     LedgerTable &ledger() { return m_session->ledger(); }
-    QLineEdit *editor() { return m_window->StringGrid3->cellEditor(); }
+    QLineEdit *editor() { return grid()->cellEditor(); }
     void clickCell(int row, int col);
     void typeInCell(const QString &text);
     void enter();
@@ -85,7 +102,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FocusStealingDialogs> m_dialogs;
     std::unique_ptr<Session> m_session;
-    std::unique_ptr<Tkervio2F> m_window;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestMainWindow::initTestCase()
@@ -100,7 +117,7 @@ void TestMainWindow::init()
     m_session = std::make_unique<Session>(Regional::turkish(), m_dialogs.get());
     m_session->setSettingsPath(m_dir->filePath(QStringLiteral("Ayarlar.ini")));
     m_session->setFileDialogFolder(m_dir->path());
-    m_window = std::make_unique<Tkervio2F>(*m_session);
+    m_window = std::make_unique<MainWindow>(*m_session);
     m_window->resize(1081, 649);
     m_window->show();
     QApplication::setActiveWindow(m_window.get());
@@ -118,7 +135,7 @@ void TestMainWindow::cleanup()
 
 void TestMainWindow::clickCell(int row, int col)
 {
-    LedgerGrid *g = m_window->StringGrid3;
+    LedgerGrid *g = grid();
     const QRect r = g->visualRect(g->model()->index(row - 1, col));
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
 }
@@ -145,9 +162,9 @@ void TestMainWindow::typeRow(const QString &t, const QString &v, const QString &
 
 void TestMainWindow::setParameters()
 {
-    m_window->DateTimePicker61->setDate(QDate(2024, 12, 31));
-    for (auto [edit, text] : {std::pair{m_window->yildakigunEdit, "365"}, {m_window->yillikfaizEdit, "24"},
-                              {m_window->borceksureEdit, "0"}, {m_window->alacakeksureEdit, "0"}}) {
+    child<QDateEdit>("calculationDateEdit")->setDate(QDate(2024, 12, 31));
+    for (auto [edit, text] : {std::pair{child<QLineEdit>("daysInYearEdit"), "365"}, {child<QLineEdit>("yearlyRateEdit"), "24"},
+                              {child<QLineEdit>("debitGraceDaysEdit"), "0"}, {child<QLineEdit>("creditGraceDaysEdit"), "0"}}) {
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, QString::fromLatin1(text));
@@ -171,44 +188,42 @@ void TestMainWindow::fillRows(int count)
 void TestMainWindow::startup()
 {
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Kavrel Kervio Programı 2.0 Güncelleme:0"));
-    QCOMPARE(m_window->statusPanels[1]->text(), QStringLiteral("Version 2.0 Güncelleme:0"));
+    QCOMPARE(child<QLabel>("versionLabel")->text(), QStringLiteral("Version 2.0 Güncelleme:0"));
     const QDate today = QDate::currentDate();
-    for (QDateEdit *d : {m_window->DateTimePicker61, m_window->DateTimePicker4, m_window->DateTimePicker76,
-                         m_window->DateTimePicker3})
-        QCOMPARE(d->date(), today);
+    for (const char *date :
+         {"calculationDateEdit", "overallAverageDueDateEdit", "debitAverageDueDateEdit", "creditAverageDueDateEdit"})
+        QCOMPARE(child<QDateEdit>(date)->date(), today);
     QCOMPARE(ledger().gridRowCount(), 2);
     QCOMPARE(ledger().cell(1, ColNumber), QStringLiteral("1"));
-    QCOMPARE(m_window->StringGrid3->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Açıklama"));
+    QCOMPARE(grid()->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Açıklama"));
     for (int c = ColDebitAdat; c <= ColIndex2; ++c)
-        QVERIFY(m_window->StringGrid3->isColumnHidden(c));
-    QVERIFY(!m_window->StringGrid3->isColumnHidden(ColCreditDiff));
-    QCOMPARE(m_window->StringGrid3->columnWidth(ColDescription), 200);
-    QCOMPARE(m_window->StringGrid3->columnWidth(ColDays), 40);
-    QCOMPARE(m_window->Label57->text(), Tkervio2F::Label57Text());
-    QVERIFY(m_window->Label57->text().contains(QStringLiteral("vadesinden  daha")));
-    for (QPushButton *b : {m_window->BitBtn26, m_window->BitBtn23, m_window->BitBtn28, m_window->YazdirButton,
-                           m_window->mailgonder, m_window->tfXPButton2, m_window->JvXPButton2, m_window->BitBtn3})
-        QVERIFY(!b->isEnabled());
-    QVERIFY(m_window->BitBtn45->isEnabled() && m_window->BitBtn19->isEnabled());
-    QVERIFY(m_window->borctoplamEdit->isReadOnly());
+        QVERIFY(grid()->isColumnHidden(c));
+    QVERIFY(!grid()->isColumnHidden(ColCreditDiff));
+    QVERIFY(child<QLabel>("netDifferenceNote")->text().contains(QStringLiteral("vadesinden  daha")));
+    // the commands of the windows not made here
+    for (const char *command : {"exportButton", "importButton", "printButton", "previewNetReportButton", "mailButton",
+                                "helpButton", "manualButton", "updateButton"})
+        QVERIFY2(!child<QPushButton>(command)->isEnabled(), command);
+    QVERIFY(child<QPushButton>("saveLedgerButton")->isEnabled() && child<QPushButton>("findRateButton")->isEnabled());
+    QVERIFY(child<QLineEdit>("debitTotalEdit")->isReadOnly());
     // settings read at start, with no rate link between the two stored rates
     m_window.reset();
     QFile ini(m_session->settingsPath());
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write("[Ayar]\r\nyilgun=360\r\nayfaiz=30\r\nyilfaiz=2\r\nborcCheck=1\r\n");
     ini.close();
-    m_window = std::make_unique<Tkervio2F>(*m_session);
-    QCOMPARE(m_window->yildakigunEdit->text(), QStringLiteral("360"));
-    QCOMPARE(m_window->yillikfaizEdit->text(), QStringLiteral("30"));
-    QCOMPARE(m_window->aylikfaizEdit->text(), QStringLiteral("2"));
-    QVERIFY(m_window->CheckBox8->isChecked());
-    QVERIFY(!m_window->CheckBox9->isChecked());
+    m_window = std::make_unique<MainWindow>(*m_session);
+    QCOMPARE(child<QLineEdit>("daysInYearEdit")->text(), QStringLiteral("360"));
+    QCOMPARE(child<QLineEdit>("yearlyRateEdit")->text(), QStringLiteral("30"));
+    QCOMPARE(child<QLineEdit>("monthlyRateEdit")->text(), QStringLiteral("2"));
+    QVERIFY(child<QCheckBox>("debitWeekendCheck")->isChecked());
+    QVERIFY(!child<QCheckBox>("creditWeekendCheck")->isChecked());
 }
 
 void TestMainWindow::workedExampleTypedRowByRow()
 {
     setParameters();
-    QCOMPARE(m_window->aylikfaizEdit->text(), QStringLiteral("2"));
+    QCOMPARE(child<QLineEdit>("monthlyRateEdit")->text(), QStringLiteral("2"));
     clickCell(1, ColTransactionDate);
     typeRow("01102024", "31102024", "Satis", "10000", "");
     typeRow("15112024", "15012025", "Cek", "", "4000");
@@ -225,30 +240,30 @@ void TestMainWindow::workedExampleTypedRowByRow()
     QCOMPARE(ledger().cell(2, ColCreditDiff), QStringLiteral("-39,45"));
     QCOMPARE(ledger().cell(4, ColNumber), QStringLiteral("4"));
 
-    QCOMPARE(m_window->borctoplamEdit->text(), QStringLiteral("10.000,00"));
-    QCOMPARE(m_window->alacaktoplamtutarEdit->text(), QStringLiteral("6.500,00"));
-    QCOMPARE(m_window->bakiyetutarEdit->text(), QStringLiteral("3.500,00"));
-    QCOMPARE(m_window->borckervioEdit->text(), QStringLiteral("401,10"));
-    QCOMPARE(m_window->alacakkervioEdit->text(), QStringLiteral("11,51"));
-    QCOMPARE(m_window->netkervioEdit->text(), QStringLiteral("389,59"));
-    QCOMPARE(m_window->borcortgunEdit->text(), QStringLiteral("-61"));
-    QCOMPARE(m_window->alacakortEdit->text(), QStringLiteral("-3"));
-    QCOMPARE(m_window->genelortgunEdit->text(), QStringLiteral("-169"));
-    QCOMPARE(m_window->DateTimePicker76->date(), QDate(2024, 10, 31));
-    QCOMPARE(m_window->DateTimePicker3->date(), QDate(2024, 12, 28));
-    QCOMPARE(m_window->DateTimePicker4->date(), QDate(2024, 7, 15));
+    QCOMPARE(child<QLineEdit>("debitTotalEdit")->text(), QStringLiteral("10.000,00"));
+    QCOMPARE(child<QLineEdit>("creditTotalEdit")->text(), QStringLiteral("6.500,00"));
+    QCOMPARE(child<QLineEdit>("balanceEdit")->text(), QStringLiteral("3.500,00"));
+    QCOMPARE(child<QLineEdit>("debitDifferenceEdit")->text(), QStringLiteral("401,10"));
+    QCOMPARE(child<QLineEdit>("creditDifferenceEdit")->text(), QStringLiteral("11,51"));
+    QCOMPARE(child<QLineEdit>("netDifferenceEdit")->text(), QStringLiteral("389,59"));
+    QCOMPARE(child<QLineEdit>("debitAverageDaysEdit")->text(), QStringLiteral("-61"));
+    QCOMPARE(child<QLineEdit>("creditAverageDaysEdit")->text(), QStringLiteral("-3"));
+    QCOMPARE(child<QLineEdit>("overallAverageDaysEdit")->text(), QStringLiteral("-169"));
+    QCOMPARE(child<QDateEdit>("debitAverageDueDateEdit")->date(), QDate(2024, 10, 31));
+    QCOMPARE(child<QDateEdit>("creditAverageDueDateEdit")->date(), QDate(2024, 12, 28));
+    QCOMPARE(child<QDateEdit>("overallAverageDueDateEdit")->date(), QDate(2024, 7, 15));
 
     // the credit weekend box takes effect at the next recalculation
-    QTest::mouseClick(m_window->CheckBox9, Qt::LeftButton);
-    QCOMPARE(m_window->alacakkervioEdit->text(), QStringLiteral("11,51"));
-    QTest::mouseClick(m_window->BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>("creditWeekendCheck"), Qt::LeftButton);
+    QCOMPARE(child<QLineEdit>("creditDifferenceEdit")->text(), QStringLiteral("11,51"));
+    QTest::mouseClick(child<QPushButton>("recalculateButton"), Qt::LeftButton);
     QCOMPARE(ledger().cell(3, ColDays), QStringLiteral("-29"));
-    QCOMPARE(m_window->alacakkervioEdit->text(), QStringLiteral("8,22"));
-    QCOMPARE(m_window->netkervioEdit->text(), QStringLiteral("392,88"));
+    QCOMPARE(child<QLineEdit>("creditDifferenceEdit")->text(), QStringLiteral("8,22"));
+    QCOMPARE(child<QLineEdit>("netDifferenceEdit")->text(), QStringLiteral("392,88"));
 
-    QTest::mouseClick(m_window->BitBtn19, Qt::LeftButton);
-    QVERIFY(!m_window->yillikfaizneolurEdit->text().isEmpty());
-    QCOMPARE(m_window->yillikfaizneolurEdit->text(), m_session->summary().text(Summary::YearlyRateResult));
+    QTest::mouseClick(child<QPushButton>("findRateButton"), Qt::LeftButton);
+    QVERIFY(!child<QLineEdit>("balancingYearlyRateEdit")->text().isEmpty());
+    QCOMPARE(child<QLineEdit>("balancingYearlyRateEdit")->text(), m_session->summary().text(Summary::YearlyRateResult));
     QVERIFY(m_dialogs->shown.empty());
 }
 
@@ -257,12 +272,12 @@ void TestMainWindow::parameterKeyFilters_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("days: digits only, 3 at most") << "yildakigunEdit" << "3a6-5,1 " << "365";
-    QTest::newRow("debit grace: 4 at most") << "borceksureEdit" << "1.2x34567" << "1234";
-    QTest::newRow("credit grace") << "alacakeksureEdit" << "-7 " << "7";
-    QTest::newRow("yearly rate: decimal comma passes") << "yillikfaizEdit" << "2a4,5-" << "24,5";
-    QTest::newRow("monthly rate: no thousands dot") << "aylikfaizEdit" << "1.75 " << "175";
-    QTest::newRow("company: free text") << "firmaadiEdit" << "Ab-1, C" << "Ab-1, C";
+    QTest::newRow("days: digits only, 3 at most") << "daysInYearEdit" << "3a6-5,1 " << "365";
+    QTest::newRow("debit grace: 4 at most") << "debitGraceDaysEdit" << "1.2x34567" << "1234";
+    QTest::newRow("credit grace") << "creditGraceDaysEdit" << "-7 " << "7";
+    QTest::newRow("yearly rate: decimal comma passes") << "yearlyRateEdit" << "2a4,5-" << "24,5";
+    QTest::newRow("monthly rate: no thousands dot") << "monthlyRateEdit" << "1.75 " << "175";
+    QTest::newRow("company: free text") << "companyNameEdit" << "Ab-1, C" << "Ab-1, C";
 }
 
 void TestMainWindow::parameterKeyFilters()
@@ -393,10 +408,10 @@ void TestMainWindow::insertOnRowThreeOfFive()
     QVERIFY(ledger().cell(3, ColDescription).isEmpty());
     QCOMPARE(ledger().cell(4, ColDescription), QStringLiteral("kayıt 3"));
     QCOMPARE(ledger().cell(6, ColDescription), QStringLiteral("kayıt 5"));
-    QCOMPARE(m_window->borctoplamEdit->text(), QStringLiteral("1.500,00")); // recalculated
+    QCOMPARE(child<QLineEdit>("debitTotalEdit")->text(), QStringLiteral("1.500,00")); // recalculated
     // the context menu carries the same entries
     const QStringList captions = {"  Satır Ekle   ", "  Satır Sil   ", "  Yeniden Hesapla", "  Sıfırla"};
-    const QList<QAction *> items = m_window->StringGrid3->PopupMenu6->actions();
+    const QList<QAction *> items = grid()->findChild<QMenu *>(QStringLiteral("ledgerMenu"))->actions();
     QCOMPARE(items.size(), 4);
     for (int i = 0; i < 4; ++i)
         QCOMPARE(items[i]->text(), captions[i]);
@@ -406,7 +421,7 @@ void TestMainWindow::insertOnRowThreeOfFive()
 void TestMainWindow::dragRowByItsNumber()
 {
     fillRows(4);
-    QHeaderView *numbers = m_window->StringGrid3->verticalHeader();
+    QHeaderView *numbers = grid()->verticalHeader();
     const int x = numbers->width() / 2;
     auto centreOf = [&](int row) { return QPoint(x, numbers->sectionViewportPosition(row - 1) + numbers->sectionSize(0) / 2); };
     QTest::mousePress(numbers->viewport(), Qt::LeftButton, {}, centreOf(1));
@@ -467,10 +482,10 @@ void TestMainWindow::rateLink_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("other");
-    QTest::newRow("24 yearly") << "yillikfaizEdit" << "24" << "2";
-    QTest::newRow("30 yearly") << "yillikfaizEdit" << "30" << "2,5";
-    QTest::newRow("25 yearly") << "yillikfaizEdit" << "25" << "2,08333333333333";
-    QTest::newRow("1,75 monthly") << "aylikfaizEdit" << "1,75" << "21";
+    QTest::newRow("24 yearly") << "yearlyRateEdit" << "24" << "2";
+    QTest::newRow("30 yearly") << "yearlyRateEdit" << "30" << "2,5";
+    QTest::newRow("25 yearly") << "yearlyRateEdit" << "25" << "2,08333333333333";
+    QTest::newRow("1,75 monthly") << "monthlyRateEdit" << "1,75" << "21";
 }
 
 void TestMainWindow::rateLink()
@@ -479,14 +494,14 @@ void TestMainWindow::rateLink()
     QFETCH(QString, typed);
     QFETCH(QString, other);
     QLineEdit *edit = m_window->findChild<QLineEdit *>(field);
-    QLineEdit *otherEdit = edit == m_window->yillikfaizEdit ? m_window->aylikfaizEdit : m_window->yillikfaizEdit;
+    const bool yearly = field == QLatin1String("yearlyRateEdit");
+    QLineEdit *otherEdit = child<QLineEdit>(yearly ? "monthlyRateEdit" : "yearlyRateEdit");
     QTest::mouseClick(edit, Qt::LeftButton);
     QVERIFY(edit->hasFocus());
     QTest::keyClicks(edit, typed);
     QCOMPARE(otherEdit->text(), other);
     QCOMPARE(otherEdit->cursorPosition(), 0); // a long rate shows its start, not "33333333"
-    QCOMPARE(m_session->params().text(edit == m_window->yillikfaizEdit ? Parameters::MonthlyRate : Parameters::YearlyRate),
-             other);
+    QCOMPARE(m_session->params().text(yearly ? Parameters::MonthlyRate : Parameters::YearlyRate), other);
     // emptying the field gives 0 in the other
     for (int i = 0; i < typed.size(); ++i)
         QTest::keyClick(edit, Qt::Key_Backspace);
@@ -496,22 +511,22 @@ void TestMainWindow::rateLink()
 
 void TestMainWindow::badRateShowsErrorAndProgramGoesOn()
 {
-    QTest::mouseClick(m_window->yillikfaizEdit, Qt::LeftButton);
-    QTest::keyClicks(m_window->yillikfaizEdit, "12");
-    QCOMPARE(m_window->aylikfaizEdit->text(), QStringLiteral("1"));
-    QTest::keyClicks(m_window->yillikfaizEdit, ",5,");
+    QTest::mouseClick(child<QLineEdit>("yearlyRateEdit"), Qt::LeftButton);
+    QTest::keyClicks(child<QLineEdit>("yearlyRateEdit"), "12");
+    QCOMPARE(child<QLineEdit>("monthlyRateEdit")->text(), QStringLiteral("1"));
+    QTest::keyClicks(child<QLineEdit>("yearlyRateEdit"), ",5,");
     QCOMPARE(m_dialogs->texts(), QStringList{QStringLiteral("'12,5,' is not a valid floating point value")});
     QCOMPARE(m_dialogs->shown[0].kind, ScriptedDialogs::Shown::Error);
-    QCOMPARE(m_window->yillikfaizEdit->text(), QStringLiteral("12,5,"));
-    QCOMPARE(m_window->aylikfaizEdit->text(), QStringLiteral("1,04166666666667"));
+    QCOMPARE(child<QLineEdit>("yearlyRateEdit")->text(), QStringLiteral("12,5,"));
+    QCOMPARE(child<QLineEdit>("monthlyRateEdit")->text(), QStringLiteral("1,04166666666667"));
     // the recalculation meets the same rate and reports it, the window goes on
     setParameters(); // types 24 after the bad text: the field is re-typed from scratch
-    m_window->yillikfaizEdit->setFocus();
-    m_window->yillikfaizEdit->selectAll();
-    QTest::keyClicks(m_window->yillikfaizEdit, "1,2,3");
+    child<QLineEdit>("yearlyRateEdit")->setFocus();
+    child<QLineEdit>("yearlyRateEdit")->selectAll();
+    QTest::keyClicks(child<QLineEdit>("yearlyRateEdit"), "1,2,3");
     fillRows(1);
     m_dialogs->clear();
-    QTest::mouseClick(m_window->BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("recalculateButton"), Qt::LeftButton);
     QVERIFY(m_dialogs->texts().contains(QStringLiteral("'1,2,3' is not a valid floating point value")));
     QCOMPARE(ledger().cell(1, ColDebit), QStringLiteral("100,00")); // what was written before stays
     QVERIFY(m_window->isVisible());
@@ -520,24 +535,25 @@ void TestMainWindow::badRateShowsErrorAndProgramGoesOn()
 void TestMainWindow::focusColoursAndEnterMovesOn()
 {
     const QColor yellow(255, 255, 0), white(Qt::white);
-    for (QLineEdit *e : {m_window->firmaadiEdit, m_window->yildakigunEdit, m_window->yillikfaizEdit,
-                         m_window->aylikfaizEdit, m_window->borceksureEdit, m_window->borctoplamEdit}) {
+    for (const char *name : {"companyNameEdit", "daysInYearEdit", "yearlyRateEdit", "monthlyRateEdit",
+                             "debitGraceDaysEdit", "debitTotalEdit"}) {
+        QLineEdit *e = child<QLineEdit>(name);
         QTest::mouseClick(e, Qt::LeftButton);
         QCOMPARE(e->palette().color(QPalette::Base), yellow);
-        QTest::mouseClick(m_window->CheckBox8, Qt::LeftButton);
+        QTest::mouseClick(child<QCheckBox>("debitWeekendCheck"), Qt::LeftButton);
         QCOMPARE(e->palette().color(QPalette::Base), white);
     }
-    QTest::mouseClick(m_window->firmaadiEdit, Qt::LeftButton);
-    QTest::keyClick(m_window->firmaadiEdit, Qt::Key_Return);
-    QVERIFY(m_window->DateTimePicker61->hasFocus());
-    QTest::mouseClick(m_window->yildakigunEdit, Qt::LeftButton);
-    QTest::keyClick(m_window->yildakigunEdit, Qt::Key_Return);
-    QVERIFY(m_window->yillikfaizEdit->hasFocus());
-    QTest::keyClick(m_window->yillikfaizEdit, Qt::Key_Return);
-    QVERIFY(m_window->yillikfaizEdit->hasFocus());
-    QTest::mouseClick(m_window->borctoplamEdit, Qt::LeftButton);
-    QTest::keyClick(m_window->borctoplamEdit, Qt::Key_Return);
-    QVERIFY(m_window->alacaktoplamtutarEdit->hasFocus());
+    QTest::mouseClick(child<QLineEdit>("companyNameEdit"), Qt::LeftButton);
+    QTest::keyClick(child<QLineEdit>("companyNameEdit"), Qt::Key_Return);
+    QVERIFY(child<QDateEdit>("calculationDateEdit")->hasFocus());
+    QTest::mouseClick(child<QLineEdit>("daysInYearEdit"), Qt::LeftButton);
+    QTest::keyClick(child<QLineEdit>("daysInYearEdit"), Qt::Key_Return);
+    QVERIFY(child<QLineEdit>("yearlyRateEdit")->hasFocus());
+    QTest::keyClick(child<QLineEdit>("yearlyRateEdit"), Qt::Key_Return);
+    QVERIFY(child<QLineEdit>("yearlyRateEdit")->hasFocus());
+    QTest::mouseClick(child<QLineEdit>("debitTotalEdit"), Qt::LeftButton);
+    QTest::keyClick(child<QLineEdit>("debitTotalEdit"), Qt::Key_Return);
+    QVERIFY(child<QLineEdit>("creditTotalEdit")->hasFocus());
     // a summary field names the yearly rate as the source, like the yearly field
     QCOMPARE(m_session->params().rateSource(), Parameters::RateSource::Yearly);
 }
@@ -577,7 +593,7 @@ void TestMainWindow::f3AndF7()
     clickCell(1, ColDescription);
     QTest::keyClick(editor(), Qt::Key_F3);
     QCOMPARE(ledger().cell(2, ColDays), QStringLiteral("-29"));
-    QCOMPARE(m_window->borctoplamEdit->text(), QStringLiteral("300,00"));
+    QCOMPARE(child<QLineEdit>("debitTotalEdit")->text(), QStringLiteral("300,00"));
     QTest::keyClick(editor(), Qt::Key_F7); // answered No
     QCOMPARE(m_dialogs->texts().last(), QStringLiteral("Dosyayı Boşaltmak istediğinizden eminmisiniz?"));
     QCOMPARE(ledger().gridRowCount(), 3);
@@ -586,22 +602,22 @@ void TestMainWindow::f3AndF7()
     QCOMPARE(ledger().gridRowCount(), 2);
     QCOMPARE(ledger().cell(1, ColNumber), QStringLiteral("1"));
     QVERIFY(ledger().cell(1, ColDescription).isEmpty());
-    QVERIFY(m_window->borctoplamEdit->text().isEmpty());
-    QCOMPARE(m_window->yillikfaizneolurEdit->text(), QStringLiteral("0,00"));
-    QCOMPARE(m_window->yillikfaizEdit->text(), QStringLiteral("24")); // parameters stay
+    QVERIFY(child<QLineEdit>("debitTotalEdit")->text().isEmpty());
+    QCOMPARE(child<QLineEdit>("balancingYearlyRateEdit")->text(), QStringLiteral("0,00"));
+    QCOMPARE(child<QLineEdit>("yearlyRateEdit")->text(), QStringLiteral("24")); // parameters stay
 }
 
 void TestMainWindow::saveAndReopenThroughDialogs()
 {
     setParameters();
-    m_window->firmaadiEdit->setFocus();
-    QTest::keyClicks(m_window->firmaadiEdit, "Cari, \"A\"");
-    QTest::mouseClick(m_window->CheckBox8, Qt::LeftButton);
+    child<QLineEdit>("companyNameEdit")->setFocus();
+    QTest::keyClicks(child<QLineEdit>("companyNameEdit"), "Cari, \"A\"");
+    QTest::mouseClick(child<QCheckBox>("debitWeekendCheck"), Qt::LeftButton);
     fillRows(3);
-    QTest::mouseClick(m_window->BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("recalculateButton"), Qt::LeftButton);
     const QString path = m_dir->filePath(QStringLiteral("Cari2024"));
     m_dialogs->fileNames.push_back(path);
-    QTest::mouseClick(m_window->BitBtn45, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("saveLedgerButton"), Qt::LeftButton);
     QVERIFY(QFile::exists(path + QStringLiteral(".krv")));
     QCOMPARE(m_dialogs->fileDialogs.size(), size_t(1));
     const FileDialogRequest save = m_dialogs->fileDialogs[0];
@@ -613,18 +629,18 @@ void TestMainWindow::saveAndReopenThroughDialogs()
 
     // empty everything, then open the file again
     m_dialogs->answers.push_back(Answer::Yes);
-    QTest::mouseClick(m_window->BitBtn4, Qt::LeftButton);
-    QTest::mouseClick(m_window->CheckBox8, Qt::LeftButton);
-    m_window->firmaadiEdit->clear();
+    QTest::mouseClick(child<QPushButton>("resetButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>("debitWeekendCheck"), Qt::LeftButton);
+    child<QLineEdit>("companyNameEdit")->clear();
     QCOMPARE(ledger().gridRowCount(), 2);
     m_dialogs->fileNames.push_back(path + QStringLiteral(".krv"));
-    QTest::mouseClick(m_window->BitBtn46, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("openLedgerButton"), Qt::LeftButton);
     QCOMPARE(m_dialogs->fileDialogs.back().title, QStringLiteral("Vade Farkı Dosyası Aç"));
     QCOMPARE(ledger().gridRowCount(), 4);
-    QCOMPARE(m_window->firmaadiEdit->text(), QStringLiteral("Cari, \"A\""));
-    QVERIFY(m_window->CheckBox8->isChecked());
-    QCOMPARE(m_window->DateTimePicker61->date(), QDate(2024, 12, 31));
-    QCOMPARE(m_window->borctoplamEdit->text(), QStringLiteral("600,00"));
+    QCOMPARE(child<QLineEdit>("companyNameEdit")->text(), QStringLiteral("Cari, \"A\""));
+    QVERIFY(child<QCheckBox>("debitWeekendCheck")->isChecked());
+    QCOMPARE(child<QDateEdit>("calculationDateEdit")->date(), QDate(2024, 12, 31));
+    QCOMPARE(child<QLineEdit>("debitTotalEdit")->text(), QStringLiteral("600,00"));
     QCOMPARE(m_session->ledgerFileLines(), before);
 
     // an existing file: No writes nothing
@@ -635,14 +651,14 @@ void TestMainWindow::saveAndReopenThroughDialogs()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("x");
     f.close();
-    QTest::mouseClick(m_window->BitBtn45, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("saveLedgerButton"), Qt::LeftButton);
     QCOMPARE(m_dialogs->texts().last(), QStringLiteral("Dosya mevcut Üzerine kayıt edilsinmi?"));
     QCOMPARE(QFileInfo(path + QStringLiteral(".krv")).size(), qint64(1));
 }
 
 void TestMainWindow::boxDuringRecalculationDoesNotRestartIt()
 {
-    m_dialogs->thief = m_window->firmaadiEdit;
+    m_dialogs->thief = child<QLineEdit>("companyNameEdit");
     setParameters();
     clickCell(1, ColDueDate);
     typeInCell("31022024");
@@ -656,7 +672,7 @@ void TestMainWindow::boxDuringRecalculationDoesNotRestartIt()
     QCOMPARE(m_dialogs->texts(), expected);
     // the grid losing the focus recalculates the row it leaves
     typeInCell("0500");
-    QTest::mouseClick(m_window->borceksureEdit, Qt::LeftButton);
+    QTest::mouseClick(child<QLineEdit>("debitGraceDaysEdit"), Qt::LeftButton);
     QCOMPARE(m_dialogs->texts().size(), 2);
     QCOMPARE(m_dialogs->texts().last(), QStringLiteral("\"05.00.    \" tarih girişiniz uygun değil!"));
     QVERIFY(ledger().cell(1, ColTransactionDate).isEmpty());
@@ -730,9 +746,10 @@ void TestMainWindow::keyAfterRefusedDateDoesNothingMore()
 
 void TestMainWindow::averageDueDatesReadLikeResults()
 {
-    const QColor resultText = m_window->borctoplamEdit->palette().color(QPalette::Text);
-    const QColor resultBase = m_window->borctoplamEdit->palette().color(QPalette::Base);
-    for (QDateEdit *d : {m_window->DateTimePicker4, m_window->DateTimePicker76, m_window->DateTimePicker3}) {
+    const QColor resultText = child<QLineEdit>("debitTotalEdit")->palette().color(QPalette::Text);
+    const QColor resultBase = child<QLineEdit>("debitTotalEdit")->palette().color(QPalette::Base);
+    for (const char *name : {"overallAverageDueDateEdit", "debitAverageDueDateEdit", "creditAverageDueDateEdit"}) {
+        QDateEdit *d = child<QDateEdit>(name);
         QVERIFY(d->isEnabled());
         QVERIFY(d->isReadOnly());
         QCOMPARE(d->buttonSymbols(), QAbstractSpinBox::NoButtons);
@@ -768,11 +785,11 @@ void TestMainWindow::smallScreenScrolls()
     QCOMPARE(area->horizontalScrollBar()->maximum() > 0, scrolls);
     QCOMPARE(area->verticalScrollBar()->maximum(), 0);
     // the grid takes the room there is: the window's height less the panels
-    QVERIFY(m_window->StringGrid3->height() >= size.height() - 22 - 34 - 86 - 111 - area->horizontalScrollBar()->height());
+    QVERIFY(grid()->height() >= size.height() - 22 - 34 - 86 - 111 - area->horizontalScrollBar()->height());
     // every field and command comes into view when the user goes to it
-    m_window->BitBtn3->setEnabled(true); // as the program's start enables it
-    for (QWidget *w : std::initializer_list<QWidget *>{m_window->BitBtn3, m_window->aylikfaizneolurEdit, m_window->BitBtn19,
-                                                       m_window->BitBtn45}) {
+    child<QPushButton>("updateButton")->setEnabled(true); // as the program's start enables it
+    for (const char *name : {"updateButton", "balancingMonthlyRateEdit", "findRateButton", "saveLedgerButton"}) {
+        QWidget *w = child<QWidget>(name);
         w->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
         const QRect shown = QRect(w->mapTo(area->viewport(), QPoint(0, 0)), w->size());

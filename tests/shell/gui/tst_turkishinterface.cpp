@@ -2,13 +2,14 @@
 // runs as a user with an English desktop (LANG=en_US.UTF-8) starts it.
 #include "ledger/regional.h"
 #include "gui/guiapp.h"
-#include "shell/gui/kervio2.h"
+#include "shell/gui/mainwindow.h"
 #include "gui/widgetdialogs.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -112,9 +113,11 @@ private slots:
         QTemporaryDir dir;
         Session session(Regional::turkish(), &dialogs);
         session.setSettingsPath(dir.filePath(QStringLiteral("Ayarlar.ini")));
-        Tkervio2F window(session);
-        window.DateTimePicker61->setDate(QDate(2024, 12, 2));
-        QCalendarWidget *calendar = window.DateTimePicker61->calendarWidget();
+        MainWindow window(session);
+        auto *calculationDate = window.findChild<QDateEdit *>(QStringLiteral("calculationDateEdit"));
+        QVERIFY(calculationDate);
+        calculationDate->setDate(QDate(2024, 12, 2));
+        QCalendarWidget *calendar = calculationDate->calendarWidget();
         QVERIFY(calendar);
         calendar->setCurrentPage(2024, 12);
         auto *month = calendar->findChild<QToolButton *>(QStringLiteral("qt_calendar_monthbutton"));
@@ -128,7 +131,7 @@ private slots:
                 header << days->model()->index(0, c).data().toString();
         QCOMPARE(header, (QStringList{"Pzt", "Sal", "Çar", "Per", "Cum", "Cmt", "Paz"}));
         // the picker's text keeps the program's own form
-        QCOMPARE(window.DateTimePicker61->text(), QStringLiteral("02.12.2024"));
+        QCOMPARE(calculationDate->text(), QStringLiteral("02.12.2024"));
     }
 
     void fieldMenuAndFileDialog()

@@ -3,7 +3,8 @@
 #include "report/composition.h"
 #include "gui/guiapp.h"
 #include "shell/gui/program.h"
-#include "shell/gui/kervio2.h"
+#include "shell/gui/ledgergrid.h"
+#include "shell/gui/mainwindow.h"
 #include "gui/widgetdialogs.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
@@ -23,11 +24,12 @@ using namespace kervio;
 namespace {
 
 // The chain member that holds the focus (the grid for its cell editor).
-QString focusedControl(const Tkervio2F &w)
+QString focusedControl(const MainWindow &w)
 {
     QWidget *f = QApplication::focusWidget();
-    if (f && w.StringGrid3->owns(f))
-        return w.StringGrid3->objectName();
+    const LedgerGrid *grid = w.findChild<LedgerGrid *>();
+    if (f && grid->owns(f))
+        return grid->objectName();
     return f ? f->objectName() : QStringLiteral("(none)");
 }
 
@@ -54,9 +56,18 @@ class TestWindows : public QObject {
     QTemporaryDir m_dir;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<Session> m_session;
-    std::unique_ptr<KervioWindows> m_windows;
+    std::unique_ptr<ProgramWindows> m_windows;
 
-    Tkervio2F &main() { return *m_windows->kervio2F(); }
+    MainWindow &main() { return *m_windows->mainWindow(); }
+    // A control of the main window by its object name.
+    template <typename T>
+    T *child(const char *name)
+    {
+        T *w = main().findChild<T *>(QLatin1String(name));
+        if (!w)
+            qFatal("the window has no control named %s", name);
+        return w;
+    }
 
 private slots:
     void init()
@@ -65,7 +76,7 @@ private slots:
         m_dialogs = std::make_unique<ScriptedDialogs>();
         m_session = std::make_unique<Session>(Regional::turkish(), m_dialogs.get());
         m_session->setSettingsPath(m_dir.filePath(QStringLiteral("Ayarlar.ini")));
-        m_windows = std::make_unique<KervioWindows>(*m_session);
+        m_windows = std::make_unique<ProgramWindows>(*m_session);
         main().show();
     }
     void cleanup()
@@ -77,14 +88,13 @@ private slots:
 
     void everyCommandIsEnabled()
     {
-        for (QPushButton *b : {main().BitBtn45, main().BitBtn46, main().BitBtn26, main().BitBtn23, main().BitBtn28,
-                               main().BitBtn31, main().BitBtn1, main().BitBtn4, main().BitBtn2, main().tfXPButton2,
-                               main().JvXPButton2, main().YazdirButton, main().mailgonder, main().BitBtn3,
-                               main().BitBtn19})
-            QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
-        QVERIFY(m_windows->aktarexcelF().findChild<QPushButton *>("helpButton")->isEnabled());
-        QVERIFY(!m_windows->aktarexcelF().isVisible());
-        QVERIFY(!m_windows->yardimF().isVisible());
+        for (const char *name : {"saveLedgerButton", "openLedgerButton", "exportButton", "importButton", "printButton",
+                                 "saveRatesButton", "recalculateButton", "resetButton", "sortButton", "helpButton",
+                                 "manualButton", "previewNetReportButton", "mailButton", "updateButton", "findRateButton"})
+            QVERIFY2(child<QPushButton>(name)->isEnabled(), name);
+        QVERIFY(m_windows->importWindow().findChild<QPushButton *>("helpButton")->isEnabled());
+        QVERIFY(!m_windows->importWindow().isVisible());
+        QVERIFY(!m_windows->helpWindow().isVisible());
     }
 
     void printButtonsPreviewTheLedger_data()
@@ -96,7 +106,9 @@ private slots:
     void printButtonsPreviewTheLedger()
     {
         QFETCH(bool, net);
-        main().act([&] { loadWorkedExample(*m_session); });
+        bool loaded = false;
+        main().act([&] { loaded = loadWorkedExample(*m_session); });
+        QVERIFY(loaded);
         int shown = 0;
         QString firstPage;
         main().report().showPreview = [&](const ComposedReport &r) {
@@ -104,7 +116,7 @@ private slots:
             for (const DrawItem &item : r.pages.front().items)
                 firstPage += item.text + u'\n';
         };
-        QTest::mouseClick(net ? main().YazdirButton : main().BitBtn28, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(net ? "previewNetReportButton" : "printButton"), Qt::LeftButton);
         QCOMPARE(shown, 1);
         QVERIFY(firstPage.contains(QStringLiteral("10.000,00")));
         QVERIFY(firstPage.contains(QStringLiteral("Sayfa 1")));
@@ -113,9 +125,9 @@ private slots:
 
     void helpButtonsKeepTheTopic()
     {
-        HelpWindow &help = m_windows->yardimF();
+        HelpWindow &help = m_windows->helpWindow();
         help.findChild<QComboBox *>(QStringLiteral("topicSelector"))->setCurrentIndex(1);
-        QTest::mouseClick(main().tfXPButton2, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>("helpButton"), Qt::LeftButton);
         QVERIFY(help.isVisible());
         QCOMPARE(help.findChild<QComboBox *>(QStringLiteral("topicSelector"))->currentIndex(), 1);
     }
@@ -125,24 +137,29 @@ private slots:
         QTest::addColumn<QString>("start");
         QTest::addColumn<int>("key");
         QTest::addColumn<QStringList>("visits");
-        const QStringList parameters = {"DateTimePicker61", "yildakigunEdit", "yillikfaizEdit",   "aylikfaizEdit",
-                                        "borceksureEdit",   "alacakeksureEdit", "CheckBox8",      "CheckBox9",
-                                        "BitBtn3",          "StringGrid3"};
-        const QStringList summary = {"alacaktoplamtutarEdit", "bakiyetutarEdit",  "borckervioEdit",      "alacakkervioEdit",
-                                     "netkervioEdit",         "genelortgunEdit",  "borcortgunEdit",      "alacakortEdit",
-                                     "yillikfaizneolurEdit",  "aylikfaizneolurEdit", "DateTimePicker4", "DateTimePicker76",
-                                     "DateTimePicker3",       "BitBtn19"};
-        QTest::newRow("Tab through the parameters, out of the date picker") << "firmaadiEdit" << int(Qt::Key_Tab) << parameters;
-        QTest::newRow("Shift+Tab back") << "BitBtn3" << int(Qt::Key_Backtab)
-                                        << QStringList{"CheckBox9", "CheckBox8", "alacakeksureEdit", "borceksureEdit",
-                                                       "aylikfaizEdit", "yillikfaizEdit", "yildakigunEdit",
-                                                       "DateTimePicker61", "firmaadiEdit"};
-        QTest::newRow("Enter: company name to the date") << "firmaadiEdit" << int(Qt::Key_Return)
-                                                         << QStringList{"DateTimePicker61"};
-        QTest::newRow("Enter: grace days") << "borceksureEdit" << int(Qt::Key_Return)
-                                           << QStringList{"alacakeksureEdit", "CheckBox8"};
-        QTest::newRow("Enter through the summary") << "borctoplamEdit" << int(Qt::Key_Return) << summary;
-        QTest::newRow("Tab through the summary") << "borctoplamEdit" << int(Qt::Key_Tab) << summary;
+        const QStringList parameters = {"calculationDateEdit", "daysInYearEdit",     "yearlyRateEdit",
+                                        "monthlyRateEdit",     "debitGraceDaysEdit", "creditGraceDaysEdit",
+                                        "debitWeekendCheck",   "creditWeekendCheck", "updateButton",
+                                        "ledgerGrid"};
+        const QStringList summary = {"creditTotalEdit",          "balanceEdit",
+                                     "debitDifferenceEdit",      "creditDifferenceEdit",
+                                     "netDifferenceEdit",        "overallAverageDaysEdit",
+                                     "debitAverageDaysEdit",     "creditAverageDaysEdit",
+                                     "balancingYearlyRateEdit",  "balancingMonthlyRateEdit",
+                                     "overallAverageDueDateEdit", "debitAverageDueDateEdit",
+                                     "creditAverageDueDateEdit", "findRateButton"};
+        QTest::newRow("Tab through the parameters, out of the date picker")
+            << "companyNameEdit" << int(Qt::Key_Tab) << parameters;
+        QTest::newRow("Shift+Tab back") << "updateButton" << int(Qt::Key_Backtab)
+                                        << QStringList{"creditWeekendCheck", "debitWeekendCheck", "creditGraceDaysEdit",
+                                                       "debitGraceDaysEdit", "monthlyRateEdit",   "yearlyRateEdit",
+                                                       "daysInYearEdit",     "calculationDateEdit", "companyNameEdit"};
+        QTest::newRow("Enter: company name to the date") << "companyNameEdit" << int(Qt::Key_Return)
+                                                         << QStringList{"calculationDateEdit"};
+        QTest::newRow("Enter: grace days") << "debitGraceDaysEdit" << int(Qt::Key_Return)
+                                           << QStringList{"creditGraceDaysEdit", "debitWeekendCheck"};
+        QTest::newRow("Enter through the summary") << "debitTotalEdit" << int(Qt::Key_Return) << summary;
+        QTest::newRow("Tab through the summary") << "debitTotalEdit" << int(Qt::Key_Tab) << summary;
     }
     void tabOrder()
     {
@@ -151,7 +168,7 @@ private slots:
         QFETCH(QStringList, visits);
         QApplication::setActiveWindow(&main());
         QVERIFY(QTest::qWaitForWindowActive(&main()));
-        QCOMPARE(focusedControl(main()), QStringLiteral("firmaadiEdit")); // where the window opens
+        QCOMPARE(focusedControl(main()), QStringLiteral("companyNameEdit")); // where the window opens
         main().findChild<QWidget *>(start)->setFocus(Qt::MouseFocusReason);
         QCOMPARE(focusedControl(main()), start);
         QStringList visited;
@@ -166,9 +183,9 @@ private slots:
     {
         QApplication::setActiveWindow(&main());
         QVERIFY(QTest::qWaitForWindowActive(&main()));
-        main().BitBtn3->setFocus(Qt::MouseFocusReason);
-        QTest::keyClick(main().BitBtn3, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), main().StringGrid3->cellEditor());
+        child<QPushButton>("updateButton")->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(child<QPushButton>("updateButton"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), child<LedgerGrid>("ledgerGrid")->cellEditor());
         QTest::keyClicks(QApplication::focusWidget(), "01102024");
         QCOMPARE(m_session->ledger().cell(1, ColTransactionDate), QStringLiteral("01.10.2024"));
     }
@@ -179,18 +196,18 @@ private slots:
         WidgetDialogs boxes;
         Session session(Regional::turkish(), &boxes);
         session.setSettingsPath(m_dir.filePath(QStringLiteral("Ayarlar.ini")));
-        KervioWindows windows(session);
-        boxes.setParentWidget(windows.kervio2F());
-        windows.kervio2F()->show();
-        QApplication::setActiveWindow(windows.kervio2F());
-        QVERIFY(QTest::qWaitForWindowActive(windows.kervio2F()));
+        ProgramWindows windows(session);
+        boxes.setParentWidget(windows.mainWindow());
+        windows.mainWindow()->show();
+        QApplication::setActiveWindow(windows.mainWindow());
+        QVERIFY(QTest::qWaitForWindowActive(windows.mainWindow()));
         QFile csv(m_dir.filePath(QStringLiteral("ekstre.csv")));
         QVERIFY(csv.open(QIODevice::WriteOnly));
         csv.write("01.11.2024;01.11.2024;Fatura;100;\n");
         csv.close();
 
-        QTest::mouseClick(windows.kervio2F()->BitBtn23, Qt::LeftButton);
-        spreadsheet::ImportWindow &import = windows.aktarexcelF();
+        QTest::mouseClick(windows.mainWindow()->findChild<QPushButton *>(QStringLiteral("importButton")), Qt::LeftButton);
+        spreadsheet::ImportWindow &import = windows.importWindow();
         QTRY_COMPARE(QApplication::activeWindow(), &import);
         QList<QWidget *> owners;
         QStringList boxTexts;
@@ -214,16 +231,16 @@ private slots:
         QCOMPARE(owners, (QList<QWidget *>{&import, &import}));
         QTRY_COMPARE(QApplication::activeWindow(), &import);
         // a window of the main window: the window manager keeps it above it
-        QCOMPARE(import.parentWidget(), windows.kervio2F());
+        QCOMPARE(import.parentWidget(), windows.mainWindow());
         QVERIFY(import.isWindow());
     }
 
     void importButtonShowsTheImportWindow()
     {
-        QTest::mouseClick(main().BitBtn23, Qt::LeftButton);
-        QVERIFY(m_windows->aktarexcelF().isVisible());
-        QTest::mouseClick(m_windows->aktarexcelF().findChild<QPushButton *>("helpButton"), Qt::LeftButton);
-        QVERIFY(m_windows->yardimF().isVisible());
+        QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
+        QVERIFY(m_windows->importWindow().isVisible());
+        QTest::mouseClick(m_windows->importWindow().findChild<QPushButton *>("helpButton"), Qt::LeftButton);
+        QVERIFY(m_windows->helpWindow().isVisible());
     }
 };
 

@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(edit(w, "transactionDateColumnEdit")->text(), QString());
         QVERIFY(widget<QCheckBox>(w, "dueDateIsTransactionDateCheck")->isChecked());
         QCOMPARE(w.mapping(), stored);
-        QCOMPARE(widget<QLabel>(w, "versionLabel")->text(), QStringLiteral("Version") + VersionText());
+        QCOMPARE(widget<QLabel>(w, "versionLabel")->text(), QStringLiteral("Version") + versionSuffix());
 
         // only digits reach the mapping fields, up to the field's length;
         // Enter goes on to the next one
