@@ -15,6 +15,7 @@ namespace kervio::bench {
 struct ChildRun {
     int exitCode = -1; // -1 when it did not end by itself
     double wallMs = 0;
+    double cpuMs = 0; // user and system time: the wall time on a machine doing nothing else
     double peakMb = 0;
 };
 
@@ -42,6 +43,8 @@ inline ChildRun runChild(const QStringList &command, bool quiet = true)
     ChildRun r;
     r.wallMs = double(t.nsecsElapsed()) / 1e6;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.cpuMs = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+              + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     r.peakMb = double(usage.ru_maxrss) / 1024.0;
     return r;
 }
