@@ -18,11 +18,8 @@ class Composer {
 public:
     Composer(const ReportTemplate &t, const QDate &date) : m_t(t), m_date(date) {}
 
-    ComposedReport run()
+    void run(const std::function<void(const ReportPage &)> &takePage)
     {
-        ComposedReport out;
-        out.title = m_t.title;
-        out.pageSizeMm = m_t.pageSizeMm;
         const WrappedBody body = wrapBody();
         // blank lines at the end go on a page that is there anyway, never on one of their own
         qsizetype contentEnd = body.lines.size();
@@ -30,14 +27,15 @@ public:
             --contentEnd;
         qsizetype next = 0;
         int pageNo = 0;
+        ReportPage page;
         do {
-            ReportPage &page = out.pages.emplace_back();
+            page.items.clear();
             ++pageNo;
             const double bodyTop = placePageTop(page, pageNo);
             next = placeBodyLines(page, body, bodyTop, next);
             placeBand(page, BandKind::PageFooter, footerTop(), pageNo);
+            takePage(page);
         } while (next < contentEnd);
-        return out;
     }
 
 private:
@@ -196,7 +194,18 @@ private:
 
 ComposedReport composeReport(const ReportTemplate &tmpl, const QDate &preparedOn)
 {
-    return Composer(tmpl, preparedOn).run();
+    ComposedReport out;
+    out.title = tmpl.title;
+    out.pageSizeMm = tmpl.pageSizeMm;
+    // a copy holds no room to spare
+    composeReportPages(tmpl, preparedOn, [&](const ReportPage &page) { out.pages.push_back(page); });
+    return out;
+}
+
+void composeReportPages(const ReportTemplate &tmpl, const QDate &preparedOn,
+                        const std::function<void(const ReportPage &)> &takePage)
+{
+    Composer(tmpl, preparedOn).run(takePage);
 }
 
 void paintPage(QPainter &p, const ReportPage &page, double pxPerMm, Typesetter &typesetter)

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QPainter;
@@ -45,6 +46,10 @@ struct ComposedReport {
 // Lays the template out on pages; `preparedOn` is what "[DATE]" shows.
 // Needs a GUI application for the font metrics.
 ComposedReport composeReport(const ReportTemplate &tmpl, const QDate &preparedOn);
+// The same pages handed to `takePage` one by one as they are laid out, so
+// that a report too large to keep whole never is.
+void composeReportPages(const ReportTemplate &tmpl, const QDate &preparedOn,
+                        const std::function<void(const ReportPage &)> &takePage);
 
 // Draws one page with its top left corner at the painter's origin, at
 // `pxPerMm` device pixels per millimetre. The one drawing routine of the

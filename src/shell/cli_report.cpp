@@ -17,28 +17,17 @@ ReportPrinter &installedPrinter()
     return printer;
 }
 
-// Opens the ledger in `cli` and makes the report "YAZDIR" (with `net` the
-// picture button) would preview. 0, or the exit status with the reason on
-// standard error.
-int prepareReport(CommandLineSession &cli, const QString &ledgerPath, bool net, ComposedReport &report)
+// Runs "YAZDIR" (with `net` the picture button) on the opened ledger, into
+// `host`; what goes wrong is shown through the dialogs.
+void makeReport(CommandLineSession &cli, bool net, ReportHost &host)
 {
     Session &session = cli.session;
-    if (!cli.open(ledgerPath))
-        return 2;
-
-    ReportHost host;
-    bool shown = false;
-    host.showPreview = [&](const ComposedReport &) { shown = true; };
     session.guarded([&] {
         if (net)
             printNetReport(session.document(), host);
         else
             printSplitReport(session.document(), host);
     });
-    if (!shown)
-        return 3; // the reason was shown through the dialogs
-    report = std::move(host.lastReport);
-    return 0;
 }
 
 } // namespace
@@ -46,12 +35,16 @@ int prepareReport(CommandLineSession &cli, const QString &ledgerPath, bool net, 
 int writeReportPdf(const QString &ledgerPath, const QString &pdfPath, bool net)
 {
     CommandLineSession cli;
-    ComposedReport report;
-    if (const int status = prepareReport(cli, ledgerPath, net, report))
-        return status;
-    if (!cli.session.guarded([&] { savePdfFile(report, QFileInfo(pdfPath).absoluteFilePath()); }))
-        return 3;
-    return 0;
+    if (!cli.open(ledgerPath))
+        return 2;
+    ReportHost host;
+    bool written = false;
+    host.takeTemplate = [&](const ReportTemplate &tmpl, const QDate &today) {
+        savePdfFile(tmpl, today, QFileInfo(pdfPath).absoluteFilePath());
+        written = true;
+    };
+    makeReport(cli, net, host);
+    return written ? 0 : 3; // otherwise the reason was shown through the dialogs
 }
 
 void setReportPrinter(ReportPrinter printer) { installedPrinter() = std::move(printer); }
@@ -63,10 +56,15 @@ int printReport(const QString &ledgerPath, const QString &printer, const PrintRe
         return 3;
     }
     CommandLineSession cli;
-    ComposedReport report;
-    if (const int status = prepareReport(cli, ledgerPath, net, report))
-        return status;
-    const QString failure = installedPrinter()(report, printer, request);
+    if (!cli.open(ledgerPath))
+        return 2;
+    ReportHost host;
+    bool shown = false;
+    host.showPreview = [&](const ComposedReport &) { shown = true; };
+    makeReport(cli, net, host);
+    if (!shown)
+        return 3; // the reason was shown through the dialogs
+    const QString failure = installedPrinter()(host.lastReport, printer, request);
     if (!failure.isEmpty()) {
         writeErrorLine(failure);
         return 3;

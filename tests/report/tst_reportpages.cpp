@@ -335,6 +335,7 @@ void TestReportPages::frpRefused()
     }
 }
 
+// Also when the pages are drawn as they are laid out, never kept whole.
 void TestReportPages::pdfHoldsTheLinesInOrder()
 {
     ReportFixture f(longLedger(200));
@@ -349,6 +350,11 @@ void TestReportPages::pdfHoldsTheLinesInOrder()
     QVERIFY2(containsInOrder(text, expected, &missing), qPrintable(missing + "\n---\n" + text.left(3000)));
     QCOMPARE(int(text.count(u'\f')), int(f.host.lastReport.pages.size()));
     QCOMPARE(text.count(QStringLiteral("07.03.2025")), qsizetype(f.host.lastReport.pages.size()));
+
+    // written page by page from the template, as the command line does: the same document
+    const QString streamed = dir.filePath("sayfa-sayfa.pdf");
+    savePdfFile(f.host.reportTemplate, f.host.today(), streamed);
+    QCOMPARE(pdfText(streamed), text);
 }
 
 void TestReportPages::fontTwins_data()
