@@ -3,6 +3,7 @@
 // Not a test: the figures are read by people, against the targets in the
 // README.
 #include "benchledger.h"
+#include "childprocess.h"
 #include "core/numericlocale.h"
 #include "core/scripteddialogs.h"
 #include "shell/session.h"
@@ -13,9 +14,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace kervio;
 
@@ -23,32 +21,13 @@ namespace {
 
 double ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
 
-// Runs a program and returns its own peak resident memory in MB. Forked
-// while this process is still small, so the child's figure is its own.
+// Runs a program and returns its own peak resident memory in MB.
 double peakMemoryOf(const QStringList &command, int *exitCode, double *wallMs)
 {
-    std::vector<QByteArray> args;
-    for (const QString &a : command)
-        args.push_back(a.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    QElapsedTimer t;
-    t.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!freopen("/dev/null", "w", stdout))
-            _exit(126);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage ru{};
-    wait4(pid, &status, 0, &ru);
-    *wallMs = ms(t);
-    *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return double(ru.ru_maxrss) / 1024.0;
+    const bench::ChildRun r = bench::runChild(command);
+    *exitCode = r.exitCode;
+    *wallMs = r.wallMs;
+    return r.peakMb;
 }
 
 // A ledger of `entries` rows made, recalculated and saved: the child

@@ -20,7 +20,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-translations-l10n
   clang libclang-rt-14-dev
-  liborcus-dev libfreexl-dev libxlsxwriter-dev libsodium-dev libzip-dev
+  liborcus-dev libfreexl-dev libxlsxwriter-dev libsodium-dev libzip-dev libcups2-dev
   fonts-liberation fonts-dejavu-core xdg-utils poppler-utils
   locales
   librsvg2-bin

@@ -1,3 +1,4 @@
+#include "report/gui/printcommand.h"
 #include "shell/cli.h"
 #include "shell/gui/program.h"
 #include "spreadsheet/tempfiles.h"
@@ -31,5 +32,6 @@ int main(int argc, char **argv)
         break;
     }
     qInstallMessageHandler(quietToolkit);
+    kervio::installCommandLinePrinting();
     return commandLine.run();
 }

@@ -1,89 +1,41 @@
 #include "composition.h"
 
-#include <QFontMetricsF>
-#include <QHash>
-#include <QImage>
 #include <QPainter>
-#include <QTextLayout>
+#include <algorithm>
 
 namespace kervio {
 
 namespace {
 
-// Metrics are taken at a fixed high resolution, so the layout does not
-// depend on the screen the program runs on.
-constexpr double MeasureDpi = 1200.0;
-constexpr double MmPerPx = 25.4 / MeasureDpi;
 constexpr double BodyInsetMm = 0.5;
 
-const QPaintDevice *measureDevice()
+bool isBlank(const QString &line)
 {
-    static QImage image = [] {
-        QImage i(1, 1, QImage::Format_RGB32);
-        const int dpm = int(MeasureDpi / 0.0254 + 0.5);
-        i.setDotsPerMeterX(dpm);
-        i.setDotsPerMeterY(dpm);
-        return i;
-    }();
-    return &image;
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return c.isSpace(); });
 }
-
-class Measure {
-public:
-    explicit Measure(const ReportFont &f) : m_font(f.toQFont()), m_fm(m_font, measureDevice()) {}
-    double lineMm() const { return m_fm.lineSpacing() * MmPerPx; }
-
-    // The visual lines of one text line in a box `widthMm` wide: broken at
-    // word boundaries, or anywhere inside a word longer than the box.
-    QStringList wrap(const QString &text, double widthMm) const
-    {
-        const double widthPx = widthMm / MmPerPx;
-        if (text.isEmpty() || m_fm.horizontalAdvance(text) <= widthPx)
-            return {text};
-        QTextLayout layout(text, m_font, const_cast<QPaintDevice *>(measureDevice()));
-        QTextOption opt;
-        opt.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(opt);
-        layout.beginLayout();
-        QStringList out;
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(widthPx);
-            QString part = text.mid(line.textStart(), line.textLength());
-            while (part.size() > 1 && part.back().isSpace())
-                part.chop(1);
-            out << part;
-        }
-        layout.endLayout();
-        if (out.isEmpty())
-            out << text;
-        return out;
-    }
-
-private:
-    QFont m_font;
-    QFontMetricsF m_fm;
-};
 
 class Composer {
 public:
     Composer(const ReportTemplate &t, const QDate &date) : m_t(t), m_date(date) {}
 
-    ComposedReport run()
+    void run(const std::function<void(const ReportPage &)> &takePage)
     {
-        ComposedReport out;
-        out.title = m_t.title;
-        out.pageSizeMm = m_t.pageSizeMm;
         const WrappedBody body = wrapBody();
+        // blank lines at the end go on a page that is there anyway, never on one of their own
+        qsizetype contentEnd = body.lines.size();
+        while (contentEnd > 0 && isBlank(body.lines[contentEnd - 1]))
+            --contentEnd;
         qsizetype next = 0;
         int pageNo = 0;
+        ReportPage page;
         do {
-            ReportPage &page = out.pages.emplace_back();
+            page.items.clear();
             ++pageNo;
             const double bodyTop = placePageTop(page, pageNo);
             next = placeBodyLines(page, body, bodyTop, next);
-            placeBand(page, BandKind::PageFooter, footerTop(), pageNo, false);
-        } while (next < body.lines.size());
-        return out;
+            placeBand(page, BandKind::PageFooter, footerTop(), pageNo);
+            takePage(page);
+        } while (next < contentEnd);
     }
 
 private:
@@ -94,7 +46,7 @@ private:
         double lineMm = 0;
     };
 
-    WrappedBody wrapBody() const
+    WrappedBody wrapBody()
     {
         WrappedBody body;
         for (const ReportObject &o : m_t.objects)
@@ -102,10 +54,16 @@ private:
                 body.object = &o;
         if (!body.object)
             return body;
-        const Measure m(body.object->font);
-        body.lineMm = m.lineMm();
-        for (const QString &l : body.object->lines)
-            body.lines << m.wrap(l, body.object->rectMm.width());
+        const ReportFont &font = body.object->font;
+        const double width = body.object->rectMm.width();
+        body.lineMm = m_typesetter.lineMm(font);
+        body.lines.reserve(body.object->lines.size());
+        for (const QString &l : body.object->lines) {
+            if (m_typesetter.advanceMm(font, l) <= width)
+                body.lines << l;
+            else
+                body.lines << m_typesetter.wrap(font, l, width);
+        }
         return body;
     }
 
@@ -121,8 +79,8 @@ private:
     {
         double y = m_t.marginsMm.top();
         if (pageNo == 1)
-            y = placeBand(page, BandKind::ReportTitle, y, pageNo, true);
-        return placeBand(page, BandKind::PageHeader, y, pageNo, false);
+            y = placeBand(page, BandKind::ReportTitle, y, pageNo);
+        return placeBand(page, BandKind::PageHeader, y, pageNo);
     }
 
     // Places body lines from `next` on as far as they fit above the footer,
@@ -148,34 +106,48 @@ private:
         return next;
     }
 
-    // Places the text objects of a band at `bandTop`; returns the band's bottom.
-    double placeBand(ReportPage &page, BandKind kind, double bandTop, int pageNo, bool fixedHeight)
+    // Places the text objects of a band at `bandTop`; returns the band's
+    // bottom. An object that grows with its text pushes the objects below it
+    // down, and the band grows by as much.
+    double placeBand(ReportPage &page, BandKind kind, double bandTop, int pageNo)
     {
         const ReportBand *band = m_t.band(kind);
         if (!band)
             return bandTop;
-        double bottom = bandTop + band->heightMm;
-        for (const ReportObject &o : m_t.objects) {
-            if (o.band != kind || o.kind != ReportObject::Text)
-                continue;
-            const double objBottom = placeTextObject(page, o, bandTop, pageNo);
-            if (!fixedHeight)
-                bottom = std::max(bottom, objBottom);
+        std::vector<const ReportObject *> objects;
+        for (const ReportObject &o : m_t.objects)
+            if (o.band == kind && o.kind == ReportObject::Text)
+                objects.push_back(&o);
+        std::stable_sort(objects.begin(), objects.end(),
+                         [](const ReportObject *a, const ReportObject *b) { return a->rectMm.top() < b->rectMm.top(); });
+        std::vector<double> pushed(objects.size(), 0.0); // how far each object's bottom moved down
+        double deepest = 0;
+        for (size_t i = 0; i < objects.size(); ++i) {
+            const QRectF r = objects[i]->rectMm;
+            double shift = 0;
+            for (size_t j = 0; j < i; ++j) {
+                const QRectF above = objects[j]->rectMm;
+                if (above.bottom() <= r.top() + 1e-6 && above.left() < r.right() && r.left() < above.right())
+                    shift = std::max(shift, pushed[j]);
+            }
+            const double bottom = placeTextObject(page, *objects[i], bandTop + shift, pageNo);
+            pushed[i] = bottom - (bandTop + r.bottom());
+            deepest = std::max(deepest, pushed[i]);
         }
-        return bottom;
+        return bandTop + band->heightMm + deepest;
     }
 
     double placeTextObject(ReportPage &page, const ReportObject &o, double bandTop, int pageNo)
     {
-        const Measure &m = measure(o.font);
         const double x = o.rectMm.left(), w = o.rectMm.width(), top = bandTop + o.rectMm.top();
+        const double lineMm = m_typesetter.lineMm(o.font);
         if (o.topRule)
             addRule(page, QPointF(x, top), QPointF(x + w, top));
         double y = top;
         for (const QString &line : o.lines)
-            for (const QString &part : m.wrap(expand(line, o, pageNo), w)) {
-                addText(page, {x, y, w, m.lineMm()}, part, o.font, o.alignment);
-                y += m.lineMm();
+            for (const QString &part : m_typesetter.wrap(o.font, expand(line, o, pageNo), w)) {
+                addText(page, {x, y, w, lineMm}, part, o.font, o.alignment);
+                y += lineMm;
             }
         return std::max(top + o.rectMm.height(), y);
     }
@@ -190,15 +162,6 @@ private:
             text.replace(QLatin1String("[PAGE#]"), QString::number(pageNo));
         }
         return text;
-    }
-
-    const Measure &measure(const ReportFont &f)
-    {
-        for (const auto &[font, m] : m_measures)
-            if (font == f)
-                return *m;
-        m_measures.emplace_back(f, std::make_unique<Measure>(f));
-        return *m_measures.back().second;
     }
 
     void addText(ReportPage &page, const QRectF &r, const QString &text, const ReportFont &font, Qt::Alignment a)
@@ -224,24 +187,32 @@ private:
 
     const ReportTemplate &m_t;
     QDate m_date;
-    std::vector<std::pair<ReportFont, std::unique_ptr<Measure>>> m_measures;
+    Typesetter m_typesetter;
 };
 
 } // namespace
 
 ComposedReport composeReport(const ReportTemplate &tmpl, const QDate &preparedOn)
 {
-    return Composer(tmpl, preparedOn).run();
+    ComposedReport out;
+    out.title = tmpl.title;
+    out.pageSizeMm = tmpl.pageSizeMm;
+    // a copy holds no room to spare
+    composeReportPages(tmpl, preparedOn, [&](const ReportPage &page) { out.pages.push_back(page); });
+    return out;
 }
 
-void paintPage(QPainter &p, const ReportPage &page, double pxPerMm)
+void composeReportPages(const ReportTemplate &tmpl, const QDate &preparedOn,
+                        const std::function<void(const ReportPage &)> &takePage)
+{
+    Composer(tmpl, preparedOn).run(takePage);
+}
+
+void paintPage(QPainter &p, const ReportPage &page, double pxPerMm, Typesetter &typesetter)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    const double dpi = p.device() ? p.device()->logicalDpiY() : 96.0;
-    const double fontScale = pxPerMm * 25.4 / dpi;
-    const ReportFont *lastFont = nullptr;
     p.setPen(Qt::black);
     for (const DrawItem &item : page.items) {
         if (item.kind == DrawItem::Rule) {
@@ -253,16 +224,20 @@ void paintPage(QPainter &p, const ReportPage &page, double pxPerMm)
         }
         if (item.text.isEmpty())
             continue;
-        if (!lastFont || !(*lastFont == item.font)) {
-            p.setFont(item.font.toQFont(fontScale));
-            lastFont = &item.font;
-        }
-        const QRectF r(item.rect.topLeft() * pxPerMm, item.rect.size() * pxPerMm);
-        const int flags = int(item.alignment & (Qt::AlignHorizontal_Mask)) | Qt::AlignTop | Qt::TextDontClip
-            | Qt::TextSingleLine;
-        p.drawText(r, flags, item.text);
+        typesetter.add(p, item.font, item.text, textOrigin(item, typesetter), pxPerMm);
     }
+    typesetter.flush(p, pxPerMm);
     p.restore();
+}
+
+QPointF textOrigin(const DrawItem &item, Typesetter &typesetter)
+{
+    double x = item.rect.left();
+    if (item.alignment & (Qt::AlignRight | Qt::AlignHCenter)) {
+        const double room = item.rect.width() - typesetter.advanceMm(item.font, item.text);
+        x += item.alignment & Qt::AlignRight ? room : room / 2;
+    }
+    return QPointF(x, item.rect.top());
 }
 
 } // namespace kervio

@@ -1,12 +1,14 @@
 #pragma once
 #include "reportfont.h"
 #include "reporttemplate.h"
+#include "typesetter.h"
 
 #include <QDate>
 #include <QLineF>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QPainter;
@@ -44,10 +46,17 @@ struct ComposedReport {
 // Lays the template out on pages; `preparedOn` is what "[DATE]" shows.
 // Needs a GUI application for the font metrics.
 ComposedReport composeReport(const ReportTemplate &tmpl, const QDate &preparedOn);
+// The same pages handed to `takePage` one by one as they are laid out, so
+// that a report too large to keep whole never is.
+void composeReportPages(const ReportTemplate &tmpl, const QDate &preparedOn,
+                        const std::function<void(const ReportPage &)> &takePage);
 
 // Draws one page with its top left corner at the painter's origin, at
 // `pxPerMm` device pixels per millimetre. The one drawing routine of the
-// preview, the printer and the PDF.
-void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm);
+// preview, the printer and the PDF; `typesetter` keeps the fonts from page
+// to page.
+void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm, Typesetter &typesetter);
+// Where a text item's line starts, in millimetres, after its alignment.
+QPointF textOrigin(const DrawItem &item, Typesetter &typesetter);
 
 } // namespace kervio

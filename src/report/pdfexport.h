@@ -11,5 +11,8 @@ namespace kervio {
 QByteArray pdfBytes(const ComposedReport &report);
 // Raises KervioError ("Dosya Saklanamıyor:") when the file cannot be written.
 void savePdfFile(const ComposedReport &report, const QString &path);
+// The same PDF straight from the template, each page drawn as soon as it is
+// laid out: the report itself is never kept whole.
+void savePdfFile(const ReportTemplate &tmpl, const QDate &preparedOn, const QString &path);
 
 } // namespace kervio

@@ -55,7 +55,13 @@ QRectF PreviewLayout::pageRect(int page) const
 
 int PreviewLayout::pageAt(int scrollTop) const
 {
-    const double probe = scrollTop + m_viewport.height() / 3.0;
+    if (m_pageCount == 0 || scrollTop <= 0)
+        return 0;
+    const int lastRow = (m_pageCount - 1) / pagesPerStep() * pagesPerStep();
+    if (scrollTop >= scrollRange().height())
+        return lastRow;
+    const double pageHeight = m_pageSizeMm.height() * m_scale;
+    const double probe = scrollTop + std::min(m_viewport.height() / 3.0, pageHeight / 2.0);
     int current = 0;
     for (int p = 0; p < m_pageCount; p += pagesPerStep())
         if (pageRect(p).top() - Gap <= probe)

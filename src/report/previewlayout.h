@@ -40,8 +40,10 @@ public:
     int effectivePercent() const;
 
     QRectF pageRect(int page) const;
-    // The page shown at a vertical scroll position: the last one (the left
-    // one of a pair) whose top lies above the first third of the viewport.
+    // The page shown at a vertical scroll position (the left one of a
+    // pair): the first at the very top, the last at the very bottom, else
+    // the last one whose top lies above the first third of the viewport, or
+    // above the middle of the page at the top where pages are small.
     int pageAt(int scrollTop) const;
     // The vertical scroll position that shows `page` at the top.
     int scrollTopOf(int page) const;

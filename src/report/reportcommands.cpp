@@ -6,10 +6,16 @@ namespace kervio {
 
 namespace {
 
-// Composes the template as it stands into host.lastReport and shows it.
+// Composes the template as it stands into host.lastReport and shows it,
+// or hands the template over when the host takes it.
 bool prepareAndPreview(ReportHost &host)
 {
-    host.lastReport = composeReport(host.reportTemplate, host.today ? host.today() : QDate::currentDate());
+    const QDate today = host.today ? host.today() : QDate::currentDate();
+    if (host.takeTemplate) {
+        host.takeTemplate(host.reportTemplate, today);
+        return true;
+    }
+    host.lastReport = composeReport(host.reportTemplate, today);
     if (host.lastReport.pages.empty())
         return false;
     if (host.showPreview)

@@ -18,6 +18,10 @@ struct ReportHost {
     ReportTemplate reportTemplate = ReportTemplate::standard();
     // Shows the prepared report modally; returns when it is closed.
     std::function<void(const ComposedReport &)> showPreview;
+    // When set, takes the built template and the date "[DATE]" shows instead
+    // of a prepared report: the command line writes a large report's PDF
+    // page by page without keeping its pages.
+    std::function<void(const ReportTemplate &, const QDate &)> takeTemplate;
     // The date "[DATE]" shows; today unless set (tests).
     std::function<QDate()> today;
     // The last report prepared, kept until the next one.

@@ -7,6 +7,7 @@
 #include "core/appinfo.h"
 #include "core/numericlocale.h"
 #include "files/settings.h"
+#include "report/pageselection.h"
 
 #include <QCommandLineParser>
 #include <QMap>
@@ -30,6 +31,8 @@ const char *const GeneralUsage =
     "  kervio --report IN.krv --pdf OUT.pdf [--net]\n"
     "                                          dosyayı açar ve YAZDIR'ın (--net ile önizleme düğmesinin)\n"
     "                                          raporunu PDF olarak yazar\n"
+    "  kervio --report IN.krv --print [--printer YAZICI] [--pages 1,3,5-12] [--copies N] [--net]\n"
+    "                                          raporu pencere açmadan yazıcıya gönderir\n"
     "  kervio --export IN.krv --xlsx OUT.xlsx  dosyayı açar ve EXCEL'E VERİ AKTAR'ın çalışma kitabını yazar\n"
     "  kervio --import KİTAP --mapping vade=1,islem=2,aciklama=3,borc=4,alacak=5,basla=3,bitir=10,vadeCheck=2\n"
     "         --output OUT.krv                 kitabı okur, eşlemeyle deftere aktarır ve kaydeder\n"
@@ -39,6 +42,9 @@ const char *const GeneralUsage =
     "  kervio --help                           bu yardımı yazar\n";
 
 const char *const ReportUsage = "Kullanım: kervio --report IN.krv --pdf OUT.pdf [--net]\n";
+
+const char *const PrintUsage =
+    "Kullanım: kervio --report IN.krv --print [--printer YAZICI] [--pages LİSTE] [--copies N] [--net]\n";
 
 const char *const SpreadsheetUsage =
     "Kullanım:\n"
@@ -62,6 +68,8 @@ const QList<QCommandLineOption> &allOptions()
     static const QList<QCommandLineOption> options = {
         withValue("recalculate", "IN"), withValue("output", "OUT"), flag({"sort"}),
         withValue("report", "IN"),      withValue("pdf", "OUT"),    flag({"net"}),
+        flag({"print"}),                withValue("printer", "NAME"), withValue("pages", "LIST"),
+        withValue("copies", "N"),
         withValue("export", "IN"),      withValue("xlsx", "OUT"),   withValue("import", "BOOK"),
         withValue("mapping", "MAP"),    withValue("screenshot", "OUT"),
         flag({"version"}),              flag({"h", "help"}),        flag({"locations"}),
@@ -134,6 +142,7 @@ int printVersion(const ParsedArguments &, const Subcommand &);
 int locationsCommand(const ParsedArguments &, const Subcommand &);
 int recalculateCommand(const ParsedArguments &, const Subcommand &);
 int reportCommand(const ParsedArguments &, const Subcommand &);
+int printCommand(const ParsedArguments &, const Subcommand &);
 int exportCommand(const ParsedArguments &, const Subcommand &);
 int importCommand(const ParsedArguments &, const Subcommand &);
 
@@ -162,6 +171,8 @@ const std::vector<Subcommand> &subcommands()
 {
     static const std::vector<Subcommand> table = {
         {"screenshot", {}, {"screenshot"}, ScreenshotUsage, 2, true, false, false, nullptr},
+        {"print", {"report", "printer", "pages", "copies", "net"}, {"report"}, PrintUsage, 64, false, true, true,
+         printCommand},
         {"report", {"pdf", "net"}, {"report", "pdf"}, ReportUsage, 64, false, true, true, reportCommand},
         {"export", {"xlsx"}, {"export", "xlsx"}, SpreadsheetUsage, 64, false, false, false, exportCommand},
         {"import", {"mapping", "output"}, {"import", "mapping", "output"}, SpreadsheetUsage, 64, false, false, false,
@@ -275,6 +286,34 @@ int recalculateCommand(const ParsedArguments &p, const Subcommand &)
 int reportCommand(const ParsedArguments &p, const Subcommand &)
 {
     return writeReportPdf(p.value("report"), p.value("pdf"), p.isSet("net"));
+}
+
+// The page list and the number of copies are read before the ledger is
+// opened, so a typing error costs nothing.
+int printCommand(const ParsedArguments &p, const Subcommand &)
+{
+    PrintRequest request;
+    if (p.isSet("pages")) {
+        const QString list = p.value("pages");
+        const std::optional<QPageRanges> ranges = parsePageList(list);
+        if (!ranges) {
+            writeErrorLine(PrintText::badPageList(list));
+            return 64;
+        }
+        request.choice = PageChoice::PageRanges;
+        request.ranges = *ranges;
+        request.pageList = list;
+    }
+    if (p.isSet("copies")) {
+        const QString copies = p.value("copies");
+        bool ok = false;
+        request.order.copies = copies.trimmed().toInt(&ok);
+        if (!ok || request.order.copies < 1 || request.order.copies > 999) {
+            writeErrorLine(QStringLiteral("Kopya sayısı 1 ile 999 arasında bir tam sayı olmalı: ") + copies);
+            return 64;
+        }
+    }
+    return printReport(p.value("report"), p.value("printer"), request, p.isSet("net"));
 }
 
 int exportCommand(const ParsedArguments &p, const Subcommand &)

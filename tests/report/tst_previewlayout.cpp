@@ -106,23 +106,30 @@ void TestPreviewLayout::pagePlaces()
 void TestPreviewLayout::currentPage_data()
 {
     QTest::addColumn<PreviewZoom>("zoom");
+    QTest::addColumn<QSize>("viewport");
     QTest::addColumn<int>("scrollTop");
     QTest::addColumn<int>("page");
-    // rows of pages 307 pixels apart; the viewport is 317 high, so the probe
-    // lies 105.7 below the scroll position
-    QTest::newRow("top") << fit(ZoomMode::WholePage) << 0 << 0;
-    QTest::newRow("next page just below the probe") << fit(ZoomMode::WholePage) << 201 << 0;
-    QTest::newRow("next page above the probe") << fit(ZoomMode::WholePage) << 202 << 1;
-    QTest::newRow("last page") << fit(ZoomMode::WholePage) << 5000 << 4;
-    QTest::newRow("two pages: the left one of the pair") << fit(ZoomMode::TwoPages) << 202 << 2;
+    // rows of pages 307 pixels apart; where the viewport is 317 high, the
+    // probe lies 105.7 below the scroll position
+    const QSize fits(1000, 297 + 2 * Gap), tall(210 + 2 * Gap, 1000);
+    QTest::newRow("top") << fit(ZoomMode::WholePage) << fits << 0 << 0;
+    QTest::newRow("next page just below the probe") << fit(ZoomMode::WholePage) << fits << 201 << 0;
+    QTest::newRow("next page above the probe") << fit(ZoomMode::WholePage) << fits << 202 << 1;
+    QTest::newRow("last page") << fit(ZoomMode::WholePage) << fits << 5000 << 4;
+    QTest::newRow("two pages: the left one of the pair") << fit(ZoomMode::TwoPages) << fits << 202 << 2;
+    // pages smaller than a third of the viewport: the content is 1545 high
+    QTest::newRow("small pages: the first at the top") << fit(ZoomMode::WholePage) << tall << 0 << 0;
+    QTest::newRow("small pages: probe at half a page") << fit(ZoomMode::WholePage) << tall << 160 << 1;
+    QTest::newRow("small pages: the last at the bottom") << fit(ZoomMode::WholePage) << tall << 545 << 4;
 }
 
 void TestPreviewLayout::currentPage()
 {
     QFETCH(PreviewZoom, zoom);
+    QFETCH(QSize, viewport);
     QFETCH(int, scrollTop);
     QFETCH(int, page);
-    const PreviewLayout l(A4, 5, zoom, QSize(1000, 297 + 2 * Gap), Dpi);
+    const PreviewLayout l(A4, 5, zoom, viewport, Dpi);
     QCOMPARE(l.pxPerMm(), 1.0);
     QCOMPARE(l.pageAt(scrollTop), page);
 }

@@ -47,6 +47,9 @@ private slots:
     void fewEntriesOnePage();
     void longLedgerContinues();
     void longLineWraps();
+    void grownTextPushesWhatIsBelow();
+    void noPageForTrailingBlankLines();
+    void linesStayWithinTheMargins();
     void bracketsInDataPrintAsTyped();
     void frpRoundTrip();
     void frpRefused_data();
@@ -157,6 +160,99 @@ void TestReportPages::longLineWraps()
         QVERIFY2(l.size() <= 108, qPrintable(l));
 }
 
+// A company name of three lines pushes the date, rates and grace lines and
+// the page header down; nothing is printed over anything.
+void TestReportPages::grownTextPushesWhatIsBelow()
+{
+    ReportFixture f;
+    QString company;
+    for (int i = 0; company.size() < 220; ++i)
+        company += QStringLiteral("Uzun Şirket Adı %1 ").arg(i);
+    f.document.params().setText(Parameters::Company, company.trimmed());
+    QVERIFY(f.print(ReportTable::Split));
+    const ReportPage &p = f.host.lastReport.pages[0];
+    std::vector<const DrawItem *> lines = texts(p);
+    int companyLines = 0;
+    for (const DrawItem *t : lines)
+        companyLines += t->text.contains(QStringLiteral("Şirket"));
+    QVERIFY(companyLines >= 3);
+    std::sort(lines.begin(), lines.end(), [](auto a, auto b) { return a->rect.top() < b->rect.top(); });
+    for (size_t i = 0; i < lines.size(); ++i)
+        for (size_t j = i + 1; j < lines.size(); ++j) {
+            const QRectF overlap = lines[i]->rect.intersected(lines[j]->rect);
+            QVERIFY2(overlap.height() < 1e-6 || overlap.width() < 1e-6,
+                     qPrintable(lines[i]->text + QStringLiteral(" | ") + lines[j]->text));
+        }
+    const DrawItem *date = findText(p, "İşlem Tarihi        : 31.12.2024");
+    const DrawItem *header = findText(p, f.object(TemplateObject::ColumnHeader).first());
+    QVERIFY(date && header);
+    double companyBottom = 0;
+    for (const DrawItem *t : lines)
+        if (t->text.contains(QStringLiteral("Şirket")))
+            companyBottom = std::max(companyBottom, t->rect.bottom());
+    QVERIFY(date->rect.top() >= companyBottom);
+    // pushed down by as much as the company's lines outgrow their box
+    ReportFixture plain;
+    QVERIFY(plain.print(ReportTable::Split));
+    const DrawItem *plainCompany = findText(plain.host.lastReport.pages[0], "İşlem Yapılan Firma : Örnek Ticaret A.Ş.");
+    const DrawItem *plainDate = findText(plain.host.lastReport.pages[0], "İşlem Tarihi        : 31.12.2024");
+    QVERIFY(plainCompany && plainDate);
+    const double box = plain.host.reportTemplate.findObject(TemplateObject::CompanyLine)->rectMm.height();
+    const double grownBy = companyLines * plainCompany->rect.height() - box;
+    QCOMPARE(date->rect.top(), plainDate->rect.top() + grownBy);
+}
+
+// The last page always holds a line of the body: a blank line left over
+// at the end starts no page of its own.
+void TestReportPages::noPageForTrailingBlankLines()
+{
+    for (int entries = 40; entries <= 75; ++entries) {
+        ReportFixture f(longLedger(entries));
+        QVERIFY(f.print(ReportTable::Split));
+        const ReportPage &last = f.host.lastReport.pages.back();
+        const QString header = f.object(TemplateObject::ColumnHeader).first();
+        bool content = false;
+        for (const DrawItem *t : texts(last))
+            content = content || (t->text != header && !t->text.trimmed().isEmpty() && f.lines().contains(t->text));
+        QVERIFY2(content, qPrintable(QStringLiteral("%1 entries: page %2 holds no line of the body")
+                                         .arg(entries)
+                                         .arg(f.host.lastReport.pages.size())));
+    }
+}
+
+// Read back from the PDF: no word runs past the body's box, not even a
+// line broken to the last character that fits.
+void TestReportPages::linesStayWithinTheMargins()
+{
+    ReportTemplate t = ReportTemplate::standard();
+    ReportObject *rich = t.findObject(TemplateObject::Body);
+    rich->setFont(ReportFont{QStringLiteral("Courier New"), 8});
+    QString digits, sentence;
+    for (int i = 0; i < 30; ++i)
+        digits += QStringLiteral("1234567890");
+    for (int i = 0; i < 40; ++i)
+        sentence += QStringLiteral("vade farkı ");
+    rich->setLines({digits, sentence, QStringLiteral("İşlem Tarihi ÇĞİÖŞÜ çğıöşü ") + digits});
+    const ComposedReport r = composeReport(t, QDate(2025, 1, 1));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("kenar.pdf");
+    savePdfFile(r, path);
+    const QList<PdfWord> words = pdfWords(path);
+    QVERIFY(words.size() > 20);
+    const double ptPerMm = 72 / 25.4;
+    const double left = rich->rectMm.left() * ptPerMm, right = rich->rectMm.right() * ptPerMm;
+    double widest = 0;
+    for (const PdfWord &w : words) {
+        if (w.box.top() < 50 * ptPerMm || w.box.top() > 250 * ptPerMm)
+            continue; // title, header and footer
+        QVERIFY2(w.box.left() >= left - 0.05 && w.box.right() <= right + 0.05,
+                 qPrintable(QStringLiteral("%1 from %2 to %3 pt, the body from %4 to %5 pt")
+                                .arg(w.text).arg(w.box.left()).arg(w.box.right()).arg(left).arg(right)));
+        widest = std::max(widest, w.box.right());
+    }
+    QVERIFY(widest > right - 5); // the lines do reach the margin
+}
+
 void TestReportPages::bracketsInDataPrintAsTyped()
 {
     ReportFixture f;
@@ -239,6 +335,7 @@ void TestReportPages::frpRefused()
     }
 }
 
+// Also when the pages are drawn as they are laid out, never kept whole.
 void TestReportPages::pdfHoldsTheLinesInOrder()
 {
     ReportFixture f(longLedger(200));
@@ -253,6 +350,11 @@ void TestReportPages::pdfHoldsTheLinesInOrder()
     QVERIFY2(containsInOrder(text, expected, &missing), qPrintable(missing + "\n---\n" + text.left(3000)));
     QCOMPARE(int(text.count(u'\f')), int(f.host.lastReport.pages.size()));
     QCOMPARE(text.count(QStringLiteral("07.03.2025")), qsizetype(f.host.lastReport.pages.size()));
+
+    // written page by page from the template, as the command line does: the same document
+    const QString streamed = dir.filePath("sayfa-sayfa.pdf");
+    savePdfFile(f.host.reportTemplate, f.host.today(), streamed);
+    QCOMPARE(pdfText(streamed), text);
 }
 
 void TestReportPages::fontTwins_data()

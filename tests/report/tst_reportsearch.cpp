@@ -52,7 +52,9 @@ class TestReportSearch : public QObject {
 private slots:
     void findNextMatch_data();
     void findNextMatch();
-    void everyMatchOnceThenNone();
+    void everyMatchOnceThenAgain();
+    void turkishLetterCase_data();
+    void turkishLetterCase();
     void matchRectFollowsAlignment_data();
     void matchRectFollowsAlignment();
 };
@@ -63,17 +65,23 @@ void TestReportSearch::findNextMatch_data()
     QTest::addColumn<std::optional<SearchHit>>("previous");
     QTest::addColumn<int>("startPage");
     QTest::addColumn<std::optional<SearchHit>>("expected");
+    QTest::addColumn<bool>("wrapped");
     const std::optional<SearchHit> none;
-    QTest::newRow("from the top, rules skipped") << "fatura" << none << 0 << hit(0, 1, 0, 6);
-    QTest::newRow("letter case ignored") << "TAHSILAT" << none << 0 << hit(0, 2, 0, 8);
-    QTest::newRow("again in the same line") << "fatura" << hit(0, 1, 0, 6) << 0 << hit(0, 1, 9, 6);
-    QTest::newRow("on to a later page") << "fatura" << hit(0, 1, 9, 6) << 0 << hit(2, 1, 0, 6);
-    QTest::newRow("after the last one: none") << "fatura" << hit(2, 1, 0, 6) << 0 << none;
-    QTest::newRow("from the current page") << "fatura" << none << 1 << hit(2, 1, 0, 6);
-    QTest::newRow("earlier pages are not searched") << "tahsilat" << none << 1 << none;
-    QTest::newRow("after a hit the current page does not matter") << "sayfa" << hit(0, 2, 0, 8) << 2 << hit(1, 0, 0, 5);
-    QTest::newRow("empty text") << "" << none << 0 << none;
-    QTest::newRow("not there") << "çek" << none << 0 << none;
+    QTest::newRow("from the top, rules skipped") << "fatura" << none << 0 << hit(0, 1, 0, 6) << false;
+    QTest::newRow("letter case ignored") << "TAHSILAT" << none << 0 << hit(0, 2, 0, 8) << false;
+    QTest::newRow("again in the same line") << "fatura" << hit(0, 1, 0, 6) << 0 << hit(0, 1, 9, 6) << false;
+    QTest::newRow("on to a later page") << "fatura" << hit(0, 1, 9, 6) << 0 << hit(2, 1, 0, 6) << false;
+    QTest::newRow("after the last one: the first again") << "fatura" << hit(2, 1, 0, 6) << 0 << hit(0, 1, 0, 6)
+                                                         << true;
+    QTest::newRow("from the current page") << "fatura" << none << 1 << hit(2, 1, 0, 6) << false;
+    QTest::newRow("earlier pages after the last") << "tahsilat" << none << 1 << hit(0, 2, 0, 8) << true;
+    QTest::newRow("the only one, found again") << "sayfa" << hit(1, 0, 0, 5) << 0 << hit(1, 0, 0, 5) << true;
+    QTest::newRow("earlier in the line of the last hit") << "1" << hit(0, 1, 7, 1) << 0 << hit(0, 1, 7, 1) << true;
+    QTest::newRow("after a hit the current page does not matter") << "sayfa" << hit(0, 2, 0, 8) << 2
+                                                                  << hit(1, 0, 0, 5) << false;
+    QTest::newRow("empty text") << "" << none << 0 << none << false;
+    QTest::newRow("not there") << "çek" << none << 0 << none << false;
+    QTest::newRow("not there from a later page") << "çek" << none << 2 << none << false;
 }
 
 void TestReportSearch::findNextMatch()
@@ -82,18 +90,47 @@ void TestReportSearch::findNextMatch()
     QFETCH(std::optional<SearchHit>, previous);
     QFETCH(int, startPage);
     QFETCH(std::optional<SearchHit>, expected);
-    QCOMPARE(kervio::findNextMatch(threePages(), text, previous, startPage), expected);
+    QFETCH(bool, wrapped);
+    bool gotWrapped = !wrapped;
+    QCOMPARE(kervio::findNextMatch(threePages(), text, previous, startPage, &gotWrapped), expected);
+    QCOMPARE(gotWrapped, wrapped);
 }
 
-void TestReportSearch::everyMatchOnceThenNone()
+void TestReportSearch::everyMatchOnceThenAgain()
 {
     const ComposedReport r = threePages();
     std::optional<SearchHit> h;
     QList<int> pages;
-    while ((h = kervio::findNextMatch(r, QStringLiteral("a"), h, 0)))
+    bool wrapped = false;
+    while (!wrapped && (h = kervio::findNextMatch(r, QStringLiteral("a"), h, 0, &wrapped)))
         pages << h->page;
-    // "Fatura 1 fatura" has four, "Tahsilat" two, "Sayfa 2" two, "FATURA 3" two
-    QCOMPARE(pages, (QList<int>{0, 0, 0, 0, 0, 0, 1, 1, 2, 2}));
+    // "Fatura 1 fatura" has four, "Tahsilat" two, "Sayfa 2" two, "FATURA 3" two; then the first again
+    QCOMPARE(pages, (QList<int>{0, 0, 0, 0, 0, 0, 1, 1, 2, 2, 0}));
+    QCOMPARE(*h, SearchHit({0, 1, 1, 1}));
+}
+
+// Letters match under the Turkish case rules or the general ones.
+void TestReportSearch::turkishLetterCase_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("at");
+    QTest::newRow("dotted capital I") << "İşlem Tarihi        : 31.12.2024" << "işlem tarihi" << 0;
+    QTest::newRow("dotless capital") << "Yıldaki Gün: 365" << "YILDAKI" << 0;
+    QTest::newRow("dotted capital in the text") << "Yıldaki Gün" << "YILDAKİ" << 0;
+    QTest::newRow("small dotless i") << "ALACAKLARI" << "alacakları" << 0;
+    QTest::newRow("capitals of ş ğ ü ö ç") << "Borç Ödeme Şube Ğ Ü" << "BORÇ ÖDEME ŞUBE ğ ü" << 0;
+    QTest::newRow("inside a line") << "Cumartesi Pazar Borçlara Eklendi," << "BORÇLARA" << 16;
+    QTest::newRow("dotless i is not i") << "isim" << "ısım" << -1;
+    QTest::newRow("dotted capital is not dotless") << "ışık" << "İŞİK" << -1;
+}
+
+void TestReportSearch::turkishLetterCase()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, text);
+    QFETCH(int, at);
+    QCOMPARE(int(indexOfIgnoringCase(line, text, 0)), at);
 }
 
 void TestReportSearch::matchRectFollowsAlignment_data()
@@ -115,8 +152,9 @@ void TestReportSearch::matchRectFollowsAlignment()
     r.pages[0].items = {text(QStringLiteral("Fatura 1 fatura"), alignment)};
     const double k = 4; // pixels per millimetre
     const QRectF box(20 * k, 30 * k, 100 * k, 4 * k);
-    const QRectF all = matchRect(r, SearchHit{0, 0, 0, 15}, k, nullptr);
-    const QRectF part = matchRect(r, SearchHit{0, 0, position, 6}, k, nullptr);
+    Typesetter typesetter;
+    const QRectF all = matchRect(r, SearchHit{0, 0, 0, 15}, k, typesetter);
+    const QRectF part = matchRect(r, SearchHit{0, 0, position, 6}, k, typesetter);
     QCOMPARE(part.top(), box.top());
     QCOMPARE(part.height(), box.height());
     QVERIFY(part.width() > 0);

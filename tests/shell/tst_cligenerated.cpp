@@ -3,6 +3,7 @@
 // ends with the program's own status, never a crash; in the sanitized build
 // a finding of AddressSanitizer or UBSan ends the run and fails the test.
 // KERVIO_GENERATED_LEDGERS sets how many ledgers (default 60).
+#include "common/kervioprocess.h"
 #include "core/codepage1254.h"
 
 #include <QProcess>
@@ -149,26 +150,9 @@ private:
     }
 };
 
-struct Run {
-    bool exited = false;
-    int exitCode = -1;
-    QByteArray err;
-};
-
-Run runKervio(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(KERVIO_BINARY), args);
-    Run r;
-    if (!p.waitForFinished(120000))
-        p.kill();
-    r.exited = p.exitStatus() == QProcess::NormalExit;
-    r.exitCode = p.exitCode();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
 } // namespace
+
+using namespace kervio::test;
 
 class TestCliGenerated : public QObject {
     Q_OBJECT

@@ -3,7 +3,7 @@
 #include "core/dialogs.h"
 #include "core/errors.h"
 #include "report/frpfile.h"
-#include "report/pageselection.h"
+#include "report/gui/reportprinting.h"
 #include "report/reportcommands.h"
 #include "report/reportfiles.h"
 
@@ -19,6 +19,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -57,17 +58,6 @@ QToolButton *pageButton(QWidget *parent, Qt::ArrowType arrow, const char *name)
     return b;
 }
 
-PageChoice pageChoice(const QPrinter &printer)
-{
-    switch (printer.printRange()) {
-    case QPrinter::CurrentPage: return PageChoice::CurrentPage;
-    case QPrinter::PageRange: return PageChoice::PageRanges;
-    case QPrinter::AllPages:
-    case QPrinter::Selection: break;
-    }
-    return PageChoice::AllPages;
-}
-
 } // namespace
 
 // --- the page view -----------------------------------------------------------
@@ -84,6 +74,7 @@ PreviewPageView::PreviewPageView(ReportPreviewDialog *dialog) : QAbstractScrollA
 
 void PreviewPageView::relayout()
 {
+    const QScopedValueRollback placing(m_placing, true);
     const ComposedReport &r = m_dialog->report();
     const QSize vp = viewport()->size();
     m_layout = PreviewLayout(r.pageSizeMm, int(r.pages.size()), m_dialog->zoom(), vp, logicalDpiX());
@@ -107,6 +98,8 @@ int PreviewPageView::currentPage() const
 
 void PreviewPageView::scrollToPage(int page)
 {
+    const QScopedValueRollback placing(m_placing, true);
+    m_keptPage = page;
     verticalScrollBar()->setValue(m_layout.scrollTopOf(page));
 }
 
@@ -135,23 +128,23 @@ void PreviewPageView::paintEvent(QPaintEvent *)
         p.setClipRect(QRectF(QPointF(0, 0), page.size()));
         if (hit && hit->page == i)
             paintMatch(p, *hit);
-        paintPage(p, r.pages[size_t(i)], m_layout.pxPerMm());
+        paintPage(p, r.pages[size_t(i)], m_layout.pxPerMm(), m_typesetter);
         p.restore();
     }
 }
 
 void PreviewPageView::paintMatch(QPainter &painter, const SearchHit &hit)
 {
-    painter.fillRect(matchRect(m_dialog->report(), hit, m_layout.pxPerMm(), this), QColor(255, 200, 0, 160));
+    painter.fillRect(matchRect(m_dialog->report(), hit, m_layout.pxPerMm(), m_typesetter), QColor(255, 200, 0, 160));
 }
 
 void PreviewPageView::resizeEvent(QResizeEvent *e)
 {
-    const int page = currentPage();
     QAbstractScrollArea::resizeEvent(e);
     relayout();
+    // a fitting zoom changes the pages' size: the page kept stays in sight
     if (m_dialog->zoom().mode != ZoomMode::Percent)
-        scrollToPage(page);
+        scrollToPage(m_keptPage);
     m_dialog->updateStatus();
 }
 
@@ -163,6 +156,8 @@ void PreviewPageView::keyPressEvent(QKeyEvent *e)
 
 void PreviewPageView::scrollContentsBy(int, int)
 {
+    if (!m_placing)
+        m_keptPage = currentPage();
     viewport()->update();
     m_dialog->updateStatus();
 }
@@ -182,6 +177,7 @@ ReportPreviewDialog::ReportPreviewDialog(const ComposedReport &report, Dialogs &
     setModal(true);
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     printerAvailable = [] { return !QPrinterInfo::availablePrinterNames().isEmpty(); };
+    runPrintDialog = [](QPrintDialog &dialog) { return dialog.exec() == QDialog::Accepted; };
     askSearchText = [this] {
         bool ok = false;
         const QString t = QInputDialog::getText(this, QStringLiteral("Ara"), QStringLiteral("Aranacak metin:"),
@@ -284,7 +280,7 @@ int ReportPreviewDialog::currentPage() const
 
 void ReportPreviewDialog::setZoom(const PreviewZoom &z)
 {
-    const int page = currentPage();
+    const int page = m_pages->keptPage();
     m_zoom = z;
     lastZoom() = z;
     for (const auto &[action, entry] : m_zoomEntries)
@@ -319,21 +315,21 @@ void ReportPreviewDialog::updateStatus()
 
 void ReportPreviewDialog::print()
 {
-    if (!printerAvailable || !printerAvailable())
+    if (!printerAvailable || !printerAvailable()) {
+        m_dialogs.error(PrintText::noPrinter());
         return;
+    }
     QPrinter printer(QPrinter::HighResolution);
-    printer.setFullPage(true);
-    printer.setPageSize(QPageSize(m_report.pageSizeMm, QPageSize::Millimeter));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    printer.setDocName(m_report.title);
+    setUpPrinter(printer, m_report);
     QPrintDialog dialog(&printer, this);
-    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage
-                      | QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
-    dialog.setMinMax(1, pageCount());
-    if (dialog.exec() != QDialog::Accepted)
+    preparePrintDialog(dialog, printer, pageCount());
+    if (!runPrintDialog || !runPrintDialog(dialog))
         return;
-    if (!printPreparedReport(m_report, printer, currentPage()))
-        m_dialogs.error(QStringLiteral("Yazıcı başlatılamadı: ") + printer.printerName());
+    QString failure;
+    if (const std::optional<PrintRequest> request = requestFromDialog(dialog, printer, currentPage(), &failure))
+        failure = printPreparedReport(m_report, printer, *request);
+    if (!failure.isEmpty())
+        m_dialogs.error(failure);
 }
 
 void ReportPreviewDialog::save()
@@ -383,8 +379,11 @@ void ReportPreviewDialog::findNext()
         find();
         return;
     }
-    m_hit = findNextMatch(m_report, m_searchText, m_hit, currentPage());
+    bool wrapped = false;
+    m_hit = findNextMatch(m_report, m_searchText, m_hit, currentPage(), &wrapped);
     if (m_hit) {
+        if (wrapped)
+            m_dialogs.message(QStringLiteral("Belgenin sonuna gelindi, baştan aranıyor."));
         showHit();
         return;
     }
@@ -455,31 +454,6 @@ void ReportPreviewDialog::keyPressEvent(QKeyEvent *e)
 {
     if (!handleKey(e))
         QDialog::keyPressEvent(e);
-}
-
-// --- printing ------------------------------------------------------------------
-
-bool printPreparedReport(const ComposedReport &report, QPrinter &printer, int currentPage)
-{
-    const std::vector<int> chosen =
-        pagesToPrint(pageChoice(printer), printer.pageRanges(), currentPage, int(report.pages.size()));
-    if (chosen.empty())
-        return true;
-    // copies the printer cannot make itself are printed one after the other
-    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    const double k = printer.resolution() / 25.4;
-    bool first = true;
-    for (int c = 0; c < copies; ++c)
-        for (int p : chosen) {
-            if (!first)
-                printer.newPage();
-            first = false;
-            paintPage(painter, report.pages[size_t(p)], k);
-        }
-    return painter.end();
 }
 
 void showPreviewModal(const ComposedReport &report, Dialogs &dialogs, QWidget *parent)

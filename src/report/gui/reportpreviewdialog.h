@@ -12,7 +12,7 @@
 class QActionGroup;
 class QLabel;
 class QMenu;
-class QPrinter;
+class QPrintDialog;
 class QToolButton;
 
 namespace kervio {
@@ -30,6 +30,9 @@ public:
 
     const PreviewLayout &layout() const { return m_layout; }
     int currentPage() const;
+    // The page the view keeps in sight when its size or zoom changes: the
+    // one last gone to, or scrolled to by the user.
+    int keptPage() const { return m_keptPage; }
     void scrollToPage(int page);
     void ensureVisible(const QRectF &contentRect);
     void relayout();
@@ -46,6 +49,9 @@ private:
 
     ReportPreviewDialog *m_dialog;
     PreviewLayout m_layout;
+    Typesetter m_typesetter;
+    int m_keptPage = 0;
+    bool m_placing = false; // the program, not the user, moves the view
 };
 
 // The modal preview of a prepared report: caption "Preview - " and the title,
@@ -76,10 +82,11 @@ public:
     void findNext();
     const std::optional<SearchHit> &searchHit() const { return m_hit; }
 
-    // Replaceable for tests: the search text prompt, and whether a printer
-    // is installed.
+    // Replaceable for tests: the search text prompt, whether a printer is
+    // installed, and the print dialog's run (true when accepted).
     std::function<QString()> askSearchText;
     std::function<bool()> printerAvailable;
+    std::function<bool(QPrintDialog &)> runPrintDialog;
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
@@ -115,10 +122,6 @@ private:
     QLabel *m_pageLabel = nullptr;
     PreviewPageView *m_pages = nullptr;
 };
-
-// Prints the pages the printer's range asks for with the preview's painter;
-// false when the printer could not be started.
-bool printPreparedReport(const ComposedReport &report, QPrinter &printer, int currentPage);
 
 // Shows the prepared report in the modal, maximised preview.
 void showPreviewModal(const ComposedReport &report, Dialogs &dialogs, QWidget *parent);

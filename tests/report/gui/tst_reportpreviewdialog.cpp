@@ -1,14 +1,21 @@
 #include "report/frpfile.h"
 #include "report/gui/reportpreviewdialog.h"
+#include "report/gui/reportprinting.h"
 #include "report/pdftext.h"
 #include "report/reportfixture.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QPainter>
 #include <QtTest>
 
 using namespace kervio;
@@ -49,6 +56,46 @@ struct Preview {
     int scroll() const { return pages()->verticalScrollBar()->value(); }
 };
 
+// The page numbers of a printed PDF, page by page, read from the footers.
+QList<int> printedPages(const QString &pdf)
+{
+    QList<int> out;
+    static const QRegularExpression footer(QStringLiteral("Sayfa (\\d+)"));
+    QStringList pages = pdfText(pdf).split(u'\f');
+    pages.removeLast(); // after the last form feed
+    for (const QString &page : pages) {
+        const QRegularExpressionMatch m = footer.match(page);
+        out << (m.hasMatch() ? m.captured(1).toInt() : 0);
+    }
+    return out;
+}
+
+void printToPdf(QPrinter &printer, const QString &path)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+}
+
+// The right end of the ink of one text item drawn alone at `pxPerMm`.
+double inkRightMm(const DrawItem &item, double pxPerMm)
+{
+    QImage image(QSize(int(210 * pxPerMm), int(item.rect.bottom() * pxPerMm) + 2), QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        Typesetter typesetter;
+        ReportPage one;
+        one.items.push_back(item);
+        paintPage(painter, one, pxPerMm, typesetter);
+    }
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.constScanLine(y)[x] < 160)
+                right = std::max(right, x);
+    return (right + 1) / pxPerMm;
+}
+
 QAction *menuAction(QMenu *menu, const QString &text)
 {
     for (QAction *a : menu->actions())
@@ -67,13 +114,18 @@ private slots:
     void navigationKeys();
     void zoomMenu();
     void zoomKeptForLaterPreviews();
+    void opensOnTheFirstPage_data();
+    void opensOnTheFirstPage();
+    void hundredPercentIsPaperSize();
     void searchShowsTheHit();
     void saveAndOpen();
     void saveAsPdf();
     void openRefusesBadFile();
-    void printWithoutPrinterDoesNothing();
-    void printRanges_data();
-    void printRanges();
+    void printWithoutPrinterSaysSo();
+    void printSelectionAndOrder_data();
+    void printSelectionAndOrder();
+    void printDialogKnowsTheReport_data();
+    void printDialogKnowsTheReport();
     void escapeCloses();
     void previewHookShowsReport();
 };
@@ -175,6 +227,62 @@ void TestReportPreviewDialog::zoomKeptForLaterPreviews()
     QVERIFY(menuAction(again.zoomMenu(), "75%")->isChecked());
 }
 
+void TestReportPreviewDialog::opensOnTheFirstPage_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("percent");
+    QTest::newRow("100%") << int(ZoomMode::Percent) << 100;
+    QTest::newRow("25%") << int(ZoomMode::Percent) << 25;
+    QTest::newRow("page width") << int(ZoomMode::PageWidth) << 100;
+    QTest::newRow("whole page") << int(ZoomMode::WholePage) << 100;
+    QTest::newRow("two pages") << int(ZoomMode::TwoPages) << 100;
+}
+
+// At the zoom last chosen, through the sizes a window goes through while it
+// opens and is maximised: the first page at the top, every time.
+void TestReportPreviewDialog::opensOnTheFirstPage()
+{
+    QFETCH(int, mode);
+    QFETCH(int, percent);
+    const ComposedReport r = preparedReport(3000);
+    for (const QSize first : {QSize(900, 700), QSize(60, 1000), QSize(1600, 50)}) {
+        ReportPreviewDialog::lastZoom() = PreviewZoom{ZoomMode(mode), percent};
+        ScriptedDialogs dialogs;
+        ReportPreviewDialog form(r, dialogs);
+        form.resize(first);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.resize(1600, 1000);
+        QCoreApplication::processEvents();
+        const QString at = QStringLiteral("opened at %1x%2").arg(first.width()).arg(first.height());
+        QVERIFY2(form.currentPage() == 0, qPrintable(at + QStringLiteral(" on page %1").arg(form.currentPage() + 1)));
+        QCOMPARE(form.findChild<PreviewPageView *>()->verticalScrollBar()->value(), 0);
+        QCOMPARE(form.findChild<QLabel *>("pageLabel")->text(), QStringLiteral("Page 1/%1").arg(form.pageCount()));
+        QCOMPARE(form.zoom(), ReportPreviewDialog::lastZoom());
+        form.goToPage(7); // where this preview is left; the next opens at the top again
+    }
+}
+
+// At 100 per cent a page is as large on the screen as on paper, and so is
+// every line of text on it: a line ends where it ends at a printer's
+// resolution.
+void TestReportPreviewDialog::hundredPercentIsPaperSize()
+{
+    Preview p(preparedReport(3));
+    const PreviewPageView *view = p.pages();
+    const double screen = view->logicalDpiX() / 25.4;
+    QCOMPARE(view->layout().pageRect(0).width(), 210.0 * screen);
+    const DrawItem *longest = nullptr;
+    for (const DrawItem &i : p.form.report().pages[0].items)
+        if (i.kind == DrawItem::Text && (!longest || i.text.size() > longest->text.size()))
+            longest = &i;
+    QVERIFY(longest);
+    const double onScreen = inkRightMm(*longest, screen), onPaper = inkRightMm(*longest, 600 / 25.4);
+    QVERIFY2(std::abs(onScreen - onPaper) < 1.5 / screen,
+             qPrintable(QStringLiteral("%1 ends at %2 mm on the screen, at %3 mm on paper")
+                            .arg(longest->text).arg(onScreen).arg(onPaper)));
+}
+
 void TestReportPreviewDialog::searchShowsTheHit()
 {
     Preview p(preparedReport(300));
@@ -203,6 +311,21 @@ void TestReportPreviewDialog::searchShowsTheHit()
     p.key(Qt::Key_F, Qt::ControlModifier);
     QVERIFY(!p.form.searchHit());
     QCOMPARE(p.dialogs.texts().last(), QStringLiteral("Aranan metin bulunamadı: yok böyle metin"));
+
+    // from the last page on round to the first, with a word at the wrap;
+    // letters match the Turkish way
+    p.key(Qt::Key_End, Qt::ControlModifier);
+    p.dialogs.shown.clear();
+    p.form.askSearchText = [] { return QStringLiteral("işlem tarihi"); };
+    p.key(Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(p.form.searchHit());
+    QCOMPARE(p.form.searchHit()->page, 0);
+    QCOMPARE(p.form.currentPage(), 0);
+    QCOMPARE(p.dialogs.texts(), QStringList{"Belgenin sonuna gelindi, baştan aranıyor."});
+    // the only one: F3 comes round to it again
+    p.key(Qt::Key_F3);
+    QCOMPARE(p.form.searchHit()->page, 0);
+    QCOMPARE(p.dialogs.texts().size(), 2);
 }
 
 void TestReportPreviewDialog::saveAndOpen()
@@ -258,49 +381,124 @@ void TestReportPreviewDialog::openRefusesBadFile()
     QCOMPARE(p.form.report(), r);
 }
 
-void TestReportPreviewDialog::printWithoutPrinterDoesNothing()
+void TestReportPreviewDialog::printWithoutPrinterSaysSo()
 {
     Preview p(preparedReport(3));
-    p.key(Qt::Key_P, Qt::ControlModifier); // would block on a dialog if it opened one
-    p.button("printButton")->click();
-    QVERIFY(p.dialogs.shown.empty());
+    bool dialogRun = false;
+    p.form.runPrintDialog = [&](QPrintDialog &) { return dialogRun = true; };
+    p.key(Qt::Key_P, Qt::ControlModifier);
+    QVERIFY(!dialogRun);
+    QCOMPARE(p.dialogs.texts(), QStringList{PrintText::noPrinter()});
     QVERIFY(p.form.isVisible());
 }
 
-// The printer's range reaches the page selection, whose cases have their own
-// table; these print through a PDF printer.
-void TestReportPreviewDialog::printRanges_data()
+// The page selection, copies, collation and reverse order through a PDF
+// printer, which makes no copies itself; read back page by page.
+void TestReportPreviewDialog::printSelectionAndOrder_data()
 {
-    QTest::addColumn<int>("range");
-    QTest::addColumn<QString>("pages");
-    QTest::addColumn<QStringList>("printed");
-    QTest::newRow("all") << int(QPrinter::AllPages) << "" << QStringList{"Sayfa 1", "Sayfa 2", "Sayfa 3", "Sayfa 4"};
-    QTest::newRow("list") << int(QPrinter::PageRange) << "1,3-4" << QStringList{"Sayfa 1", "Sayfa 3", "Sayfa 4"};
-    QTest::newRow("current") << int(QPrinter::CurrentPage) << "" << QStringList{"Sayfa 2"};
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<bool>("collate");
+    QTest::addColumn<bool>("reverse");
+    QTest::addColumn<QList<int>>("printed");
+    const int all = int(PageChoice::AllPages), current = int(PageChoice::CurrentPage), list = int(PageChoice::PageRanges);
+    QTest::newRow("all") << all << "" << 1 << true << false << QList<int>{1, 2, 3, 4};
+    QTest::newRow("current") << current << "" << 1 << true << false << QList<int>{2};
+    QTest::newRow("list") << list << "1, 3-4" << 1 << true << false << QList<int>{1, 3, 4};
+    QTest::newRow("range beyond the end") << list << "3-9" << 1 << true << false << QList<int>{3, 4};
+    QTest::newRow("reverse") << list << "1-3" << 1 << true << true << QList<int>{3, 2, 1};
+    QTest::newRow("two collated") << list << "2-3" << 2 << true << false << QList<int>{2, 3, 2, 3};
+    QTest::newRow("two not collated") << list << "2-3" << 2 << false << false << QList<int>{2, 2, 3, 3};
+    QTest::newRow("two collated reversed") << all << "" << 2 << true << true << QList<int>{4, 3, 2, 1, 4, 3, 2, 1};
 }
 
-void TestReportPreviewDialog::printRanges()
+void TestReportPreviewDialog::printSelectionAndOrder()
 {
-    QFETCH(int, range);
-    QFETCH(QString, pages);
-    QFETCH(QStringList, printed);
+    QFETCH(int, choice);
+    QFETCH(QString, list);
+    QFETCH(int, copies);
+    QFETCH(bool, collate);
+    QFETCH(bool, reverse);
+    QFETCH(QList<int>, printed);
     const ComposedReport r = preparedReport(250);
     QCOMPARE(int(r.pages.size()), 4);
     QTemporaryDir dir;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath("baski.pdf"));
-    printer.setFullPage(true);
-    printer.setPrintRange(QPrinter::PrintRange(range));
-    if (!pages.isEmpty())
-        printer.setPageRanges(QPageRanges::fromString(pages));
-    QVERIFY(printPreparedReport(r, printer, 1));
-    const QString text = pdfText(dir.filePath("baski.pdf"));
-    QCOMPARE(int(text.count(u'\f')), int(printed.size()));
-    QVERIFY2(containsInOrder(text, printed), qPrintable(text.right(500)));
-    for (int i = 1; i <= 4; ++i) {
-        const QString s = QStringLiteral("Sayfa %1").arg(i);
-        QCOMPARE(text.contains(s), printed.contains(s));
+    setUpPrinter(printer, r);
+    printToPdf(printer, dir.filePath("baski.pdf"));
+    PrintRequest request;
+    request.choice = PageChoice(choice);
+    request.ranges = parsePageList(list).value_or(QPageRanges());
+    request.pageList = list;
+    request.currentPage = 1;
+    request.order = PrintOrder{copies, collate, reverse};
+    QCOMPARE(printPreparedReport(r, printer, request), QString());
+    QCOMPARE(printedPages(dir.filePath("baski.pdf")), printed);
+}
+
+// The real print dialog, filled in as a user would; its printer then prints
+// to a PDF file in place of the print system.
+void TestReportPreviewDialog::printDialogKnowsTheReport_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QList<int>>("printed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("all") << "printAll" << "" << QList<int>{1, 2, 3, 4} << "";
+    QTest::newRow("current page") << "printCurrentPage" << "" << QList<int>{3} << "";
+    QTest::newRow("list with blanks") << "pagesRadioButton" << " 1, 3 -4" << QList<int>{1, 3, 4} << "";
+    QTest::newRow("one page") << "pagesRadioButton" << "2" << QList<int>{2} << "";
+    QTest::newRow("backwards range") << "pagesRadioButton" << "4-2" << QList<int>{} << PrintText::badPageList("4-2");
+    QTest::newRow("no page of the report") << "pagesRadioButton" << "7,9-12" << QList<int>{}
+                                           << PrintText::noPageInList("7,9-12", 4);
+}
+
+void TestReportPreviewDialog::printDialogKnowsTheReport()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, list);
+    QFETCH(QList<int>, printed);
+    QFETCH(QString, message);
+    Preview p(preparedReport(250));
+    QCOMPARE(p.form.pageCount(), 4);
+    p.form.goToPage(2);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("baski.pdf");
+    p.form.printerAvailable = [] { return true; };
+    bool ran = false, fields = false;
+    p.form.runPrintDialog = [&](QPrintDialog &dialog) {
+        ran = true;
+        QPrinter *printer = dialog.printer();
+        [&] {
+            QCOMPARE(dialog.minPage(), 1);
+            QCOMPARE(dialog.maxPage(), 4);
+            QCOMPARE(printer->fromPage(), 1);
+            QCOMPARE(printer->toPage(), 4);
+            QVERIFY(dialog.testOption(QAbstractPrintDialog::PrintCurrentPage));
+            QVERIFY(dialog.testOption(QAbstractPrintDialog::PrintPageRange));
+        }();
+        auto *choice = dialog.findChild<QRadioButton *>(button);
+        auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("pagesLineEdit"));
+        fields = choice && edit;
+        if (!fields)
+            return false;
+        choice->setChecked(true);
+        edit->setText(list);
+        dialog.accept();
+        printToPdf(*printer, pdf);
+        return dialog.result() == QDialog::Accepted;
+    };
+    p.button("printButton")->click();
+    QVERIFY(ran);
+    if (!fields)
+        QSKIP("this platform's print dialog has no page list field");
+    if (message.isEmpty()) {
+        QCOMPARE(p.dialogs.texts(), QStringList());
+        QCOMPARE(printedPages(pdf), printed);
+    } else {
+        QCOMPARE(p.dialogs.texts(), QStringList{message});
+        QVERIFY(!QFile::exists(pdf));
     }
 }
 
