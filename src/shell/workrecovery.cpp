@@ -10,7 +10,7 @@
 namespace kervio {
 
 WorkRecovery::WorkRecovery(Session &session, const QString &folder, QObject *parent)
-    : QObject(parent), m_session(session), m_folder(folder)
+    : QObject(parent), m_session(session), m_regional(session.regional()), m_folder(folder)
 {
     m_writer.setMaxThreadCount(1); // in order: a removal never overtakes a write
     m_folder.open();
@@ -43,21 +43,77 @@ WorkRecovery::~WorkRecovery()
     waitForWriting();
 }
 
-size_t WorkRecovery::workHash(const QStringList &lines) const
+// What the work is at one moment, taken in a few milliseconds: the cells'
+// texts are shared, not copied, until one of them changes.
+struct WorkRecovery::Snapshot {
+    QString texts[6];
+    bool debitWeekend = false, creditWeekend = false;
+    QDate calculationDate;
+    std::vector<LedgerTable::Row> rows;
+    QString sourcePath;
+};
+
+namespace {
+
+constexpr Parameters::Field SnapshotFields[6] = {Parameters::Company, Parameters::DaysInYear,
+                                                 Parameters::YearlyRate, Parameters::MonthlyRate,
+                                                 Parameters::DebitGrace, Parameters::CreditGrace};
+
+} // namespace
+
+WorkRecovery::Snapshot WorkRecovery::snapshot() const
 {
-    return qHashMulti(0, qHashRange(lines.begin(), lines.end()), m_session.sourcePath());
+    Snapshot s;
+    const Parameters &p = m_session.params();
+    for (int i = 0; i < 6; ++i)
+        s.texts[i] = p.text(SnapshotFields[i]);
+    s.debitWeekend = p.debitWeekend();
+    s.creditWeekend = p.creditWeekend();
+    s.calculationDate = p.calculationDate();
+    const LedgerTable &l = m_session.ledger();
+    s.rows.reserve(size_t(l.gridRowCount()));
+    for (int r = 0; r < l.gridRowCount(); ++r)
+        s.rows.push_back(l.row(r));
+    s.sourcePath = m_session.sourcePath();
+    return s;
+}
+
+// On the writing thread: the ledger file's lines of a snapshot, made by the
+// same function that saves a ledger, and a hash of them with the source.
+std::pair<QStringList, size_t> WorkRecovery::linesOf(Snapshot s) const
+{
+    Parameters params(m_regional);
+    for (int i = 0; i < 6; ++i)
+        params.setText(SnapshotFields[i], s.texts[i]);
+    params.setDebitWeekend(s.debitWeekend);
+    params.setCreditWeekend(s.creditWeekend);
+    params.setCalculationDate(s.calculationDate);
+    LedgerTable ledger(m_regional);
+    const LedgerTable::Row header = s.rows.front();
+    s.rows.erase(s.rows.begin());
+    ledger.replaceEntries(std::move(s.rows));
+    for (int c = 0; c < LedgerTable::ColumnCount; ++c)
+        ledger.setCell(0, c, header[size_t(c)]);
+    QStringList lines = ledgerFileLines(params, ledger, m_regional);
+    const size_t hash = qHashMulti(0, qHashRange(lines.begin(), lines.end()), s.sourcePath);
+    return {std::move(lines), hash};
 }
 
 void WorkRecovery::markSaved()
 {
-    m_savedHash = workHash(m_session.ledgerFileLines());
-    removeCopy();
+    m_writer.start([this, s = snapshot()]() mutable {
+        m_savedHash = linesOf(std::move(s)).second;
+        m_folder.removeCopy();
+        m_copyHash.reset();
+    });
 }
 
 void WorkRecovery::removeCopy()
 {
-    m_writer.start([this] { m_folder.removeCopy(); });
-    m_copyHash.reset();
+    m_writer.start([this] {
+        m_folder.removeCopy();
+        m_copyHash.reset();
+    });
 }
 
 void WorkRecovery::waitForWriting()
@@ -69,19 +125,18 @@ void WorkRecovery::keepCopy()
 {
     if (m_closing || m_offering || !isKeeping())
         return;
-    QStringList lines = m_session.ledgerFileLines();
-    const size_t hash = workHash(lines);
-    if (hash == m_savedHash) {
-        removeCopy();
-        return;
-    }
-    if (hash == m_copyHash)
-        return;
-    m_copyHash = hash;
-    m_writer.start([this, lines = std::move(lines), source = m_session.sourcePath()] {
-        if (!m_folder.writeCopy(lines, source))
-            // tried again at the next change
-            QMetaObject::invokeMethod(this, [this] { m_copyHash.reset(); }, Qt::QueuedConnection);
+    m_writer.start([this, s = snapshot()]() mutable {
+        const QString source = s.sourcePath;
+        auto [lines, hash] = linesOf(std::move(s));
+        if (hash == m_savedHash) {
+            m_folder.removeCopy();
+            m_copyHash.reset();
+        } else if (hash != m_copyHash) {
+            // a failure leaves no hash, so the next change tries again
+            m_copyHash.reset();
+            if (m_folder.writeCopy(lines, source))
+                m_copyHash = hash;
+        }
     });
 }
 
@@ -124,7 +179,8 @@ void WorkRecovery::offerLeftCopies()
             m_folder.discard(std::move(copy));
             continue;
         }
-        // the copy stays, as this program's, until the work is saved
+        // the copy stays, as this program's, until the work is saved; the
+        // writing thread is idle while the copies are offered
         m_folder.claim(std::move(copy));
         m_savedHash.reset();
         m_copyHash.reset();

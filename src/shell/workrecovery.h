@@ -1,9 +1,11 @@
 #pragma once
 #include "files/recoverycopy.h"
+#include "ledger/regional.h"
 
 #include <QObject>
 #include <QThreadPool>
 #include <optional>
+#include <utility>
 
 namespace kervio {
 
@@ -37,8 +39,9 @@ public:
     void offerLeftCopies();
 
     // Writes the copy when the work differs from the saved state and from the
-    // last copy, removes it when the work is back to the saved state. The
-    // work is read here; the writing happens on a thread of its own.
+    // last copy, removes it when the work is back to the saved state. Only
+    // a snapshot of the work is taken here; the lines are made, compared and
+    // written on a thread of its own.
     void keepCopy();
     // Until the copies handed to the writing thread are on disk.
     void waitForWriting();
@@ -48,16 +51,21 @@ signals:
     void workChanged();
 
 private:
+    struct Snapshot;
+    Snapshot snapshot() const;
+    std::pair<QStringList, size_t> linesOf(Snapshot s) const;
     void markSaved();
     // after the writes handed over before it
     void removeCopy();
-    size_t workHash(const QStringList &lines) const;
     QString questionText(const LeftCopy &copy, const QString &sourcePath) const;
 
     Session &m_session;
+    const Regional m_regional;
     RecoveryFolder m_folder;
+    // One thread, so the jobs run in order. It alone reads and writes the
+    // hashes of the work at the last save and in the copy on disk (but
+    // while the left copies are offered, when it is idle).
     QThreadPool m_writer;
-    // hashes of the work at the last save and in the copy on disk
     std::optional<size_t> m_savedHash;
     std::optional<size_t> m_copyHash;
     bool m_closing = false;
