@@ -140,16 +140,20 @@ void WorkRecovery::keepCopy()
     });
 }
 
+QString WorkRecovery::timeText(const QDateTime &when) const
+{
+    return dateToText(when.date(), m_regional) + u' ' + when.time().toString(QStringLiteral("HH:mm"));
+}
+
 QString WorkRecovery::questionText(const LeftCopy &copy, const QString &sourcePath) const
 {
-    const QDateTime when = copy.written();
     const QString file = sourcePath.isEmpty() ? QStringLiteral("(henüz hiç kaydedilmemiş yeni bir tablo)")
                                               : QDir::toNativeSeparators(sourcePath);
     return QStringLiteral("Program kapanmadan önce kaydedilmemiş bir çalışma kalmış.\n\n"
-                          "Kurtarma kopyasının zamanı: %1 %2\nDosya: %3\n\n"
+                          "Kurtarma kopyasının zamanı: %1\nDosya: %2\n\n"
                           "Kaydedilmemiş çalışma geri yüklensin mi?\n"
                           "(Hayır derseniz kurtarma kopyası silinir.)")
-        .arg(dateToText(when.date(), m_session.regional()), when.time().toString(QStringLiteral("HH:mm")), file);
+        .arg(timeText(copy.written()), file);
 }
 
 void WorkRecovery::offerLeftCopies()
@@ -164,13 +168,11 @@ void WorkRecovery::offerLeftCopies()
     for (LeftCopy &copy : left) {
         std::optional<RecoveredWork> work = readRecoveryCopy(copy.path());
         if (!work) {
-            const QDateTime when = copy.written();
+            const QString when = timeText(copy.written());
             const QString aside = m_folder.setAside(std::move(copy));
-            m_session.dialogs().message(
-                QStringLiteral("%1 %2 zamanlı kurtarma kopyası bozuk olduğu için geri yüklenemedi.\n"
-                               "Kopya şuraya ayrıldı:\n%3")
-                    .arg(dateToText(when.date(), m_session.regional()), when.time().toString(QStringLiteral("HH:mm")),
-                         QDir::toNativeSeparators(aside)));
+            m_session.dialogs().message(QStringLiteral("%1 zamanlı kurtarma kopyası bozuk olduğu için geri yüklenemedi.\n"
+                                                       "Kopya şuraya ayrıldı:\n%2")
+                                            .arg(when, QDir::toNativeSeparators(aside)));
             continue;
         }
         const Dialogs::Answer answer = m_session.dialogs().question(

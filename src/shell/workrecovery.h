@@ -57,6 +57,7 @@ private:
     void markSaved();
     // after the writes handed over before it
     void removeCopy();
+    QString timeText(const QDateTime &when) const;
     QString questionText(const LeftCopy &copy, const QString &sourcePath) const;
 
     Session &m_session;
