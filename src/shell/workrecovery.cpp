@@ -136,6 +136,9 @@ void WorkRecovery::keepCopy()
             m_copyHash.reset();
             if (m_folder.writeCopy(lines, source))
                 m_copyHash = hash;
+            else
+                QMetaObject::invokeMethod(
+                    this, [this] { emit copyNotWritten(m_folder.folder()); }, Qt::QueuedConnection);
         }
     });
 }

@@ -32,6 +32,7 @@ public:
     // False when the folder could not be made or locked: no copy is kept.
     bool isKeeping() const { return m_folder.isOpen(); }
     QString copyPath() const { return m_folder.copyPath(); }
+    QString folder() const { return m_folder.folder(); }
 
     // Asks about each left copy, newest first, until one is restored: Yes
     // puts it back (unsaved, as this program's copy), No deletes it. A
@@ -49,6 +50,8 @@ public:
 signals:
     // The ledger or the parameters changed: a copy is due.
     void workChanged();
+    // A copy could not be written into the folder; the next change tries again.
+    void copyNotWritten(const QString &folder);
 
 private:
     struct Snapshot;

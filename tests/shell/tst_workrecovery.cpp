@@ -60,6 +60,7 @@ private slots:
     void restoredExactlyAndUnsaved();
     void noDeletesTheCopyAndOffersTheNext();
     void damagedCopyIsReportedAndSetAside();
+    void folderThatCannotBeWritten();
 
 private:
     QString saved(const QString &name) const { return m_dir->filePath(name); }
@@ -257,6 +258,33 @@ void TestWorkRecovery::damagedCopyIsReportedAndSetAside()
     Program next(*m_dir);
     next.recovery->offerLeftCopies();
     QVERIFY(next.dialogs.shown.empty());
+}
+
+void TestWorkRecovery::folderThatCannotBeWritten()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("kurtarma"));
+    {
+        Program p(*m_dir);
+        QSignalSpy notWritten(p.recovery.get(), &WorkRecovery::copyNotWritten);
+        // the folder gone and a file in its place, while the program runs
+        QVERIFY(QDir(folder).removeRecursively());
+        writeBytes(folder, "bir dosya");
+        p.session.params().setText(Parameters::Company, QStringLiteral("Yeni"));
+        p.keep();
+        QTRY_COMPARE(notWritten.size(), 1);
+        QCOMPARE(notWritten[0][0].toString(), folder);
+        // tried again at the next change
+        p.session.params().setText(Parameters::Company, QStringLiteral("Yeni2"));
+        p.keep();
+        QTRY_COMPARE(notWritten.size(), 2);
+    }
+    // a program that cannot make the folder keeps no copy and offers nothing
+    Program p(*m_dir);
+    QVERIFY(!p.recovery->isKeeping());
+    p.session.params().setText(Parameters::Company, QStringLiteral("Yeni"));
+    p.keep();
+    p.recovery->offerLeftCopies();
+    QVERIFY(p.dialogs.shown.empty());
 }
 
 QTEST_GUILESS_MAIN(TestWorkRecovery)

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -757,6 +758,14 @@ void MainWindow::attachRecovery(WorkRecovery *recovery)
             keepRecoveryCopy();
     });
     connect(m_recoveryLongestTimer, &QTimer::timeout, this, &MainWindow::keepRecoveryCopy);
+    // told where the user looks anyway, without a box in the middle of typing
+    const auto notKept = [this](const QString &folder) {
+        statusBar()->showMessage(QStringLiteral("Kurtarma kopyası yazılamıyor: ") + QDir::toNativeSeparators(folder),
+                                 15000);
+    };
+    connect(recovery, &WorkRecovery::copyNotWritten, this, notKept);
+    if (!recovery->isKeeping())
+        notKept(recovery->folder());
 }
 
 void MainWindow::keepRecoveryCopy()
