@@ -101,6 +101,11 @@ QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger,
 
 bool writeLedgerFile(const QString &path, const QStringList &lines)
 {
+    return saveFileContents(path, ledgerFileBytes(lines));
+}
+
+QByteArray ledgerFileBytes(const QStringList &lines)
+{
     QByteArray bytes;
     qsizetype total = 0;
     for (const QString &line : lines)
@@ -110,7 +115,7 @@ bool writeLedgerFile(const QString &path, const QStringList &lines)
         appendCp1254(bytes, line);
         bytes += "\r\n";
     }
-    return saveFileContents(path, bytes);
+    return bytes;
 }
 
 std::optional<QStringList> readLedgerFileLines(const QString &path)
@@ -121,6 +126,11 @@ std::optional<QStringList> readLedgerFileLines(const QString &path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
+    return decodeLedgerFileBytes(bytes);
+}
+
+QStringList decodeLedgerFileBytes(const QByteArray &bytes)
+{
     return splitLines(fromCp1254(bytes));
 }
 

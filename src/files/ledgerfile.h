@@ -19,9 +19,13 @@ QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger,
 // Code page 1254, every line ending CR LF. Written through a temporary file,
 // so a failure leaves a previous file as it was.
 bool writeLedgerFile(const QString &path, const QStringList &lines);
+// The bytes writeLedgerFile writes.
+QByteArray ledgerFileBytes(const QStringList &lines);
 
 // The decoded lines of a file; nullopt when it cannot be read.
 std::optional<QStringList> readLedgerFileLines(const QString &path);
+// The lines of a file's bytes.
+QStringList decodeLedgerFileBytes(const QByteArray &bytes);
 
 struct LedgerFileContent {
     // Items 1-6: days in a year, yearly rate, monthly rate, debit grace days,

@@ -40,9 +40,12 @@ bool Session::mayClose()
 {
     if (!m_confirmOnClose)
         return true;
-    return m_dialogs->question(mainWindowCaption(), QStringLiteral("Programı kapatmak istediğinize eminmisiniz?"),
-                               Dialogs::Icon::Question, Dialogs::Buttons::YesNoCancel)
-        == Dialogs::Answer::Yes;
+    if (m_dialogs->question(mainWindowCaption(), QStringLiteral("Programı kapatmak istediğinize eminmisiniz?"),
+                            Dialogs::Icon::Question, Dialogs::Buttons::YesNoCancel)
+        != Dialogs::Answer::Yes)
+        return false;
+    emit closeConfirmed();
+    return true;
 }
 
 bool Session::typeIntoLedger(QChar typed)

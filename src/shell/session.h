@@ -1,5 +1,6 @@
 #pragma once
 #include "core/dialogs.h"
+#include "files/ledgerfile.h"
 #include "ledger/document.h"
 
 #include <QObject>
@@ -110,6 +111,13 @@ public:
     bool loadLedgerFile(const QString &path);
     // Opens a file as "KAYITTAN AÇ" does after its dialog: load, recalculate.
     bool openLedgerFile(const QString &path);
+    // The file the ledger was last opened from or saved to; empty for none.
+    QString sourcePath() const { return m_sourcePath; }
+    // Puts recovered work back as it was (the parameters' texts untouched by
+    // the rate link, every cell without recalculating) and sums up the
+    // summary. It stays unsaved, and the next "İŞLEMİ KAYDET" proposes the
+    // file it came from.
+    void restoreWork(LedgerFileContent content, const QString &sourcePath);
 
     // --- settings ------------------------------------------------------------
     void loadRateSettings();  // section "Ayar" into the parameters
@@ -118,6 +126,12 @@ public:
 signals:
     // After each command: the summary's texts and dates may have changed.
     void summaryChanged();
+    // The ledger now matches the file: written to it, or opened from it (and
+    // recalculated, even when the recalculation stopped).
+    void ledgerFileSaved(const QString &path);
+    void ledgerFileOpened(const QString &path);
+    // The user answered Yes to the closing question.
+    void closeConfirmed();
 
 private:
     // The initial folder, made first where it belongs to the user.
@@ -130,6 +144,8 @@ private:
     QString m_fileFolder;
     bool m_makeFileFolder = false;
     bool m_confirmOnClose = true;
+    QString m_sourcePath;
+    bool m_proposeSourcePath = false;
     // set by a typed decimal separator, cleared by the next key's release
     bool m_separatorTyped = false;
 };

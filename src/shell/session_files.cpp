@@ -30,6 +30,9 @@ void Session::saveLedgerFile(const QString &path)
 {
     if (!writeLedgerFile(path, ledgerFileLines()))
         throw KervioError(QStringLiteral("Dosya Saklanamıyor:\r") + fullPath(path));
+    m_sourcePath = fullPath(path);
+    m_proposeSourcePath = false;
+    emit ledgerFileSaved(m_sourcePath);
 }
 
 bool Session::loadLedgerFile(const QString &path)
@@ -51,7 +54,15 @@ bool Session::openLedgerFile(const QString &path)
         return false;
     if (!loadLedgerFile(path))
         return false;
-    recalculateAll();
+    m_sourcePath = fullPath(path);
+    m_proposeSourcePath = false;
+    try {
+        recalculateAll();
+    } catch (...) {
+        emit ledgerFileOpened(m_sourcePath);
+        throw;
+    }
+    emit ledgerFileOpened(m_sourcePath);
     return true;
 }
 
@@ -62,10 +73,27 @@ QString Session::ledgerDialogFolder() const
     return m_fileFolder;
 }
 
+void Session::restoreWork(LedgerFileContent content, const QString &sourcePath)
+{
+    // the stored rates as they were, whatever field has the focus
+    const Parameters::RateSource source = params().rateSource();
+    params().setRateSource(Parameters::RateSource::None);
+    applyLedgerFileContent(std::move(content), params(), ledger());
+    params().setRateSource(source);
+    m_sourcePath = sourcePath;
+    m_proposeSourcePath = !sourcePath.isEmpty();
+    m_document.recalculateSummary();
+}
+
 void Session::saveLedger()
 {
-    QString path = dialogs().saveFileName({QStringLiteral("Vade Farkı Dosyası Sakla"), kLedgerFilter,
-                                           ledgerDialogFolder(), params().text(Parameters::Company)});
+    FileDialogRequest request{QStringLiteral("Vade Farkı Dosyası Sakla"), kLedgerFilter, ledgerDialogFolder(),
+                              params().text(Parameters::Company)};
+    if (m_proposeSourcePath) {
+        request.initialDir = QFileInfo(m_sourcePath).absolutePath();
+        request.proposedName = QFileInfo(m_sourcePath).fileName();
+    }
+    QString path = dialogs().saveFileName(request);
     if (path.isEmpty())
         return;
     if (!path.contains(QStringLiteral(".krv")))

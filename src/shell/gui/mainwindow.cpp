@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "report/gui/reportpreviewdialog.h"
@@ -25,6 +27,7 @@
 #include "update/programupdate.h"
 #include "update/gui/updateprogresswindow.h"
 #include "update/gui/helpwindow.h"
+#include "shell/workrecovery.h"
 
 namespace kervio {
 
@@ -724,6 +727,52 @@ void MainWindow::showImportWindow()
 void MainWindow::mailWorkbook()
 {
     act([this] { mailFromProgramFolder(m_session.document(), m_session.dialogs()); });
+}
+
+} // namespace kervio
+
+namespace kervio {
+
+void MainWindow::attachRecovery(WorkRecovery *recovery)
+{
+    m_recovery = recovery;
+    m_recoveryQuietTimer = new QTimer(this);
+    m_recoveryQuietTimer->setSingleShot(true);
+    m_recoveryLongestTimer = new QTimer(this);
+    m_recoveryLongestTimer->setSingleShot(true);
+    m_recoveryLongestTimer->setInterval(WorkRecovery::LongestWaitMs);
+    // A recalculation changes thousands of cells: a change only notes its
+    // time, and the quiet timer, when it runs out, waits for what is left.
+    connect(recovery, &WorkRecovery::workChanged, this, [this] {
+        m_lastChange.start();
+        if (!m_recoveryQuietTimer->isActive())
+            m_recoveryQuietTimer->start(WorkRecovery::QuietMs);
+        if (!m_recoveryLongestTimer->isActive())
+            m_recoveryLongestTimer->start();
+    });
+    connect(m_recoveryQuietTimer, &QTimer::timeout, this, [this] {
+        const qint64 left = WorkRecovery::QuietMs - m_lastChange.elapsed();
+        if (left > 0)
+            m_recoveryQuietTimer->start(int(left));
+        else
+            keepRecoveryCopy();
+    });
+    connect(m_recoveryLongestTimer, &QTimer::timeout, this, &MainWindow::keepRecoveryCopy);
+    // told where the user looks anyway, without a box in the middle of typing
+    const auto notKept = [this](const QString &folder) {
+        statusBar()->showMessage(QStringLiteral("Kurtarma kopyası yazılamıyor: ") + QDir::toNativeSeparators(folder),
+                                 15000);
+    };
+    connect(recovery, &WorkRecovery::copyNotWritten, this, notKept);
+    if (!recovery->isKeeping())
+        notKept(recovery->folder());
+}
+
+void MainWindow::keepRecoveryCopy()
+{
+    m_recoveryQuietTimer->stop();
+    m_recoveryLongestTimer->stop();
+    m_recovery->keepCopy();
 }
 
 } // namespace kervio

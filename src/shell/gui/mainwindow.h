@@ -3,6 +3,7 @@
 #include "shell/session.h"
 #include "shell/typingrules.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMainWindow>
 #include <array>
@@ -15,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
+class QTimer;
 
 namespace kervio {
 
@@ -22,6 +24,7 @@ class HelpWindow;
 class LedgerGrid;
 class ProgramUpdate;
 class UpdateProgressWindow;
+class WorkRecovery;
 namespace spreadsheet {
 class ImportWindow;
 }
@@ -44,6 +47,9 @@ public:
     void attachUpdate(UpdateProgressWindow *waitingWindow);
     void attachReport();
     void attachSpreadsheet(spreadsheet::ImportWindow *importWindow);
+    // Keeps a recovery copy of the unsaved work a short quiet time after the
+    // changes, and at the latest a set time after the first change.
+    void attachRecovery(WorkRecovery *recovery);
 
     Session &session() { return m_session; }
     // Where the printing commands hand their report (the modal preview).
@@ -98,8 +104,13 @@ private:
     void exportToWorkbook();
     void showImportWindow();
     void mailWorkbook();
+    void keepRecoveryCopy();
 
     Session &m_session;
+    WorkRecovery *m_recovery = nullptr;
+    QTimer *m_recoveryQuietTimer = nullptr;
+    QTimer *m_recoveryLongestTimer = nullptr;
+    QElapsedTimer m_lastChange;
     HelpWindow *m_helpWindow = nullptr;
     UpdateProgressWindow *m_waitingWindow = nullptr;
     spreadsheet::ImportWindow *m_importWindow = nullptr;

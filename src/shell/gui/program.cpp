@@ -5,6 +5,7 @@
 #include "gui/guiapp.h"
 #include "gui/widgetdialogs.h"
 #include "shell/cli.h"
+#include "shell/workrecovery.h"
 #include "spreadsheet/gui/importwindow.h"
 #include "update/gui/helpwindow.h"
 #include "update/gui/updateprogresswindow.h"
@@ -85,6 +86,13 @@ ProgramWindows::~ProgramWindows()
     delete m_mainWindow.data();
 }
 
+void ProgramWindows::keepRecoveryCopies(const QString &folder)
+{
+    m_recovery = std::make_unique<WorkRecovery>(m_mainWindow->session(), folder);
+    m_mainWindow->attachRecovery(m_recovery.get());
+    m_mainWindow->act([this] { m_recovery->offerLeftCopies(); });
+}
+
 int runProgram(int argc, char **argv)
 {
     KervioApplication app(argc, argv);
@@ -106,6 +114,8 @@ int runProgram(int argc, char **argv)
     const QString file = CommandLine(QApplication::arguments()).fileToOpen();
     if (!file.isEmpty())
         mainWindow->openFile(file);
+    // after the file, so that a restored work takes its place, not the other way round
+    windows.keepRecoveryCopies(RecoveryFolder::defaultPath());
     return app.exec();
 }
 

@@ -12,6 +12,7 @@ class ImportWindow;
 }
 class HelpWindow;
 class UpdateProgressWindow;
+class WorkRecovery;
 
 // The program's windows, created once in their order (the main window, the
 // import window, the help window, the waiting window; the report body
@@ -26,12 +27,17 @@ public:
     spreadsheet::ImportWindow &importWindow() const;
     HelpWindow &helpWindow() { return *m_helpWindow; }
     UpdateProgressWindow &waitingWindow() { return *m_waitingWindow; }
+    // Keeps recovery copies of the unsaved work in `folder` and offers the
+    // copies that programs which ended without saving left there.
+    void keepRecoveryCopies(const QString &folder);
+    WorkRecovery *recovery() const { return m_recovery.get(); }
 
 private:
     QPointer<MainWindow> m_mainWindow;
     QPointer<spreadsheet::ImportWindow> m_importWindow;
     std::unique_ptr<HelpWindow> m_helpWindow;
     std::unique_ptr<UpdateProgressWindow> m_waitingWindow;
+    std::unique_ptr<WorkRecovery> m_recovery;
 };
 
 // Starts the windowed program; a FILE.krv argument is opened as
