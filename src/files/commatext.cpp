@@ -40,11 +40,10 @@ void appendCommaText(QString &out, const QString *items, qsizetype count)
         const QString &item = items[i];
         if (needsQuotes(item)) {
             out += u'"';
-            for (const QChar c : item) {
-                if (c == u'"')
-                    out += u'"';
-                out += c;
-            }
+            if (item.contains(u'"'))
+                out += QString(item).replace(u'"', QStringLiteral("\"\""));
+            else
+                out += item;
             out += u'"';
         } else {
             out += item;
@@ -58,18 +57,22 @@ namespace {
 // unclosed one takes the rest of the line); doubled quotes are one quote.
 QString quotedItem(const QString &line, qsizetype n, qsizetype &i)
 {
+    // taken in runs up to each quote rather than character by character
     QString item;
-    for (++i; i < n; ++i) {
-        if (line[i] != u'"') {
-            item += line[i];
-        } else if (i + 1 < n && line[i + 1] == u'"') {
-            item += u'"';
-            ++i;
-        } else {
-            ++i;
-            break;
+    qsizetype start = ++i;
+    for (; i < n; ++i) {
+        if (line[i] != u'"')
+            continue;
+        if (i + 1 < n && line[i + 1] == u'"') {
+            item += QStringView(line).mid(start, i + 1 - start); // one quote of the two
+            start = ++i + 1;
+            continue;
         }
+        item += QStringView(line).mid(start, i - start);
+        ++i;
+        return item;
     }
+    item += QStringView(line).mid(start, n - start);
     return item;
 }
 
