@@ -151,15 +151,27 @@ bool writeLedgerFile(const QString &path, const Parameters &params, const Ledger
     return saveFileContents(path, ledgerFileBytes(params, ledger, reg));
 }
 
-std::optional<QStringList> readLedgerFileLines(const QString &path)
+namespace {
+
+std::optional<QByteArray> fileBytes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return splitLines(fromCp1254(bytes));
+    return bytes;
+}
+
+} // namespace
+
+std::optional<QStringList> readLedgerFileLines(const QString &path)
+{
+    const std::optional<QByteArray> bytes = fileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return splitLines(fromCp1254(*bytes));
 }
 
 namespace {
@@ -245,13 +257,10 @@ std::optional<LedgerFileContent> parseLedgerFileBytes(const QByteArray &bytes)
 
 std::optional<LedgerFileContent> readLedgerFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = fileBytes(path);
+    if (!bytes)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return parseLedgerFileBytes(bytes);
+    return parseLedgerFileBytes(*bytes);
 }
 
 void applyLedgerFileContent(LedgerFileContent content, Parameters &params, LedgerTable &ledger)
