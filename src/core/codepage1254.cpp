@@ -1,5 +1,6 @@
 #include "codepage1254.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kervio {
@@ -64,7 +65,7 @@ char encodeOne(char32_t cp)
 
 } // namespace
 
-QString fromCp1254(const QByteArray &bytes)
+QString fromCp1254(QByteArrayView bytes)
 {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar *d = out.data();
@@ -84,17 +85,24 @@ QByteArray toCp1254(const QString &text)
 
 void appendCp1254(QByteArray &out, const QString &text)
 {
-    out.reserve(out.size() + text.size());
     const qsizetype n = text.size();
+    const qsizetype start = out.size();
+    // grown by at least half, so that appending line by line stays linear
+    if (out.capacity() < start + n)
+        out.reserve(std::max(start + n, out.capacity() + out.capacity() / 2));
+    out.resize(start + n);
+    char *d = out.data() + start;
+    const QChar *s = text.constData();
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
+        const QChar c = s[i];
+        if (c.isHighSurrogate() && i + 1 < n && s[i + 1].isLowSurrogate()) {
             ++i; // one character outside the BMP: one '?'
-            out += '?';
+            *d++ = '?';
             continue;
         }
-        out += encodeOne(c.unicode());
+        *d++ = encodeOne(c.unicode());
     }
+    out.truncate(d - out.constData());
 }
 
 } // namespace kervio

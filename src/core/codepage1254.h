@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace kervio {
@@ -8,7 +9,7 @@ namespace kervio {
 // writes. The five bytes the code page leaves undefined (and the two control
 // bytes 0x8D-0x8E) map to the C1 control code points, so every byte string
 // survives a decode and encode unchanged.
-QString fromCp1254(const QByteArray &bytes);
+QString fromCp1254(QByteArrayView bytes);
 // Characters without a byte in the code page become '?', one per character.
 QByteArray toCp1254(const QString &text);
 // The same, appended to `out`.

@@ -28,23 +28,27 @@ QString encodeCommaText(const QStringList &items)
     for (const QString &item : items)
         estimate += item.size() + 2;
     out.reserve(estimate);
-    for (qsizetype i = 0; i < items.size(); ++i) {
+    appendCommaText(out, items.constData(), items.size());
+    return out;
+}
+
+void appendCommaText(QString &out, const QString *items, qsizetype count)
+{
+    for (qsizetype i = 0; i < count; ++i) {
         if (i > 0)
             out += u',';
         const QString &item = items[i];
         if (needsQuotes(item)) {
             out += u'"';
-            for (const QChar c : item) {
-                if (c == u'"')
-                    out += u'"';
-                out += c;
-            }
+            if (item.contains(u'"'))
+                out += QString(item).replace(u'"', QStringLiteral("\"\""));
+            else
+                out += item;
             out += u'"';
         } else {
             out += item;
         }
     }
-    return out;
 }
 
 namespace {
@@ -53,18 +57,22 @@ namespace {
 // unclosed one takes the rest of the line); doubled quotes are one quote.
 QString quotedItem(const QString &line, qsizetype n, qsizetype &i)
 {
+    // taken in runs up to each quote rather than character by character
     QString item;
-    for (++i; i < n; ++i) {
-        if (line[i] != u'"') {
-            item += line[i];
-        } else if (i + 1 < n && line[i + 1] == u'"') {
-            item += u'"';
-            ++i;
-        } else {
-            ++i;
-            break;
+    qsizetype start = ++i;
+    for (; i < n; ++i) {
+        if (line[i] != u'"')
+            continue;
+        if (i + 1 < n && line[i + 1] == u'"') {
+            item += QStringView(line).mid(start, i + 1 - start); // one quote of the two
+            start = ++i + 1;
+            continue;
         }
+        item += QStringView(line).mid(start, i - start);
+        ++i;
+        return item;
     }
+    item += QStringView(line).mid(start, n - start);
     return item;
 }
 
@@ -79,14 +87,17 @@ QString plainItem(const QString &line, qsizetype n, qsizetype &i)
 
 } // namespace
 
-QStringList decodeCommaText(const QString &line)
+namespace {
+
+// Hands each item of the line to `take`.
+template <typename Take>
+void forEachItem(const QString &line, Take take)
 {
     // The line ends at a NUL, as the text it came from did.
     qsizetype n = line.indexOf(QChar(u'\0'));
     if (n < 0)
         n = line.size();
 
-    QStringList items;
     qsizetype i = 0;
     auto skipBlanks = [&] {
         while (i < n && isBlank(line[i]))
@@ -95,16 +106,34 @@ QStringList decodeCommaText(const QString &line)
 
     skipBlanks();
     while (i < n) {
-        items += line[i] == u'"' ? quotedItem(line, n, i) : plainItem(line, n, i);
+        take(line[i] == u'"' ? quotedItem(line, n, i) : plainItem(line, n, i));
         skipBlanks();
         if (i < n && line[i] == u',') {
             if (i == n - 1)
-                items += QString();
+                take(QString());
             ++i;
             skipBlanks();
         }
     }
+}
+
+} // namespace
+
+QStringList decodeCommaText(const QString &line)
+{
+    QStringList items;
+    forEachItem(line, [&](QString item) { items += std::move(item); });
     return items;
+}
+
+qsizetype decodeCommaText(const QString &line, QString *items, qsizetype capacity)
+{
+    qsizetype stored = 0;
+    forEachItem(line, [&](QString item) {
+        if (stored < capacity)
+            items[stored++] = std::move(item);
+    });
+    return stored;
 }
 
 QStringList splitLines(const QString &text)

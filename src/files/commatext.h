@@ -8,12 +8,17 @@ namespace kervio {
 // double quote or a comma is quoted (inner quotes doubled); items are joined
 // with single commas.
 QString encodeCommaText(const QStringList &items);
+// The same appended to `out`.
+void appendCommaText(QString &out, const QString *items, qsizetype count);
 
 // The reverse, with the reader's leniency: blanks and control characters
 // around items are skipped, two adjacent commas give an empty item, a comma
 // at the very end gives a trailing empty item, an unclosed quote takes the
 // rest of the line, an unquoted blank splits an item. A NUL ends the line.
 QStringList decodeCommaText(const QString &line);
+// The same into `items`: the first `capacity` items are stored, the rest
+// dropped; returns how many were stored.
+qsizetype decodeCommaText(const QString &line, QString *items, qsizetype capacity);
 
 // Splits at CR LF, a lone CR and a lone LF; a final break adds no line.
 QStringList splitLines(const QString &text);

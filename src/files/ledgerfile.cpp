@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 
 namespace kervio {
 
@@ -78,11 +79,10 @@ std::optional<QDate> dateItem(const QString &item)
 
 } // namespace
 
-QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger, const Regional &reg)
-{
-    QStringList lines;
-    lines.reserve(ledger.gridRowCount() + 1);
+namespace {
 
+QStringList parameterItems(const Parameters &params, const Regional &reg)
+{
     QStringList items;
     for (const Parameters::Field f : kFileFields)
         items += params.text(f);
@@ -90,8 +90,25 @@ QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger,
     items += params.debitWeekend() ? QStringLiteral("E") : QStringLiteral("H");
     items += params.creditWeekend() ? QStringLiteral("E") : QStringLiteral("H");
     items += dateToText(params.calculationDate(), reg);
-    lines += encodeItems(items);
+    return items;
+}
 
+// A grid row's line appended to `line`.
+void appendRowLine(QString &line, const LedgerTable::Row &row)
+{
+    std::array<QString, LedgerTable::ColumnCount> items;
+    for (size_t c = 0; c < items.size(); ++c)
+        items[c] = withoutBreaks(row[c]);
+    appendCommaText(line, items.data(), qsizetype(items.size()));
+}
+
+} // namespace
+
+QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger, const Regional &reg)
+{
+    QStringList lines;
+    lines.reserve(ledger.gridRowCount() + 1);
+    lines += encodeItems(parameterItems(params, reg));
     for (int r = 0; r < ledger.gridRowCount(); ++r) {
         const LedgerTable::Row &row = ledger.row(r);
         lines += encodeItems(QStringList(row.begin(), row.end()));
@@ -118,15 +135,48 @@ QByteArray ledgerFileBytes(const QStringList &lines)
     return bytes;
 }
 
-std::optional<QStringList> readLedgerFileLines(const QString &path)
+QByteArray ledgerFileBytes(const Parameters &params, const LedgerTable &ledger, const Regional &reg)
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(ledger.gridRowCount()) * 100);
+    appendCp1254(bytes, encodeItems(parameterItems(params, reg)));
+    bytes += "\r\n";
+    QString line; // one buffer for every row
+    for (int r = 0; r < ledger.gridRowCount(); ++r) {
+        line.resize(0);
+        appendRowLine(line, ledger.row(r));
+        appendCp1254(bytes, line);
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+bool writeLedgerFile(const QString &path, const Parameters &params, const LedgerTable &ledger, const Regional &reg)
+{
+    return saveFileContents(path, ledgerFileBytes(params, ledger, reg));
+}
+
+namespace {
+
+std::optional<QByteArray> fileBytes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return decodeLedgerFileBytes(bytes);
+    return bytes;
+}
+
+} // namespace
+
+std::optional<QStringList> readLedgerFileLines(const QString &path)
+{
+    const std::optional<QByteArray> bytes = fileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return decodeLedgerFileBytes(*bytes);
 }
 
 QStringList decodeLedgerFileBytes(const QByteArray &bytes)
@@ -134,37 +184,93 @@ QStringList decodeLedgerFileBytes(const QByteArray &bytes)
     return splitLines(fromCp1254(bytes));
 }
 
-std::optional<LedgerFileContent> parseLedgerFileLines(QStringList lines)
-{
-    if (lines.isEmpty())
-        return std::nullopt;
-    const QStringList params = decodeCommaText(lines.first());
-    if (params.size() < 10)
-        return std::nullopt;
+namespace {
 
-    LedgerFileContent content;
+// The parameter line into `content`; false when it makes no ledger.
+bool parseParameterLine(const QString &line, LedgerFileContent &content)
+{
+    const QStringList params = decodeCommaText(line);
+    if (params.size() < 10)
+        return false;
     for (int i = 0; i < 6; ++i)
         content.texts[i] = params[i];
     content.debitWeekend = weekendItem(params[7]);
     content.creditWeekend = weekendItem(params[8]);
     const std::optional<QDate> date = dateItem(params[9]);
     if (!date)
-        return std::nullopt;
+        return false;
     content.calculationDate = *date;
+    return true;
+}
+
+LedgerTable::Row rowOfLine(const QString &line)
+{
+    LedgerTable::Row row;
+    decodeCommaText(line, row.data(), LedgerTable::ColumnCount);
+    return row;
+}
+
+} // namespace
+
+std::optional<LedgerFileContent> parseLedgerFileLines(QStringList lines)
+{
+    LedgerFileContent content;
+    if (lines.isEmpty() || !parseParameterLine(lines.first(), content))
+        return std::nullopt;
 
     // Line 2, the header, is not read.
     if (lines.size() > 2)
         content.rows.reserve(size_t(lines.size() - 2) + 1); // room for the header
     for (qsizetype l = 2; l < lines.size(); ++l) {
-        const QStringList items = decodeCommaText(lines[l]);
+        content.rows.push_back(rowOfLine(lines[l]));
         lines[l] = QString();
-        LedgerTable::Row row;
-        const qsizetype n = std::min<qsizetype>(items.size(), LedgerTable::ColumnCount);
-        for (qsizetype c = 0; c < n; ++c)
-            row[size_t(c)] = items[c];
-        content.rows.push_back(std::move(row));
     }
     return content;
+}
+
+std::optional<LedgerFileContent> parseLedgerFileBytes(const QByteArray &bytes)
+{
+    // Lines split as splitLines splits the decoded text: CR and LF are the
+    // same bytes in the code page.
+    LedgerFileContent content;
+    const qsizetype n = bytes.size();
+    const char *d = bytes.constData();
+    qsizetype start = 0;
+    qsizetype lineNumber = 0;
+    bool parametersRead = false;
+    auto take = [&](qsizetype from, qsizetype to) {
+        const QString line = fromCp1254(QByteArrayView(d + from, to - from));
+        if (lineNumber == 0)
+            parametersRead = parseParameterLine(line, content);
+        else if (lineNumber >= 2)
+            content.rows.push_back(rowOfLine(line));
+        ++lineNumber;
+        return lineNumber > 1 || parametersRead;
+    };
+    // room for the rows and the header, from the count of line feeds
+    content.rows.reserve(size_t(std::count(d, d + n, '\n')) + 1);
+    for (qsizetype i = 0; i < n; ++i) {
+        if (d[i] != '\r' && d[i] != '\n')
+            continue;
+        if (!take(start, i))
+            return std::nullopt;
+        if (d[i] == '\r' && i + 1 < n && d[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n && !take(start, n))
+        return std::nullopt;
+    if (!parametersRead)
+        return std::nullopt;
+    return content;
+}
+
+std::optional<LedgerFileContent> readLedgerFile(const QString &path)
+{
+    const std::optional<QByteArray> bytes = fileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return parseLedgerFileBytes(*bytes);
 }
 
 void applyLedgerFileContent(LedgerFileContent content, Parameters &params, LedgerTable &ledger)

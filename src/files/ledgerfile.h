@@ -21,6 +21,10 @@ QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger,
 bool writeLedgerFile(const QString &path, const QStringList &lines);
 // The bytes writeLedgerFile writes.
 QByteArray ledgerFileBytes(const QStringList &lines);
+// The lines encoded as the file holds them, made row by row without the
+// lines in between, and written so.
+QByteArray ledgerFileBytes(const Parameters &params, const LedgerTable &ledger, const Regional &reg);
+bool writeLedgerFile(const QString &path, const Parameters &params, const LedgerTable &ledger, const Regional &reg);
 
 // The decoded lines of a file; nullopt when it cannot be read.
 std::optional<QStringList> readLedgerFileLines(const QString &path);
@@ -44,6 +48,10 @@ struct LedgerFileContent {
 // Takes the lines by value and frees each once read, so a large file is not
 // held twice.
 std::optional<LedgerFileContent> parseLedgerFileLines(QStringList lines);
+// The same from the file's bytes, decoded line by line; and from the file
+// (nullopt also when it cannot be read).
+std::optional<LedgerFileContent> parseLedgerFileBytes(const QByteArray &bytes);
+std::optional<LedgerFileContent> readLedgerFile(const QString &path);
 
 // Sets the fields (the yearly rate before the monthly one, so the rate link
 // acts as on typing; its conversion error propagates), the weekend boxes, the

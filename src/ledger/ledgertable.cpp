@@ -99,10 +99,10 @@ ScannedAmount scanAmount(const QString &text, QChar decimal)
 
 } // namespace
 
-LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
+LedgerTable::ParsedCell LedgerTable::parseCell(const QString &text) const
 {
     const ScannedAmount a = scanAmount(text, m_reg.decimal);
-    Cached c;
+    ParsedCell c;
     if (!a.any)
         return c;
     // E notation: summed in doubles, as parseAmount reads it
@@ -127,14 +127,9 @@ LedgerTable::Cached LedgerTable::parseCell(const QString &text) const
     return c;
 }
 
-void LedgerTable::updateRowFlags(int r)
+void LedgerTable::setRowFlags(int r, bool error, bool huge)
 {
-    bool err = false, huge = false;
-    for (const __int128 c : m_cache[size_t(r)]) {
-        err = err || c == ErrorMark;
-        huge = huge || c == HugeMark;
-    }
-    if (err)
+    if (error)
         m_errorRows.insert(r);
     else
         m_errorRows.erase(r);
@@ -144,31 +139,41 @@ void LedgerTable::updateRowFlags(int r)
         m_hugeRows.erase(r);
 }
 
-void LedgerTable::cacheRow(int r)
+// The six cells of a row read again for its flags.
+void LedgerTable::updateRowFlags(int r)
 {
-    for (int s = 0; s < 6; ++s)
-        m_cache[size_t(r)][size_t(s)] = r == 0 ? 0 : pack(parseCell(m_rows[size_t(r)][size_t(SumColumns[s])]));
-    updateRowFlags(r);
+    bool err = false, huge = false;
+    for (const int col : SumColumns) {
+        const ParsedCell c = parseCell(m_rows[size_t(r)][size_t(col)]);
+        err = err || c.error;
+        huge = huge || c.huge;
+    }
+    setRowFlags(r, err, huge);
 }
 
 void LedgerTable::rebuildCaches()
 {
     const size_t n = m_rows.size();
-    m_cache.assign(n, {});
     m_errorRows.clear();
     m_hugeRows.clear();
     m_unnumberedRows.clear();
+    for (auto &t : m_tree)
+        t.assign(n + 1, 0);
+    // Fenwick index i+1 holds grid row i
     for (size_t r = 1; r < n; ++r) {
-        cacheRow(int(r));
+        bool err = false, huge = false;
+        for (size_t s = 0; s < 6; ++s) {
+            const ParsedCell c = parseCell(m_rows[r][size_t(SumColumns[s])]);
+            err = err || c.error;
+            huge = huge || c.huge;
+            m_tree[s][r + 1] = c.error || c.huge ? 0 : c.scaled;
+        }
+        if (err || huge)
+            setRowFlags(int(r), err, huge);
         if (m_rows[r][0].isEmpty())
             m_unnumberedRows.insert(int(r));
     }
-    for (int s = 0; s < 6; ++s) {
-        auto &t = m_tree[size_t(s)];
-        t.assign(n + 1, 0);
-        // Fenwick index i+1 holds grid row i
-        for (size_t r = 1; r < n; ++r)
-            t[r + 1] += valueOf(m_cache[r][size_t(s)]);
+    for (auto &t : m_tree) {
         for (size_t i = 1; i <= n; ++i) {
             const size_t j = i + (i & (~i + 1));
             if (j <= n)
@@ -233,13 +238,13 @@ void LedgerTable::updateCaches(int row, int col)
     const QString &text = m_rows[size_t(row)][size_t(col)];
     const int slot = sumSlot(col);
     if (slot >= 0) {
-        __int128 &old = m_cache[size_t(row)][size_t(slot)];
-        const __int128 now = pack(parseCell(text));
-        if (valueOf(now) != valueOf(old))
-            fenwickAdd(slot, row, valueOf(now) - valueOf(old));
-        const bool flagsChanged = (now == ErrorMark) != (old == ErrorMark) || (now == HugeMark) != (old == HugeMark);
-        old = now;
-        if (flagsChanged)
+        // the cell's old value is what the tree holds for it
+        const __int128 old = fenwickPrefix(slot, row + 1) - fenwickPrefix(slot, row);
+        const ParsedCell now = parseCell(text);
+        const __int128 value = now.error || now.huge ? 0 : now.scaled;
+        if (value != old)
+            fenwickAdd(slot, row, value - old);
+        if (now.error || now.huge || m_errorRows.count(row) || m_hugeRows.count(row))
             updateRowFlags(row);
     } else if (col == ColNumber) {
         if (text.isEmpty())

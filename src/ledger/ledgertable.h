@@ -101,31 +101,26 @@ signals:
     void currentChanged(int row, int col);
 
 private:
-    struct Cached {
+    struct ParsedCell {
         __int128 scaled = 0; // value x 10^9
         bool error = false;
         bool huge = false;
     };
     static constexpr int SumColumns[6] = {ColDebit, ColCredit, ColDebitDiff, ColCreditDiff, ColDebitAdat, ColCreditAdat};
     static int sumSlot(int col);
-    Cached parseCell(const QString &text) const;
-    void cacheRow(int r);
+    ParsedCell parseCell(const QString &text) const;
     void rebuildCaches();
     void fenwickAdd(int slot, int row, __int128 delta);
     __int128 fenwickPrefix(int slot, int rowExclusive) const;
+    void setRowFlags(int r, bool error, bool huge);
     void updateRowFlags(int r);
     // The sums and the numbering after a change of an entry row's cell.
     void updateCaches(int row, int col);
 
     Regional m_reg;
     std::vector<Row> m_rows;
-    // Per row, the six parsed values; an unreadable or oversized cell is a
-    // sentinel far outside any parsed value.
-    static constexpr __int128 ErrorMark = -(__int128(1) << 126);
-    static constexpr __int128 HugeMark = ErrorMark + 1;
-    static __int128 pack(const Cached &c) { return c.error ? ErrorMark : c.huge ? HugeMark : c.scaled; }
-    static __int128 valueOf(__int128 packed) { return packed == ErrorMark || packed == HugeMark ? 0 : packed; }
-    std::vector<std::array<__int128, 6>> m_cache;
+    // Per sum column, a Fenwick tree of the parsed values (x 10^9); an
+    // unreadable or oversized cell counts 0 there and flags its row.
     std::array<std::vector<__int128>, 6> m_tree;
     std::set<int> m_errorRows;
     std::set<int> m_hugeRows;

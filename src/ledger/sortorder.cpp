@@ -97,9 +97,22 @@ void exchangesOfPass(const MinTree &tree, const std::vector<int> &val, int p, st
 
 } // namespace
 
-// Ties are not stable, and which equal row ends where follows the
-// procedure, so it is replayed; only the exchanges are visited.
-std::vector<int> exchangeSortOrder(const std::vector<int> &rank)
+namespace {
+
+// Positions in the order of their ranks, ties by position.
+std::vector<int> positionsByRank(const std::vector<int> &rank)
+{
+    std::vector<int> order(rank.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return rank[size_t(a)] != rank[size_t(b)] ? rank[size_t(a)] < rank[size_t(b)] : a < b;
+    });
+    return order;
+}
+
+// The exchanges themselves; only those are visited.
+std::vector<int> replayExchanges(const std::vector<int> &rank)
 {
     const int n = int(rank.size());
     std::vector<int> val = rank;
@@ -126,13 +139,44 @@ std::vector<int> exchangeSortOrder(const std::vector<int> &rank)
     return id;
 }
 
+// Only ASCII digits: such keys collate as their characters compare.
+bool onlyDigits(const std::vector<QString> &keys)
+{
+    for (const QString &k : keys)
+        for (QChar c : k)
+            if (c.unicode() < '0' || c.unicode() > '9')
+                return false;
+    return true;
+}
+
+} // namespace
+
+// Distinct ranks end simply sorted. Equal ones are not stable, and which
+// equal row ends where follows the procedure, so it is replayed.
+std::vector<int> exchangeSortOrder(const std::vector<int> &rank)
+{
+    std::vector<int> sorted = positionsByRank(rank);
+    for (size_t i = 1; i < sorted.size(); ++i)
+        if (rank[size_t(sorted[i - 1])] == rank[size_t(sorted[i])])
+            return replayExchanges(rank);
+    return sorted;
+}
+
 std::vector<int> transactionDateOrder(const std::vector<QString> &keys)
 {
     // Keys compare as the platform's case-insensitive collation does (the
     // system's, not the window's Turkish default); ranks make the replay cheap.
+    std::vector<QString> unique = keys;
+    std::vector<int> rank(keys.size());
+    if (onlyDigits(keys)) {
+        std::sort(unique.begin(), unique.end());
+        unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
+        for (size_t i = 0; i < keys.size(); ++i)
+            rank[i] = int(std::lower_bound(unique.begin(), unique.end(), keys[i]) - unique.begin());
+        return exchangeSortOrder(rank);
+    }
     QCollator coll(QLocale::system());
     coll.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<QString> unique = keys;
     std::sort(unique.begin(), unique.end(), [&](const QString &a, const QString &b) { return coll.compare(a, b) < 0; });
     std::map<QString, int> rankOf;
     {
@@ -143,7 +187,6 @@ std::vector<int> transactionDateOrder(const std::vector<QString> &keys)
             rankOf.emplace(unique[i], rk);
         }
     }
-    std::vector<int> rank(keys.size());
     for (size_t i = 0; i < keys.size(); ++i)
         rank[i] = rankOf[keys[i]];
     return exchangeSortOrder(rank);

@@ -28,7 +28,7 @@ QStringList Session::ledgerFileLines() const
 
 void Session::saveLedgerFile(const QString &path)
 {
-    if (!writeLedgerFile(path, ledgerFileLines()))
+    if (!writeLedgerFile(path, params(), ledger(), regional()))
         throw KervioError(QStringLiteral("Dosya Saklanamıyor:\r") + fullPath(path));
     m_sourcePath = fullPath(path);
     m_proposeSourcePath = false;
@@ -37,9 +37,7 @@ void Session::saveLedgerFile(const QString &path)
 
 bool Session::loadLedgerFile(const QString &path)
 {
-    std::optional<LedgerFileContent> content;
-    if (std::optional<QStringList> lines = readLedgerFileLines(path))
-        content = parseLedgerFileLines(std::move(*lines));
+    std::optional<LedgerFileContent> content = readLedgerFile(path);
     if (!content) {
         dialogs().message(QStringLiteral("Dosya açılamadı:\n") + fullPath(path));
         return false;

@@ -1,6 +1,7 @@
 // The ledger file: its bytes, its lines, and what reading one applies.
 #include "common/filebytes.h"
 #include "common/ledgerfilefixture.h"
+#include "core/codepage1254.h"
 #include "files/commatext.h"
 #include "files/ledgerfile.h"
 #include "ledger/document.h"
@@ -20,15 +21,12 @@ struct Fixture {
     LedgerTable &ledger() { return document.ledger(); }
     void save(const QString &path)
     {
-        QVERIFY(writeLedgerFile(path, ledgerFileLines(params(), ledger(), document.regional())));
+        QVERIFY(writeLedgerFile(path, params(), ledger(), document.regional()));
     }
     // Reads and applies a file as opening one does before it recalculates.
     bool load(const QString &path)
     {
-        std::optional<QStringList> lines = readLedgerFileLines(path);
-        if (!lines)
-            return false;
-        std::optional<LedgerFileContent> content = parseLedgerFileLines(std::move(*lines));
+        std::optional<LedgerFileContent> content = readLedgerFile(path);
         if (!content)
             return false;
         applyLedgerFileContent(std::move(*content), params(), ledger());
@@ -55,6 +53,10 @@ private slots:
     void headerOnlyKeepsOneEmptyRow();
     void rateSourceOnLoad_data();
     void rateSourceOnLoad();
+
+    void bytesReadAsTheirLines_data();
+    void bytesReadAsTheirLines();
+    void bytesWrittenAsTheLines();
 
 private:
     QString filePath(const QString &name) const { return m_dir->filePath(name); }
@@ -211,6 +213,58 @@ void TestLedgerFile::headerOnlyKeepsOneEmptyRow()
     applyLedgerFileContent(*content, f.params(), f.ledger());
     QCOMPARE(f.ledger().gridRowCount(), 2);
     QCOMPARE(f.ledger().row(1), LedgerTable::Row{});
+}
+
+void TestLedgerFile::bytesReadAsTheirLines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("CR LF") << validFile("1,01.02.2024,,\"a, \"\"b\"\"\",5\r\n2\r\n");
+    QTest::newRow("lone CR and LF, no final break") << validFile("1,x\r2,y\n\n3,\xDD\xFE");
+    QTest::newRow("blank lines") << validFile("\r\n\r\n1\r\n");
+    QTest::newRow("NUL ends a line") << validFile(QByteArray("1,a\0b,c\r\n2\r\n", 12));
+    QTest::newRow("more than 13 items") << validFile("1,2,3,4,5,6,7,8,9,10,11,12,13,14,15\r\n");
+    QTest::newRow("unclosed quote") << validFile("1,\"a,b\r\n2\r\n");
+    QTest::newRow("parameter line only") << QByteArray(kParamLine);
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("empty first line") << "\r\n" + validFile("1\r\n");
+    QTest::newRow("short parameter line") << QByteArray(",,,\r\nheader\r\n1\r\n");
+    QTest::newRow("undefined bytes") << validFile("1,\x81\x8D\x90\xFF\r\n");
+}
+
+void TestLedgerFile::bytesReadAsTheirLines()
+{
+    // The file read line by line from its bytes holds what its decoded
+    // lines hold.
+    QFETCH(QByteArray, bytes);
+    const auto fromBytes = parseLedgerFileBytes(bytes);
+    const auto fromLines = parseLedgerFileLines(splitLines(fromCp1254(bytes)));
+    QCOMPARE(fromBytes.has_value(), fromLines.has_value());
+    if (!fromLines)
+        return;
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(fromBytes->texts[i], fromLines->texts[i]);
+    QCOMPARE(fromBytes->debitWeekend, fromLines->debitWeekend);
+    QCOMPARE(fromBytes->creditWeekend, fromLines->creditWeekend);
+    QCOMPARE(fromBytes->calculationDate, fromLines->calculationDate);
+    QCOMPARE(fromBytes->rows, fromLines->rows);
+}
+
+void TestLedgerFile::bytesWrittenAsTheLines()
+{
+    // The file made row by row holds the lines, encoded and ended by CR LF.
+    Fixture f;
+    setUpQuotedLedger(f.params(), f.ledger());
+    f.params().setText(Parameters::Company, QString::fromUtf8("Şirket\r\n\"A\", 𝔸 ∑"));
+    f.ledger().replaceEntries({makeRow({"1", "01.02.2024", "", "a\nb, \"c\"", "1.000,00"}),
+                               makeRow({"2", "", "", QString::fromUtf8("İğüşöç ÇĞÜŞÖ € 𝔸 ∑ \t")}),
+                               makeRow({})});
+    QByteArray expected;
+    for (const QString &line : ledgerFileLines(f.params(), f.ledger(), f.document.regional()))
+        expected += toCp1254(line) + "\r\n";
+    QCOMPARE(ledgerFileBytes(f.params(), f.ledger(), f.document.regional()), expected);
+    const QString path = filePath("satir.krv");
+    f.save(path);
+    QCOMPARE(readBytes(path), expected);
 }
 
 void TestLedgerFile::rateSourceOnLoad_data()

@@ -6,8 +6,11 @@
 #include "ledger/sortorder.h"
 #include "ledger/textfuncs.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <algorithm>
 
 using namespace kervio;
 using S = Summary::Field;
@@ -378,11 +381,14 @@ private slots:
     {
         // the fast replay against the plain quadratic procedure, on random
         // keys full of equal ones
+        // keys full of equal ones, and distinct keys, which are sorted directly
         QRandomGenerator rng(7);
-        for (int round = 0; round < 40; ++round) {
+        for (int round = 0; round < 80; ++round) {
             std::vector<int> rank(size_t(1 + rng.bounded(40)));
-            for (int &r : rank)
-                r = int(rng.bounded(5));
+            for (size_t i = 0; i < rank.size(); ++i)
+                rank[i] = round % 2 ? int(rng.bounded(5)) : int(i);
+            if (round % 2 == 0)
+                std::shuffle(rank.begin(), rank.end(), rng);
             std::vector<int> order(rank.size());
             for (size_t i = 0; i < order.size(); ++i)
                 order[i] = int(i);
@@ -391,6 +397,25 @@ private slots:
                     if (rank[size_t(order[p])] > rank[size_t(order[q])])
                         std::swap(order[p], order[q]);
             QCOMPARE(exchangeSortOrder(rank), order);
+        }
+    }
+
+    void sortOfDigitKeysMatchesCollation()
+    {
+        // keys of digits only are compared without the collator: the same
+        // order as through the collator's ranks
+        QCollator coll(QLocale::system());
+        coll.setCaseSensitivity(Qt::CaseInsensitive);
+        QRandomGenerator rng(11);
+        for (int round = 0; round < 40; ++round) {
+            std::vector<QString> keys(size_t(1 + rng.bounded(60)));
+            for (QString &k : keys)
+                k = QString::number(rng.bounded(round % 2 ? 30 : 100000)).left(1 + int(rng.bounded(8)));
+            std::vector<int> rank(keys.size());
+            for (size_t i = 0; i < keys.size(); ++i)
+                for (const QString &other : keys)
+                    rank[i] += coll.compare(other, keys[i]) < 0;
+            QCOMPARE(transactionDateOrder(keys), exchangeSortOrder(rank));
         }
     }
 };
