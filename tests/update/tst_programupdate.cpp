@@ -226,7 +226,7 @@ void TestProgramUpdate::installedProgramIsLeftToThePackageManager()
     QVERIFY(server.listen(QHostAddress::LocalHost));
     const QByteArray fresh = programText("yeni");
     server.files.insert(ProgramUpdate::downloadPath().toUtf8(), fresh);
-    server.files.insert(ProgramUpdate::downloadPath().toUtf8() + ".sig", key.sign(fresh));
+    server.files.insert(ProgramUpdate::downloadPath().toUtf8() + ".manifest", manifestOf(fresh).sign(key.sk));
     QTemporaryDir tmp;
     QVERIFY(QDir(tmp.path()).mkpath(QStringLiteral("share/kervio")));
     QVERIFY(QDir(tmp.path()).mkpath(QStringLiteral("bin")));
