@@ -10,6 +10,30 @@ constexpr quint32 EndOfChain = 0xFFFFFFFE;
 constexpr quint32 LastRegularSector = 0xFFFFFFFA;
 const char Signature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 
+constexpr quint32 NoStream = 0xFFFFFFFF;
+
+// Unused, storage, stream or root; a name of at most 31 characters and its
+// end; links to entries or none. What a file written by a spreadsheet program
+// holds, and what the xls library relies on.
+bool entryWellFormed(const QByteArray &bytes, qint64 at)
+{
+    const quint8 type = quint8(bytes[at + 0x42]);
+    if (type == 0)
+        return true;
+    if (type != 1 && type != 2 && type != 5)
+        return false;
+    const quint16 nameBytes = qFromLittleEndian<quint16>(bytes.constData() + at + 0x40);
+    if (nameBytes < 2 || nameBytes > 64 || nameBytes % 2 != 0)
+        return false;
+    const qint64 maxLinks = bytes.size() / 128;
+    for (int link = 0x44; link <= 0x4C; link += 4) {
+        const quint32 id = qFromLittleEndian<quint32>(bytes.constData() + at + link);
+        if (id != NoStream && qint64(id) >= maxLinks)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool CompoundFile::hasSignature(const QByteArray &head)
@@ -132,6 +156,8 @@ bool CompoundFile::readDirectory()
                 break;
             Entry e;
             e.type = quint8(m_bytes[at + 0x42]);
+            if (!entryWellFormed(m_bytes, at))
+                m_entriesWellFormed = false;
             if (e.type != 2 && e.type != 5)
                 continue;
             const int nameBytes = qBound(0, int(u16(at + 0x40)) - 2, 62);
@@ -153,6 +179,26 @@ bool CompoundFile::readDirectory()
         for (qsizetype i = 0; i + 4 <= miniFat.size(); i += 4)
             m_miniFat.push_back(qFromLittleEndian<quint32>(miniFat.constData() + i));
     }
+    return true;
+}
+
+bool CompoundFile::streamReadable(const Entry &e) const
+{
+    if (e.size == 0)
+        return true;
+    if (e.size > quint64(m_bytes.size()))
+        return false;
+    const QByteArray bytes = e.size < m_miniCutoff ? readMiniChain(e.start, e.size) : readChain(e.start, e.size);
+    return !bytes.isEmpty();
+}
+
+bool CompoundFile::isIntact() const
+{
+    if (!m_valid || !m_entriesWellFormed)
+        return false;
+    for (const Entry &e : m_entries)
+        if (e.type == 2 && !streamReadable(e))
+            return false;
     return true;
 }
 

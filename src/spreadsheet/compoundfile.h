@@ -17,6 +17,9 @@ public:
     explicit CompoundFile(const QByteArray &bytes);
     // False when the header or the directory cannot be read.
     bool isValid() const { return m_valid; }
+    // Valid, and every directory entry well formed with its stream readable
+    // in full: what a library that trusts the directory needs.
+    bool isIntact() const;
     QStringList streamNames() const;
     bool hasStream(const QString &name) const;
     // The stream's bytes (names compared without regard to case); empty when
@@ -41,9 +44,11 @@ private:
     static QByteArray gather(const QByteArray &from, int sectorSize, qint64 offset, const std::vector<quint32> &sectors,
                              quint64 size);
     const Entry *entry(const QString &name) const;
+    bool streamReadable(const Entry &e) const;
 
     QByteArray m_bytes;
     bool m_valid = false;
+    bool m_entriesWellFormed = true;
     int m_sectorSize = 512;
     int m_miniSectorSize = 64;
     quint32 m_miniCutoff = 4096;

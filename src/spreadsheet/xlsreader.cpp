@@ -228,6 +228,9 @@ XlsRecords scanRecords(const QByteArray &stream)
 XlsRecords readRecords(const QString &path)
 {
     const CompoundFile file(readWholeFile(path));
+    // the xls library follows the directory blindly and crashes on some damage
+    if (!file.isIntact())
+        raiseDamaged(path, QStringLiteral("Excel 97-2003 çalışma kitabı"));
     QByteArray stream = file.stream(QStringLiteral("Workbook"), WorkbookLimits::FileBytes);
     if (stream.isEmpty())
         stream = file.stream(QStringLiteral("Book"), WorkbookLimits::FileBytes);

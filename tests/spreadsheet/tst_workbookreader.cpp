@@ -7,6 +7,7 @@
 #include "spreadsheet/staginggrid.h"
 #include "spreadsheet/workbookreader.h"
 
+#include <QtEndian>
 #include <QtTest>
 #include <xlsxwriter.h>
 
@@ -355,6 +356,15 @@ private slots:
         const QString damaged = path("bozuk.xlsx");
         QVERIFY(test::writeZip(damaged, test::minimalXlsx("<row r=\"1\"><c r=\"A1\"><v>1</v></row>")));
         QTest::newRow("damaged sheet") << damaged << "bozuk ya da eksik (";
+        // a damaged directory, which the xls library would follow into a crash
+        const QByteArray xls = readBytes(QFINDTESTDATA("spreadsheet/fixtures/formulas.xls"));
+        const qint64 directory = (qFromLittleEndian<quint32>(xls.constData() + 0x30) + 1) * 512;
+        QByteArray badType = xls;
+        badType[directory + 3 * 128 + 0x42] = char(0xFF);
+        QTest::newRow("xls directory entry of no kind") << writeText(path("tur.xls"), badType) << "bozuk";
+        QByteArray longStream = xls;
+        qToLittleEndian<quint32>(0x7FFFFFFF, longStream.data() + directory + 2 * 128 + 0x78);
+        QTest::newRow("xls stream longer than the file") << writeText(path("uzun.xls"), longStream) << "bozuk";
         QTest::newRow("csv the parser cannot read") << writeText(path("tirnak.csv"), "\"a\"b;c\n") << "metin (csv) dosyası bozuk (";
     }
     void hostileFilesAreRefused()
