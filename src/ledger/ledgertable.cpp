@@ -287,7 +287,12 @@ void LedgerTable::setCell(int row, int col, const QString &text)
 
 LedgerTable::Row &LedgerTable::cellsForEdit(int r)
 {
-    m_editCells = m_rows[size_t(r)].unpacked();
+    // into the strings of the last edit: their room is used again
+    const PackedRow &packed = m_rows[size_t(r)];
+    for (int c = 0; c < ColumnCount; ++c) {
+        const QStringView v = packed[c];
+        m_editCells[size_t(c)].setUnicode(reinterpret_cast<const QChar *>(v.utf16()), v.size());
+    }
     m_editRow = r;
     return m_editCells;
 }
@@ -297,7 +302,6 @@ void LedgerTable::cellsChanged(int row, quint16 columns)
     if (row == m_editRow) {
         if (columns)
             m_rows[size_t(row)] = PackedRow(m_editCells);
-        m_editCells = Row{};
         m_editRow = -1;
     }
     int first = -1, last = -1;
