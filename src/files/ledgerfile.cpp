@@ -19,12 +19,21 @@ constexpr Parameters::Field kFileFields[6] = {
     Parameters::DebitGrace, Parameters::CreditGrace, Parameters::Company,
 };
 
+bool isBreak(QChar c)
+{
+    return c == u'\r' || c == u'\n' || c == u'\0';
+}
+
+bool hasBreak(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), isBreak);
+}
+
 // A CR LF pair, a lone CR and a lone LF each become one blank, and so does a
 // NUL, at which the reader would end the line.
 QString withoutBreaks(const QString &text)
 {
-    const auto isBreak = [](QChar c) { return c == u'\r' || c == u'\n' || c == u'\0'; };
-    if (std::none_of(text.begin(), text.end(), isBreak))
+    if (!hasBreak(text))
         return text;
     QString out;
     out.reserve(text.size());
@@ -96,12 +105,11 @@ QStringList parameterItems(const Parameters &params, const Regional &reg)
 // A grid row's line appended to `line`.
 void appendRowLine(QString &line, const PackedRow &row)
 {
-    const auto isBreak = [](QChar c) { return c == u'\r' || c == u'\n' || c == u'\0'; };
     for (int c = 0; c < LedgerTable::ColumnCount; ++c) {
         if (c > 0)
             line += u',';
         const QStringView cell = row[c];
-        if (std::any_of(cell.begin(), cell.end(), isBreak))
+        if (hasBreak(cell))
             appendCommaItem(line, withoutBreaks(cell.toString()));
         else
             appendCommaItem(line, cell);
