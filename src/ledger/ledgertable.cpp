@@ -79,6 +79,17 @@ PackedRow PackedRow::withCell(int col, QStringView text) const
     return row;
 }
 
+void PackedRow::setCell(int col, QStringView text)
+{
+    const QStringView old = (*this)[col];
+    if (old.size() != text.size() || text.isEmpty()) {
+        *this = withCell(col, text);
+        return;
+    }
+    const qsizetype at = old.utf16() - reinterpret_cast<const char16_t *>(m_data.constData());
+    std::copy(text.utf16(), text.utf16() + text.size(), reinterpret_cast<char16_t *>(m_data.data()) + at);
+}
+
 LedgerTable::LedgerTable(const Regional &reg, QObject *parent)
     : QAbstractTableModel(parent), m_reg(reg)
 {
@@ -275,7 +286,7 @@ void LedgerTable::setCell(int row, int col, const QString &text)
     PackedRow &r = m_rows[size_t(row)];
     if (r[col] == text)
         return;
-    r = r.withCell(col, text);
+    r.setCell(col, text);
     if (row == 0) {
         emit headerDataChanged(Qt::Horizontal, col, col);
         return;

@@ -59,6 +59,8 @@ public:
     Cells unpacked() const;
     // This row with one cell replaced.
     PackedRow withCell(int col, QStringView text) const;
+    // The same in place; a text as long as the old one reuses the block.
+    void setCell(int col, QStringView text);
 
     friend bool operator==(const PackedRow &a, const PackedRow &b) { return a.m_data == b.m_data; }
     friend bool operator!=(const PackedRow &a, const PackedRow &b) { return !(a == b); }

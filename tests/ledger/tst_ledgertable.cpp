@@ -293,8 +293,11 @@ private slots:
             const int col = int(random.bounded(quint32(LedgerTable::ColumnCount)));
             const quint32 kind = random.bounded(100);
             if (kind < 50) {
+                // a copy taken before, as the recovery snapshot takes it, keeps the old texts
+                const PackedRow copy = t.packedRow(row);
                 const QString text = anyText();
                 t.setCell(row, col, text);
+                QVERIFY(copy == PackedRow(mirror[size_t(row)]));
                 mirror[size_t(row)][size_t(col)] = text;
             } else if (kind < 65) {
                 LedgerTable::Row &cells = t.cellsForEdit(row);
