@@ -20,9 +20,9 @@ inline void loadRepeatedWorkedExample(Document &document, int entries)
     if (!example)
         qFatal("the worked example cannot be read");
     std::vector<LedgerTable::Row> pattern;
-    for (const LedgerTable::Row &r : example->rows)
+    for (const PackedRow &r : example->rows)
         if (!r[ColTransactionDate].isEmpty())
-            pattern.push_back(r);
+            pattern.push_back(r.unpacked());
     const Regional &reg = document.regional();
     const Regional turkish = Regional::turkish(); // the file's separators
     auto later = [&](const QString &date, int days) {
@@ -32,19 +32,20 @@ inline void loadRepeatedWorkedExample(Document &document, int entries)
         return amount.isEmpty() ? amount : formatAmount(parseAmount(amount, turkish) * factor, reg);
     };
     const int n = int(pattern.size());
-    std::vector<LedgerTable::Row> rows(size_t(entries) + 1);
+    std::vector<PackedRow> rows(size_t(entries) + 1);
     for (int i = 0; i < entries; ++i) {
         const LedgerTable::Row &p = pattern[size_t(i % n)];
         const int copy = i / n;
-        LedgerTable::Row &r = rows[size_t(i)];
+        LedgerTable::Row r;
         r[ColNumber] = QString::number(i + 1);
         r[ColTransactionDate] = later(p[ColTransactionDate], copy % 1800);
         r[ColDueDate] = later(p[ColDueDate], copy % 1800);
         r[ColDescription] = p[ColDescription] + u' ' + QString::number(copy + 1);
         r[ColDebit] = times(p[ColDebit], copy % 89 + 1);
         r[ColCredit] = times(p[ColCredit], copy % 89 + 1);
+        rows[size_t(i)] = PackedRow(r);
     }
-    rows.back()[ColNumber] = QString::number(entries + 1);
+    rows.back() = PackedRow().withCell(ColNumber, QString::number(entries + 1));
     example->rows = std::move(rows);
     applyLedgerFileContent(std::move(*example), document.params(), document.ledger());
 }

@@ -4,7 +4,7 @@ namespace kervio {
 
 namespace {
 
-bool needsQuotes(const QString &item)
+bool needsQuotes(QStringView item)
 {
     for (const QChar c : item) {
         const char16_t u = c.unicode();
@@ -37,17 +37,21 @@ void appendCommaText(QString &out, const QString *items, qsizetype count)
     for (qsizetype i = 0; i < count; ++i) {
         if (i > 0)
             out += u',';
-        const QString &item = items[i];
-        if (needsQuotes(item)) {
-            out += u'"';
-            if (item.contains(u'"'))
-                out += QString(item).replace(u'"', QStringLiteral("\"\""));
-            else
-                out += item;
-            out += u'"';
-        } else {
+        appendCommaItem(out, items[i]);
+    }
+}
+
+void appendCommaItem(QString &out, QStringView item)
+{
+    if (needsQuotes(item)) {
+        out += u'"';
+        if (item.contains(u'"'))
+            out += item.toString().replace(u'"', QStringLiteral("\"\""));
+        else
             out += item;
-        }
+        out += u'"';
+    } else {
+        out += item;
     }
 }
 

@@ -10,6 +10,8 @@ namespace kervio {
 QString encodeCommaText(const QStringList &items);
 // The same appended to `out`.
 void appendCommaText(QString &out, const QString *items, qsizetype count);
+// One item of such a line, quoted when it must be, appended to `out`.
+void appendCommaItem(QString &out, QStringView item);
 
 // The reverse, with the reader's leniency: blanks and control characters
 // around items are skipped, two adjacent commas give an empty item, a comma

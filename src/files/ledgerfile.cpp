@@ -19,12 +19,21 @@ constexpr Parameters::Field kFileFields[6] = {
     Parameters::DebitGrace, Parameters::CreditGrace, Parameters::Company,
 };
 
+bool isBreak(QChar c)
+{
+    return c == u'\r' || c == u'\n' || c == u'\0';
+}
+
+bool hasBreak(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), isBreak);
+}
+
 // A CR LF pair, a lone CR and a lone LF each become one blank, and so does a
 // NUL, at which the reader would end the line.
 QString withoutBreaks(const QString &text)
 {
-    const auto isBreak = [](QChar c) { return c == u'\r' || c == u'\n' || c == u'\0'; };
-    if (std::none_of(text.begin(), text.end(), isBreak))
+    if (!hasBreak(text))
         return text;
     QString out;
     out.reserve(text.size());
@@ -94,12 +103,17 @@ QStringList parameterItems(const Parameters &params, const Regional &reg)
 }
 
 // A grid row's line appended to `line`.
-void appendRowLine(QString &line, const LedgerTable::Row &row)
+void appendRowLine(QString &line, const PackedRow &row)
 {
-    std::array<QString, LedgerTable::ColumnCount> items;
-    for (size_t c = 0; c < items.size(); ++c)
-        items[c] = withoutBreaks(row[c]);
-    appendCommaText(line, items.data(), qsizetype(items.size()));
+    for (int c = 0; c < LedgerTable::ColumnCount; ++c) {
+        if (c > 0)
+            line += u',';
+        const QStringView cell = row[c];
+        if (hasBreak(cell))
+            appendCommaItem(line, withoutBreaks(cell.toString()));
+        else
+            appendCommaItem(line, cell);
+    }
 }
 
 } // namespace
@@ -110,7 +124,7 @@ QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger,
     lines.reserve(ledger.gridRowCount() + 1);
     lines += encodeItems(parameterItems(params, reg));
     for (int r = 0; r < ledger.gridRowCount(); ++r) {
-        const LedgerTable::Row &row = ledger.row(r);
+        const LedgerTable::Row row = ledger.row(r);
         lines += encodeItems(QStringList(row.begin(), row.end()));
     }
     return lines;
@@ -144,7 +158,7 @@ QByteArray ledgerFileBytes(const Parameters &params, const LedgerTable &ledger, 
     QString line; // one buffer for every row
     for (int r = 0; r < ledger.gridRowCount(); ++r) {
         line.resize(0);
-        appendRowLine(line, ledger.row(r));
+        appendRowLine(line, ledger.packedRow(r));
         appendCp1254(bytes, line);
         bytes += "\r\n";
     }
@@ -203,11 +217,12 @@ bool parseParameterLine(const QString &line, LedgerFileContent &content)
     return true;
 }
 
-LedgerTable::Row rowOfLine(const QString &line)
+PackedRow rowOfLine(const QString &line, LedgerTable::Row &cells)
 {
-    LedgerTable::Row row;
-    decodeCommaText(line, row.data(), LedgerTable::ColumnCount);
-    return row;
+    for (QString &c : cells)
+        c.resize(0);
+    decodeCommaText(line, cells.data(), LedgerTable::ColumnCount);
+    return PackedRow(cells);
 }
 
 } // namespace
@@ -221,8 +236,9 @@ std::optional<LedgerFileContent> parseLedgerFileLines(QStringList lines)
     // Line 2, the header, is not read.
     if (lines.size() > 2)
         content.rows.reserve(size_t(lines.size() - 2) + 1); // room for the header
+    LedgerTable::Row cells;
     for (qsizetype l = 2; l < lines.size(); ++l) {
-        content.rows.push_back(rowOfLine(lines[l]));
+        content.rows.push_back(rowOfLine(lines[l], cells));
         lines[l] = QString();
     }
     return content;
@@ -238,12 +254,13 @@ std::optional<LedgerFileContent> parseLedgerFileBytes(const QByteArray &bytes)
     qsizetype start = 0;
     qsizetype lineNumber = 0;
     bool parametersRead = false;
+    LedgerTable::Row cells; // one buffer for every line
     auto take = [&](qsizetype from, qsizetype to) {
         const QString line = fromCp1254(QByteArrayView(d + from, to - from));
         if (lineNumber == 0)
             parametersRead = parseParameterLine(line, content);
         else if (lineNumber >= 2)
-            content.rows.push_back(rowOfLine(line));
+            content.rows.push_back(rowOfLine(line, cells));
         ++lineNumber;
         return lineNumber > 1 || parametersRead;
     };

@@ -39,7 +39,7 @@ struct LedgerFileContent {
     std::optional<bool> debitWeekend;
     std::optional<bool> creditWeekend;
     QDate calculationDate;
-    std::vector<LedgerTable::Row> rows; // below the header, 13 cells each
+    std::vector<PackedRow> rows; // below the header, 13 cells each
 };
 
 // nullopt when the lines do not make a ledger: no lines, a parameter line of

@@ -146,7 +146,7 @@ void Document::sortByTransactionDate()
     std::vector<QString> keys;
     keys.reserve(size_t(last));
     for (int r = 1; r <= last; ++r) {
-        keys.push_back(transactionDateSortKey(m_ledger.row(r)));
+        keys.push_back(transactionDateSortKey(m_ledger.cellView(r, ColTransactionDate), m_ledger.cellView(r, ColDueDate)));
         m_ledger.setCell(r, ColIndex2, keys.back());
     }
     std::vector<int> order = transactionDateOrder(keys);

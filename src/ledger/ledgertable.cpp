@@ -10,14 +10,96 @@ constexpr __int128 Scale = 1000000000; // 10^9
 constexpr int MaxIntDigits = 20;       // beyond this a cell is summed in doubles
 } // namespace
 
+template <typename CellAt>
+QString PackedRow::pack(CellAt cellAt)
+{
+    qsizetype total = 0;
+    for (int c = 0; c < LedgerColumnCount; ++c)
+        total += cellAt(c).size();
+    if (total == 0)
+        return {};
+    const bool wide = total > 0xFFFF;
+    const qsizetype head = 1 + (wide ? 2 : 1) * LedgerColumnCount;
+    QString data(head + total, Qt::Uninitialized);
+    char16_t *d = reinterpret_cast<char16_t *>(data.data());
+    d[0] = wide ? 1 : 0;
+    qsizetype end = 0;
+    for (int c = 0; c < LedgerColumnCount; ++c) {
+        const QStringView v = cellAt(c);
+        std::copy(v.utf16(), v.utf16() + v.size(), d + head + end);
+        end += v.size();
+        if (wide) {
+            d[1 + 2 * c] = char16_t(end >> 16);
+            d[2 + 2 * c] = char16_t(end & 0xFFFF);
+        } else {
+            d[1 + c] = char16_t(end);
+        }
+    }
+    return data;
+}
+
+PackedRow::PackedRow(const Cells &cells)
+    : m_data(pack([&](int c) { return QStringView(cells[size_t(c)]); }))
+{
+}
+
+QStringView PackedRow::operator[](int col) const
+{
+    if (m_data.isEmpty())
+        return {};
+    const char16_t *d = reinterpret_cast<const char16_t *>(m_data.constData());
+    const bool wide = d[0] != 0;
+    auto endOf = [&](int c) -> qsizetype {
+        return wide ? (qsizetype(d[1 + 2 * c]) << 16) | d[2 + 2 * c] : qsizetype(d[1 + c]);
+    };
+    const qsizetype head = 1 + (wide ? 2 : 1) * LedgerColumnCount;
+    const qsizetype start = col > 0 ? endOf(col - 1) : 0;
+    return QStringView(d + head + start, endOf(col) - start);
+}
+
+QString PackedRow::text(int col) const
+{
+    const QStringView v = (*this)[col];
+    return v.isEmpty() ? QString() : v.toString();
+}
+
+PackedRow::Cells PackedRow::unpacked() const
+{
+    Cells cells;
+    if (!m_data.isEmpty())
+        for (int c = 0; c < LedgerColumnCount; ++c)
+            cells[size_t(c)] = text(c);
+    return cells;
+}
+
+PackedRow PackedRow::withCell(int col, QStringView text) const
+{
+    PackedRow row;
+    row.m_data = pack([&](int c) { return c == col ? text : (*this)[c]; });
+    return row;
+}
+
+void PackedRow::setCell(int col, QStringView text)
+{
+    const QStringView old = (*this)[col];
+    if (old.size() != text.size() || text.isEmpty()) {
+        *this = withCell(col, text);
+        return;
+    }
+    const qsizetype at = old.utf16() - reinterpret_cast<const char16_t *>(m_data.constData());
+    std::copy(text.utf16(), text.utf16() + text.size(), reinterpret_cast<char16_t *>(m_data.data()) + at);
+}
+
 LedgerTable::LedgerTable(const Regional &reg, QObject *parent)
     : QAbstractTableModel(parent), m_reg(reg)
 {
     m_rows.resize(2);
     const QStringList header = headerTexts();
+    Row cells;
     for (int c = 0; c < ColumnCount; ++c)
-        m_rows[0][size_t(c)] = header[c];
-    m_rows[1][0] = QStringLiteral("1");
+        cells[size_t(c)] = header[c];
+    m_rows[0] = PackedRow(cells);
+    m_rows[1] = PackedRow().withCell(ColNumber, u"1");
     rebuildCaches();
 }
 
@@ -77,7 +159,7 @@ struct ScannedAmount {
     }
 };
 
-ScannedAmount scanAmount(const QString &text, QChar decimal)
+ScannedAmount scanAmount(QStringView text, QChar decimal)
 {
     ScannedAmount a;
     for (int i = 0; i < text.size(); ++i) {
@@ -99,7 +181,7 @@ ScannedAmount scanAmount(const QString &text, QChar decimal)
 
 } // namespace
 
-LedgerTable::ParsedCell LedgerTable::parseCell(const QString &text) const
+LedgerTable::ParsedCell LedgerTable::parseCell(QStringView text) const
 {
     const ScannedAmount a = scanAmount(text, m_reg.decimal);
     ParsedCell c;
@@ -107,7 +189,7 @@ LedgerTable::ParsedCell LedgerTable::parseCell(const QString &text) const
         return c;
     // E notation: summed in doubles, as parseAmount reads it
     double ignored = 0;
-    if (a.exponent && tryParseNumber(text, m_reg, &ignored)) {
+    if (a.exponent && tryParseNumber(text.toString(), m_reg, &ignored)) {
         c.huge = true;
         return c;
     }
@@ -144,7 +226,7 @@ void LedgerTable::updateRowFlags(int r)
 {
     bool err = false, huge = false;
     for (const int col : SumColumns) {
-        const ParsedCell c = parseCell(m_rows[size_t(r)][size_t(col)]);
+        const ParsedCell c = parseCell(m_rows[size_t(r)][col]);
         err = err || c.error;
         huge = huge || c.huge;
     }
@@ -163,14 +245,14 @@ void LedgerTable::rebuildCaches()
     for (size_t r = 1; r < n; ++r) {
         bool err = false, huge = false;
         for (size_t s = 0; s < 6; ++s) {
-            const ParsedCell c = parseCell(m_rows[r][size_t(SumColumns[s])]);
+            const ParsedCell c = parseCell(m_rows[r][SumColumns[s]]);
             err = err || c.error;
             huge = huge || c.huge;
             m_tree[s][r + 1] = c.error || c.huge ? 0 : c.scaled;
         }
         if (err || huge)
             setRowFlags(int(r), err, huge);
-        if (m_rows[r][0].isEmpty())
+        if (m_rows[r][ColNumber].isEmpty())
             m_unnumberedRows.insert(int(r));
     }
     for (auto &t : m_tree) {
@@ -201,10 +283,10 @@ __int128 LedgerTable::fenwickPrefix(int slot, int rowExclusive) const
 
 void LedgerTable::setCell(int row, int col, const QString &text)
 {
-    QString &c = m_rows[size_t(row)][size_t(col)];
-    if (c == text)
+    PackedRow &r = m_rows[size_t(row)];
+    if (r[col] == text)
         return;
-    c = text;
+    r.setCell(col, text);
     if (row == 0) {
         emit headerDataChanged(Qt::Horizontal, col, col);
         return;
@@ -214,8 +296,25 @@ void LedgerTable::setCell(int row, int col, const QString &text)
     emit dataChanged(idx, idx);
 }
 
+LedgerTable::Row &LedgerTable::cellsForEdit(int r)
+{
+    // into the strings of the last edit: their room is used again
+    const PackedRow &packed = m_rows[size_t(r)];
+    for (int c = 0; c < ColumnCount; ++c) {
+        const QStringView v = packed[c];
+        m_editCells[size_t(c)].setUnicode(reinterpret_cast<const QChar *>(v.utf16()), v.size());
+    }
+    m_editRow = r;
+    return m_editCells;
+}
+
 void LedgerTable::cellsChanged(int row, quint16 columns)
 {
+    if (row == m_editRow) {
+        if (columns)
+            m_rows[size_t(row)] = PackedRow(m_editCells);
+        m_editRow = -1;
+    }
     int first = -1, last = -1;
     for (int col = 0; col < ColumnCount; ++col) {
         if (!(columns & (1u << col)))
@@ -235,7 +334,7 @@ void LedgerTable::cellsChanged(int row, quint16 columns)
 
 void LedgerTable::updateCaches(int row, int col)
 {
-    const QString &text = m_rows[size_t(row)][size_t(col)];
+    const QStringView text = m_rows[size_t(row)][col];
     const int slot = sumSlot(col);
     if (slot >= 0) {
         // the cell's old value is what the tree holds for it
@@ -278,7 +377,7 @@ void LedgerTable::insertEmptyRow(int row)
 {
     row = std::clamp(row, 1, gridRowCount());
     beginInsertRows({}, row - 1, row - 1);
-    m_rows.insert(m_rows.begin() + row, Row{});
+    m_rows.insert(m_rows.begin() + row, PackedRow{});
     endInsertRows();
     rebuildCaches();
 }
@@ -288,7 +387,7 @@ void LedgerTable::removeRowAt(int row)
     if (row < 1 || row >= gridRowCount())
         return;
     if (gridRowCount() == 2) {
-        m_rows[1] = Row{};
+        m_rows[1] = PackedRow{};
         rebuildCaches();
         emit dataChanged(index(0, 0), index(0, ColumnCount - 1));
         return;
@@ -308,7 +407,7 @@ void LedgerTable::moveRow(int from, int to)
         return;
     // Qt's destination is the model row before which the moved row lands.
     beginMoveRows({}, from - 1, from - 1, {}, to > from ? to : to - 1);
-    Row moved = std::move(m_rows[size_t(from)]);
+    PackedRow moved = std::move(m_rows[size_t(from)]);
     m_rows.erase(m_rows.begin() + from);
     m_rows.insert(m_rows.begin() + to, std::move(moved));
     endMoveRows();
@@ -318,7 +417,7 @@ void LedgerTable::moveRow(int from, int to)
 void LedgerTable::applyPermutation(const std::vector<int> &order)
 {
     beginResetModel();
-    std::vector<Row> rows;
+    std::vector<PackedRow> rows;
     rows.reserve(m_rows.size());
     rows.push_back(std::move(m_rows[0]));
     for (int o : order)
@@ -330,10 +429,22 @@ void LedgerTable::applyPermutation(const std::vector<int> &order)
 
 void LedgerTable::replaceEntries(std::vector<Row> rows)
 {
+    std::vector<PackedRow> packed;
+    packed.reserve(rows.size() + 1);
+    for (Row &r : rows) {
+        packed.emplace_back(r);
+        r = Row{};
+    }
+    std::vector<Row>().swap(rows);
+    replaceEntries(std::move(packed));
+}
+
+void LedgerTable::replaceEntries(std::vector<PackedRow> rows)
+{
     beginResetModel();
     // Reuse the given storage: a large ledger is not held twice.
-    Row header = std::move(m_rows[0]);
-    std::vector<Row>().swap(m_rows);
+    PackedRow header = std::move(m_rows[0]);
+    std::vector<PackedRow>().swap(m_rows);
     if (rows.capacity() == rows.size())
         rows.reserve(rows.size() + 1);
     rows.insert(rows.begin(), std::move(header));
@@ -350,7 +461,7 @@ void LedgerTable::clearEntries()
 {
     beginResetModel();
     m_rows.resize(2);
-    m_rows[1] = Row{};
+    m_rows[1] = PackedRow{};
     rebuildCaches();
     endResetModel();
     if (m_currentRow >= 2)
@@ -361,7 +472,7 @@ void LedgerTable::renumber()
 {
     for (int r = 1; r < gridRowCount(); ++r) {
         const QString t = QString::number(r);
-        if (m_rows[size_t(r)][0] != t)
+        if (m_rows[size_t(r)][ColNumber] != t)
             setCell(r, ColNumber, t);
     }
 }
@@ -410,14 +521,14 @@ LedgerSums LedgerTable::entrySums() const
     if (!m_errorRows.empty() && *m_errorRows.begin() < end) {
         const int r = *m_errorRows.begin();
         for (int col : SumColumns)
-            parseAmount(m_rows[size_t(r)][size_t(col)], m_reg); // raises
+            parseAmount(m_rows[size_t(r)].text(col), m_reg); // raises
     }
     if (!m_hugeRows.empty() && *m_hugeRows.begin() < end) {
         // a cell beyond the exact sums: a walk in doubles, as the cells read
         double total[LedgerSums::Count] = {};
         for (int r = 1; r < end; ++r)
             for (int k = 0; k < LedgerSums::Count; ++k)
-                total[k] += parseAmount(m_rows[size_t(r)][size_t(SumColumns[k])], m_reg);
+                total[k] += parseAmount(m_rows[size_t(r)].text(SumColumns[k]), m_reg);
         return sumsOfTotals(total, [](double v) { return v; });
     }
     __int128 exact[LedgerSums::Count];

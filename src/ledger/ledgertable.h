@@ -39,14 +39,47 @@ struct LedgerSums {
     bool creditPositive = false;
 };
 
+inline constexpr int LedgerColumnCount = 13;
+
+// The 13 texts of one row in a single block of UTF-16, so that a row costs
+// one allocation and an empty cell nothing: a null string when every cell is
+// empty, else a unit telling the width of the offsets (0: one unit, 1: two),
+// the end offset of each cell and the texts one after another. Copies share
+// the block.
+class PackedRow {
+public:
+    using Cells = std::array<QString, LedgerColumnCount>;
+
+    PackedRow() = default;
+    explicit PackedRow(const Cells &cells);
+
+    QStringView operator[](int col) const;
+    // A cell's text; a null string when empty.
+    QString text(int col) const;
+    Cells unpacked() const;
+    // This row with one cell replaced.
+    PackedRow withCell(int col, QStringView text) const;
+    // The same in place; a text as long as the old one reuses the block.
+    void setCell(int col, QStringView text);
+
+    friend bool operator==(const PackedRow &a, const PackedRow &b) { return a.m_data == b.m_data; }
+    friend bool operator!=(const PackedRow &a, const PackedRow &b) { return !(a == b); }
+
+private:
+    template <typename CellAt>
+    static QString pack(CellAt cellAt);
+    QString m_data;
+};
+
 // The ledger: rows of 13 cell texts, row 0 the header. It is the one store of
 // the entries; the grid view shows it through the model interface (whose
 // rows are the entry rows 1..n and whose header is row 0).
 class LedgerTable : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int ColumnCount = 13;
-    using Row = std::array<QString, ColumnCount>;
+    static constexpr int ColumnCount = LedgerColumnCount;
+    // A row's cells one by one, as they are handed in and out.
+    using Row = PackedRow::Cells;
 
     explicit LedgerTable(const Regional &reg, QObject *parent = nullptr);
 
@@ -57,14 +90,17 @@ public:
     // Grid coordinates: row 0 is the header, rows 1..gridRowCount()-1 entries.
     int gridRowCount() const { return int(m_rows.size()); }
     int lastRow() const { return gridRowCount() - 1; }
-    const QString &cell(int row, int col) const { return m_rows[size_t(row)][size_t(col)]; }
+    QString cell(int row, int col) const { return m_rows[size_t(row)].text(col); }
+    // Valid until the row changes.
+    QStringView cellView(int row, int col) const { return m_rows[size_t(row)][col]; }
     void setCell(int row, int col, const QString &text);
-    const Row &row(int r) const { return m_rows[size_t(r)]; }
-    // An edit of several cells of one row in place: the row's cells, changed
-    // directly, then cellsChanged() with a bit (1 << column) for each column
-    // changed, which brings the sums up to date and tells the views. Nothing
-    // may read the table in between.
-    Row &cellsForEdit(int r) { return m_rows[size_t(r)]; }
+    Row row(int r) const { return m_rows[size_t(r)].unpacked(); }
+    const PackedRow &packedRow(int r) const { return m_rows[size_t(r)]; }
+    // An edit of several cells of one row: the row's cells, changed directly,
+    // then cellsChanged() with a bit (1 << column) for each column changed,
+    // which stores them, brings the sums up to date and tells the views.
+    // Nothing may read or change the table in between.
+    Row &cellsForEdit(int r);
     void cellsChanged(int row, quint16 columns);
 
     // Row set operations; each keeps at least the header and one entry row.
@@ -74,6 +110,7 @@ public:
     void moveRow(int from, int to);         // a dragged row, content and number
     void applyPermutation(const std::vector<int> &order); // new row i+1 = old row order[i]
     void replaceEntries(std::vector<Row> rows);           // rows below the header
+    void replaceEntries(std::vector<PackedRow> rows);
     void clearEntries();                                  // header plus one empty row
     void renumber();
 
@@ -108,7 +145,7 @@ private:
     };
     static constexpr int SumColumns[6] = {ColDebit, ColCredit, ColDebitDiff, ColCreditDiff, ColDebitAdat, ColCreditAdat};
     static int sumSlot(int col);
-    ParsedCell parseCell(const QString &text) const;
+    ParsedCell parseCell(QStringView text) const;
     void rebuildCaches();
     void fenwickAdd(int slot, int row, __int128 delta);
     __int128 fenwickPrefix(int slot, int rowExclusive) const;
@@ -118,7 +155,10 @@ private:
     void updateCaches(int row, int col);
 
     Regional m_reg;
-    std::vector<Row> m_rows;
+    std::vector<PackedRow> m_rows;
+    // The row handed out by cellsForEdit() until cellsChanged().
+    Row m_editCells;
+    int m_editRow = -1;
     // Per sum column, a Fenwick tree of the parsed values (x 10^9); an
     // unreadable or oversized cell counts 0 there and flags its row.
     std::array<std::vector<__int128>, 6> m_tree;

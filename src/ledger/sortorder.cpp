@@ -11,16 +11,19 @@ namespace kervio {
 
 QString transactionDateSortKey(const LedgerTable::Row &row)
 {
-    const QString &due = row[ColDueDate];
+    return transactionDateSortKey(row[ColTransactionDate], row[ColDueDate]);
+}
+
+QString transactionDateSortKey(QStringView t, QStringView due)
+{
     bool dueDigits = false;
     for (QChar c : due)
         if (c.unicode() >= '1' && c.unicode() <= '9')
             dueDigits = true;
     if (!dueDigits)
         return QStringLiteral("99999999");
-    const QString &t = row[ColTransactionDate];
-    const QString year = widenYear(t.mid(6, 4));
-    const QString mp = t.mid(3, 2), dp = t.mid(0, 2);
+    const QString year = widenYear(t.mid(6, 4).toString());
+    const QString mp = t.mid(3, 2).toString(), dp = t.mid(0, 2).toString();
     auto twoDigits = [](const QString &piece) {
         const double n = parseDigits(piece);
         return n < 10 ? QStringLiteral("0") + plainNumberText(n) : piece;

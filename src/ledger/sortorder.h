@@ -10,6 +10,7 @@ namespace kervio {
 // year widened as the date completion widens it; "99999999" for a row whose
 // due date holds no digit 1-9, which sorts it to the end.
 QString transactionDateSortKey(const LedgerTable::Row &row);
+QString transactionDateSortKey(QStringView transactionDate, QStringView dueDate);
 
 // The order the ledger's exchange sort leaves the keys in: for each position
 // p, every later key smaller than the one now at p is exchanged with it.

@@ -49,7 +49,7 @@ struct WorkRecovery::Snapshot {
     QString texts[6];
     bool debitWeekend = false, creditWeekend = false;
     QDate calculationDate;
-    std::vector<LedgerTable::Row> rows;
+    std::vector<PackedRow> rows;
     QString sourcePath;
 };
 
@@ -73,7 +73,7 @@ WorkRecovery::Snapshot WorkRecovery::snapshot() const
     const LedgerTable &l = m_session.ledger();
     s.rows.reserve(size_t(l.gridRowCount()));
     for (int r = 0; r < l.gridRowCount(); ++r)
-        s.rows.push_back(l.row(r));
+        s.rows.push_back(l.packedRow(r));
     s.sourcePath = m_session.sourcePath();
     return s;
 }
@@ -89,7 +89,7 @@ std::pair<QStringList, size_t> WorkRecovery::linesOf(Snapshot s) const
     params.setCreditWeekend(s.creditWeekend);
     params.setCalculationDate(s.calculationDate);
     LedgerTable ledger(m_regional);
-    const LedgerTable::Row header = s.rows.front();
+    const LedgerTable::Row header = s.rows.front().unpacked();
     s.rows.erase(s.rows.begin());
     ledger.replaceEntries(std::move(s.rows));
     for (int c = 0; c < LedgerTable::ColumnCount; ++c)

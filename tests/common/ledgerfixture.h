@@ -41,9 +41,10 @@ inline const std::vector<Entry> &workedExample()
 {
     static const std::vector<Entry> entries = [] {
         std::vector<Entry> e;
-        for (const LedgerTable::Row &r : workedExampleContent().rows)
+        for (const PackedRow &r : workedExampleContent().rows)
             if (!r[ColTransactionDate].isEmpty())
-                e.push_back({r[ColTransactionDate], r[ColDueDate], r[ColDescription], r[ColDebit], r[ColCredit]});
+                e.push_back({r.text(ColTransactionDate), r.text(ColDueDate), r.text(ColDescription), r.text(ColDebit),
+                             r.text(ColCredit)});
         return e;
     }();
     return entries;

@@ -200,7 +200,7 @@ void TestLedgerFile::rowLineGivesThirteenCells()
     const auto content = parseLedgerFileLines({QString::fromLatin1(kParamLine), "header", line});
     QVERIFY(content);
     QCOMPARE(content->rows.size(), size_t(1));
-    QCOMPARE(content->rows[0], makeRow(cells));
+    QCOMPARE(content->rows[0].unpacked(), makeRow(cells));
 }
 
 void TestLedgerFile::headerOnlyKeepsOneEmptyRow()
