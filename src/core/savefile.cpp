@@ -1,5 +1,6 @@
 #include "savefile.h"
 
+#include <QFile>
 #include <QSaveFile>
 
 namespace kervio {
@@ -21,6 +22,17 @@ bool saveFileContents(const QString &path, const QByteArray &bytes)
         done += n;
     }
     return file.commit();
+}
+
+std::optional<QByteArray> readFileContents(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
 }
 
 } // namespace kervio

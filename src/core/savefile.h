@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace kervio {
 
@@ -8,5 +9,8 @@ namespace kervio {
 // on any failure the previous file stays as it was. A short write (a full
 // disk, a size limit) counts as a failure.
 bool saveFileContents(const QString &path, const QByteArray &bytes);
+
+// The whole file's bytes; nullopt when it cannot be opened or read.
+std::optional<QByteArray> readFileContents(const QString &path);
 
 } // namespace kervio

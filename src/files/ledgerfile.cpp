@@ -170,24 +170,9 @@ bool writeLedgerFile(const QString &path, const Parameters &params, const Ledger
     return saveFileContents(path, ledgerFileBytes(params, ledger, reg));
 }
 
-namespace {
-
-std::optional<QByteArray> fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
-
-} // namespace
-
 std::optional<QStringList> readLedgerFileLines(const QString &path)
 {
-    const std::optional<QByteArray> bytes = fileBytes(path);
+    const std::optional<QByteArray> bytes = readFileContents(path);
     if (!bytes)
         return std::nullopt;
     return decodeLedgerFileBytes(*bytes);
@@ -284,7 +269,7 @@ std::optional<LedgerFileContent> parseLedgerFileBytes(const QByteArray &bytes)
 
 std::optional<LedgerFileContent> readLedgerFile(const QString &path)
 {
-    const std::optional<QByteArray> bytes = fileBytes(path);
+    const std::optional<QByteArray> bytes = readFileContents(path);
     if (!bytes)
         return std::nullopt;
     return parseLedgerFileBytes(*bytes);

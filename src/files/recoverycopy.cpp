@@ -51,12 +51,10 @@ QByteArray recoveryCopyBytes(const QStringList &ledgerLines, const QString &sour
 
 std::optional<RecoveredWork> readRecoveryCopy(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    std::optional<QByteArray> read = readFileContents(path);
+    if (!read)
         return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
+    QByteArray bytes = std::move(*read);
     const qsizetype end = bytes.indexOf("\r\n");
     if (end < 0)
         return std::nullopt;
