@@ -175,12 +175,7 @@ std::optional<QStringList> readLedgerFileLines(const QString &path)
     const std::optional<QByteArray> bytes = readFileContents(path);
     if (!bytes)
         return std::nullopt;
-    return decodeLedgerFileBytes(*bytes);
-}
-
-QStringList decodeLedgerFileBytes(const QByteArray &bytes)
-{
-    return splitLines(fromCp1254(bytes));
+    return splitLines(fromCp1254(*bytes));
 }
 
 namespace {

@@ -28,8 +28,6 @@ bool writeLedgerFile(const QString &path, const Parameters &params, const Ledger
 
 // The decoded lines of a file; nullopt when it cannot be read.
 std::optional<QStringList> readLedgerFileLines(const QString &path);
-// The lines of a file's bytes.
-QStringList decodeLedgerFileBytes(const QByteArray &bytes);
 
 struct LedgerFileContent {
     // Items 1-6: days in a year, yearly rate, monthly rate, debit grace days,

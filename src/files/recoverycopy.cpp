@@ -67,7 +67,7 @@ std::optional<RecoveredWork> readRecoveryCopy(const QString &path)
     bytes.remove(sourceAt, end - sourceAt);
     if (sum != checksum(bytes))
         return std::nullopt;
-    std::optional<LedgerFileContent> content = parseLedgerFileLines(decodeLedgerFileBytes(bytes));
+    std::optional<LedgerFileContent> content = parseLedgerFileBytes(bytes);
     if (!content)
         return std::nullopt;
     return RecoveredWork{std::move(*content), QString::fromUtf8(QByteArray::fromPercentEncoding(source))};
