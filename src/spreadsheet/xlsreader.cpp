@@ -1,11 +1,15 @@
 #include "compoundfile.h"
+#include "core/isolatedrun.h"
 #include "workbookformats.h"
 
 #include <QFile>
 #include <QtEndian>
 
+#include <cstring>
+
 #include <freexl.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -237,40 +241,138 @@ XlsRecords readRecords(const QString &path)
     return scanRecords(stream);
 }
 
-class XlsFile {
-public:
-    explicit XlsFile(const QString &path) : m_path(path)
-    {
-        const QByteArray name = QFile::encodeName(path);
-        const int rc = freexl_open(name.constData(), &m_handle);
-        if (rc != FREEXL_OK) {
-            if (m_handle)
-                freexl_close(m_handle);
-            raiseDamaged(path, QStringLiteral("Excel 97-2003 çalışma kitabı"), QStringLiteral("freexl %1").arg(rc));
+// The child's report of the first sheet, in this machine's byte order:
+// a cell is 'c', row (4 bytes), column (2), the library's type (1) and its
+// value: an int (4), a double (8) or a text's length (4) and UTF-8 bytes;
+// the extent of the rows beyond those asked for is 'x', rows (4), columns (2).
+// More than a sheet of the rows ever imported holds; beyond it the child's
+// report is refused.
+constexpr qint64 ReportBytes = 128 * WorkbookLimits::MB;
+
+enum XlsExit { XlsRead = 0, XlsOpenFailed = 10, XlsSheetFailed = 11 };
+
+int readFirstSheetInChild(const QByteArray &fileName, int maxRows, IsolatedOutput &out)
+{
+    const void *handle = nullptr;
+    const int rc = freexl_open(fileName.constData(), &handle);
+    if (rc != FREEXL_OK) {
+        out.appendValue(qint32(rc));
+        return XlsOpenFailed;
+    }
+    unsigned int rows = 0;
+    unsigned short columns = 0;
+    if (freexl_select_active_worksheet(handle, 0) != FREEXL_OK
+        || freexl_worksheet_dimensions(handle, &rows, &columns) != FREEXL_OK)
+        return XlsSheetFailed;
+    qint64 cells = 0;
+    quint32 extentRows = 0;
+    quint16 extentColumns = 0;
+    for (unsigned int r = 0; r < rows; ++r) {
+        for (unsigned short c = 0; c < columns; ++c) {
+            FreeXL_CellValue v;
+            if (freexl_get_cell_value(handle, r, c, &v) != FREEXL_OK || v.type == FREEXL_CELL_NULL)
+                continue;
+            if (r >= unsigned(maxRows)) {
+                extentRows = r + 1;
+                extentColumns = std::max<quint16>(extentColumns, c + 1);
+                continue;
+            }
+            // one past the limit tells the reader there were too many
+            if (++cells > WorkbookLimits::Cells + 1)
+                return XlsRead;
+            out.appendValue('c');
+            out.appendValue(quint32(r));
+            out.appendValue(quint16(c));
+            out.appendValue(quint8(v.type));
+            if (v.type == FREEXL_CELL_INT) {
+                out.appendValue(qint32(v.value.int_value));
+            } else if (v.type == FREEXL_CELL_DOUBLE) {
+                out.appendValue(v.value.double_value);
+            } else {
+                const size_t length = v.value.text_value ? std::strlen(v.value.text_value) : 0;
+                out.appendValue(quint32(length));
+                out.append(v.value.text_value, length);
+            }
         }
     }
-    ~XlsFile() { freexl_close(m_handle); }
-    XlsFile(const XlsFile &) = delete;
-    XlsFile &operator=(const XlsFile &) = delete;
-
-    void selectFirstSheet(unsigned int *rows, unsigned short *columns)
-    {
-        if (freexl_select_active_worksheet(m_handle, 0) != FREEXL_OK
-            || freexl_worksheet_dimensions(m_handle, rows, columns) != FREEXL_OK)
-            raiseDamaged(m_path, QStringLiteral("çalışma kitabının ilk sayfası"));
+    if (extentRows > 0) {
+        out.appendValue('x');
+        out.appendValue(extentRows);
+        out.appendValue(extentColumns);
     }
-    WorkbookCell cell(unsigned int row, unsigned short column) const
+    freexl_close(handle);
+    return XlsRead;
+}
+
+// Reads the child's report back; false when it is cut short.
+class XlsReport {
+public:
+    explicit XlsReport(const QByteArray &bytes) : m_bytes(bytes) {}
+    bool atEnd() const { return m_at == m_bytes.size(); }
+    template <class T>
+    bool take(T &value)
     {
-        FreeXL_CellValue v;
-        if (freexl_get_cell_value(m_handle, row, column, &v) != FREEXL_OK)
-            return {};
-        return xlsCell(v);
+        if (m_bytes.size() - m_at < qsizetype(sizeof value))
+            return false;
+        std::memcpy(&value, m_bytes.constData() + m_at, sizeof value);
+        m_at += sizeof value;
+        return true;
+    }
+    bool takeText(QByteArray &text)
+    {
+        quint32 length = 0;
+        if (!take(length) || m_bytes.size() - m_at < qsizetype(length))
+            return false;
+        text = QByteArray::fromRawData(m_bytes.constData() + m_at, qsizetype(length));
+        m_at += length;
+        return true;
     }
 
 private:
-    QString m_path;
-    const void *m_handle = nullptr;
+    const QByteArray &m_bytes;
+    qsizetype m_at = 0;
 };
+
+bool readXlsReport(const QByteArray &bytes, WorkbookSheet &out, int maxRows)
+{
+    XlsReport report(bytes);
+    while (!report.atEnd()) {
+        char tag = 0;
+        quint32 row = 0;
+        quint16 column = 0;
+        if (!report.take(tag) || !report.take(row) || !report.take(column))
+            return false;
+        if (tag == 'x') {
+            out.rows = std::max(out.rows, int(row));
+            out.columns = std::max(out.columns, int(column));
+            continue;
+        }
+        quint8 type = 0;
+        if (tag != 'c' || !report.take(type))
+            return false;
+        FreeXL_CellValue v;
+        v.type = type;
+        QByteArray text;
+        if (type == FREEXL_CELL_INT) {
+            qint32 n = 0;
+            if (!report.take(n))
+                return false;
+            v.value.int_value = n;
+        } else if (type == FREEXL_CELL_DOUBLE) {
+            if (!report.take(v.value.double_value))
+                return false;
+        } else {
+            if (!report.takeText(text))
+                return false;
+            text.detach(); // the library's texts end with a zero
+            v.value.text_value = text.constData();
+        }
+        WorkbookCell cell = xlsCell(v);
+        if (cell.kind != WorkbookCell::Kind::Empty)
+            out.add(int(row), int(column), std::move(cell), maxRows);
+    }
+    return true;
+}
 
 } // namespace
 
@@ -279,20 +381,26 @@ WorkbookSheet readXlsWorkbook(const QString &path, int maxRows)
     XlsRecords records = readRecords(path);
     if (records.encrypted)
         raiseEncrypted(path);
-    XlsFile file(path);
-    unsigned int rows = 0;
-    unsigned short cols = 0;
-    file.selectFirstSheet(&rows, &cols);
-    WorkbookSheet out;
-    for (unsigned int r = 0; r < rows; ++r) {
-        for (unsigned short c = 0; c < cols; ++c) {
-            WorkbookCell cell = file.cell(r, c);
-            if (cell.kind != WorkbookCell::Kind::Empty)
-                out.add(int(r), int(c), std::move(cell), maxRows);
-        }
-        if (qint64(out.cells.size()) > WorkbookLimits::Cells)
-            raiseTooManyCells(path);
+    const QString what = QStringLiteral("Excel 97-2003 çalışma kitabı");
+    // The xls library trusts what it reads and crashes on some damage that
+    // no check before it catches: it runs apart from the program.
+    const QByteArray fileName = QFile::encodeName(path);
+    const std::optional<IsolatedResult> child = runIsolated(
+        [&](IsolatedOutput &out) { return readFirstSheetInChild(fileName, maxRows, out); }, ReportBytes);
+    if (!child)
+        raiseDamaged(path, what);
+    if (child->exitCode == XlsOpenFailed) {
+        qint32 rc = 0;
+        XlsReport(child->output).take(rc);
+        raiseDamaged(path, what, QStringLiteral("freexl %1").arg(rc));
     }
+    if (child->exitCode == XlsSheetFailed)
+        raiseDamaged(path, QStringLiteral("çalışma kitabının ilk sayfası"));
+    WorkbookSheet out;
+    if (child->exitCode != XlsRead || !readXlsReport(child->output, out, maxRows))
+        raiseDamaged(path, what);
+    if (qint64(out.cells.size()) > WorkbookLimits::Cells)
+        raiseTooManyCells(path);
     if (!overlayCells(out, std::move(records.cells), maxRows))
         raiseTooManyCells(path);
     return out;

@@ -365,6 +365,9 @@ private slots:
         QByteArray longStream = xls;
         qToLittleEndian<quint32>(0x7FFFFFFF, longStream.data() + directory + 2 * 128 + 0x78);
         QTest::newRow("xls stream longer than the file") << writeText(path("uzun.xls"), longStream) << "bozuk";
+        // damage past every check before the xls library, which crashes on it
+        QTest::newRow("xls the library cannot read")
+            << QFINDTESTDATA("spreadsheet/fixtures/damaged-records.xls") << "Excel 97-2003 çalışma kitabı bozuk";
         QTest::newRow("csv the parser cannot read") << writeText(path("tirnak.csv"), "\"a\"b;c\n") << "metin (csv) dosyası bozuk (";
     }
     void hostileFilesAreRefused()
