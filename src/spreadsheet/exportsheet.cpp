@@ -242,14 +242,59 @@ void ExportSheet::summaryRow(int blockRow)
     }
 }
 
+namespace {
+
+// Whether the cell's shown text is a number's whose width never shrinks as
+// the number moves away from zero: an amount, or a whole number below 10^15
+// shown in full.
+bool growsWithSize(const SheetCell &c)
+{
+    if (c.kind == SheetCell::Kind::Text || !std::isfinite(c.number))
+        return false;
+    return (c.style & St::Amount) || (std::fabs(c.number) < 1e15 && c.number == std::trunc(c.number));
+}
+
+} // namespace
+
 void ColumnFitter::add(int row, const SheetCell &c)
 {
     if (c.col >= ExportSheet::FittedColumns)
         return;
     if (c.col == 0 && (row < TitleRows || row >= TitleRows + m_ledgerRows))
         return;
+    if (growsWithSize(c)) {
+        Extremes &e = m_numbers[size_t(c.col)][c.style & 7];
+        if (c.number >= 0)
+            e.largest = std::max(e.largest, c.number);
+        else
+            e.mostNegative = std::min(e.mostNegative, c.number);
+        return;
+    }
     double &w = m_widths[size_t(c.col)];
     w = std::max(w, shownWidth(c, m_reg));
+}
+
+ExportSheet::Widths ColumnFitter::widths() const
+{
+    ExportSheet::Widths widths = m_widths;
+    for (int col = 0; col < ExportSheet::FittedColumns; ++col) {
+        for (int style = 0; style < 8; ++style) {
+            const Extremes &e = m_numbers[size_t(col)][size_t(style)];
+            SheetCell c;
+            c.kind = SheetCell::Kind::Number;
+            c.style = quint8(style);
+            double &w = widths[size_t(col)];
+            if (e.largest >= 0) {
+                c.number = e.largest;
+                w = std::max(w, shownWidth(c, m_reg));
+            }
+            if (e.mostNegative < 0) {
+                c.number = e.mostNegative;
+                w = std::max(w, shownWidth(c, m_reg));
+            }
+        }
+    }
+    return widths;
 }
 
 ExportSheet::Widths fittedColumnWidths(ExportSheet sheet)

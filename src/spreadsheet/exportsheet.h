@@ -74,12 +74,20 @@ class ColumnFitter {
 public:
     ColumnFitter(const Regional &reg, int ledgerRows) : m_reg(reg), m_ledgerRows(ledgerRows) {}
     void add(int row, const SheetCell &cell);
-    const ExportSheet::Widths &widths() const { return m_widths; }
+    ExportSheet::Widths widths() const;
 
 private:
+    // The text of a number grows with its size on either side of zero, so of
+    // a column's numbers in one style only the largest and the most negative
+    // are measured, once at the end.
+    struct Extremes {
+        double largest = -1;     // of those >= 0; -1: none
+        double mostNegative = 0; // 0: none
+    };
     const Regional &m_reg;
     int m_ledgerRows;
     ExportSheet::Widths m_widths{};
+    std::array<std::array<Extremes, 8>, ExportSheet::FittedColumns> m_numbers{}; // by column and style
 };
 
 // The sheet of "EXCEL'E VERİ AKTAR" for the document as it stands.

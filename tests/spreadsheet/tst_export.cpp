@@ -201,6 +201,26 @@ private slots:
         QCOMPARE(widths[9], 0.0);
     }
 
+    // Column B is as wide as its widest text: the summary's totals and
+    // balance, on whichever side of zero the balance falls.
+    void columnWidthFollowsWidestAmount_data()
+    {
+        QTest::addColumn<QString>("debit");
+        QTest::addColumn<QString>("credit");
+        QTest::addColumn<double>("width");
+        // "-9.999.999.994,00": 13 signs and digits, four separators of half a character, plus one
+        QTest::newRow("negative balance") << "5,00" << "9999999999,00" << 16.0;
+        QTest::newRow("positive balance") << "9999999999,00" << "5,00" << 15.0;
+    }
+    void columnWidthFollowsWidestAmount()
+    {
+        QFETCH(QString, debit);
+        QFETCH(QString, credit);
+        QFETCH(double, width);
+        Fixture f({{"01.10.2024", "31.10.2024", "a", debit, ""}, {"01.10.2024", "31.10.2024", "b", "", credit}});
+        QCOMPARE(fittedColumnWidths(buildExportSheet(f.document))[1], width);
+    }
+
     // Step 4: from another row the cursor moves to row 1 (recalculating
     // it); the workbook is handed to the opener, or a message names it.
     void exportMovesToFirstRowAndOpens()
