@@ -168,26 +168,6 @@ int generate(int entries, const QString &path)
     return writeLedgerFile(path, s.params(), s.ledger(), s.regional()) ? 0 : 1;
 }
 
-// The whole command line's export of `entries` entries, in a process of its
-// own, started while this one is still small.
-void commandLineExport(const QString &kervio, int entries, double targetMs, double targetMb)
-{
-    std::fflush(stdout); // a child must not repeat what is still buffered
-    QTemporaryDir dir;
-    const QString ledger = dir.filePath(QStringLiteral("ledger.krv"));
-    if (bench::runChild({QCoreApplication::applicationFilePath(), QStringLiteral("--generate"), QString::number(entries), ledger})
-            .exitCode != 0) {
-        std::printf("could not generate a ledger of %d entries\n", entries);
-        return;
-    }
-    const bench::ChildRun r = bench::runChild(
-        {kervio, QStringLiteral("--export"), ledger, QStringLiteral("--xlsx"), dir.filePath(QStringLiteral("out.xlsx"))});
-    std::printf("command line --export, %d entries: %.0f ms CPU, %.0f ms wall (target %.0f), peak memory %.0f MB%s%s\n",
-                entries, r.cpuMs, r.wallMs, targetMs, r.peakMb,
-                targetMb > 0 ? qPrintable(QStringLiteral(" (target %1)").arg(targetMb)) : "",
-                r.exitCode == 0 ? "" : ", FAILED");
-}
-
 // A 6,500-row statement of 8 columns, written by libxlsxwriter.
 QString writeStatement(const QTemporaryDir &dir)
 {
@@ -224,14 +204,12 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     kervio::useCNumericLocaleInProcess(); // figures with a decimal point
     const QStringList args = QCoreApplication::arguments().mid(1);
-    QString kervio = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/kervio");
-    for (const QString &a : args)
-        if (!a.startsWith(QLatin1String("--")))
-            kervio = a;
+    const QString kervio = bench::kervioUnderTest(args);
     if (QFileInfo(kervio).isExecutable()) {
-        commandLineExport(kervio, 100000, 800, 0);
+        const QStringList exportArgs{QStringLiteral("--export"), QStringLiteral("IN"), QStringLiteral("--xlsx"), QStringLiteral("OUT.xlsx")};
+        bench::commandLineFigures(kervio, "--export", exportArgs, 100000, 800, 0);
         if (args.contains(QStringLiteral("--million")))
-            commandLineExport(kervio, 1000000, 8000, 600);
+            bench::commandLineFigures(kervio, "--export", exportArgs, 1000000, 8000, 600);
     } else {
         std::printf("command line not found at %s; pass its path\n", qPrintable(kervio));
     }
