@@ -107,7 +107,8 @@ QString columnLetter(int column1);
 // texts in the shared string table, which every reader understands.
 enum class WorkbookMemory { Auto, Constant, Normal };
 void writeExportWorkbook(ExportSheet sheet, const QString &path, WorkbookMemory memory = WorkbookMemory::Auto);
-// Ledgers of more rows than this are streamed (about 100,000 cells).
-constexpr int ConstantMemoryLedgerRows = 12500;
+// Ledgers of more rows than this are streamed (about 100,000 cells, at the
+// six an entry row usually fills).
+constexpr int ConstantMemoryLedgerRows = 16000;
 
 } // namespace kervio
