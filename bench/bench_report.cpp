@@ -83,27 +83,6 @@ int generate(int n, const QString &path)
     return dialogs.shown.empty() ? 0 : 1;
 }
 
-// The ledger is made by a child of its own, so that this process stays
-// small and the program's figure is its own.
-void commandLine(const QString &kervio, int n, double targetMs, double targetMb)
-{
-    QTemporaryDir dir;
-    const QString ledger = dir.filePath(QStringLiteral("ledger.krv"));
-    const QStringList generator{QCoreApplication::applicationFilePath(), QStringLiteral("--generate"),
-                                QString::number(n), ledger};
-    if (bench::runChild(generator).exitCode != 0) {
-        std::printf("could not generate a ledger of %d entries\n", n);
-        return;
-    }
-    const bench::ChildRun r = bench::runChild(
-        {kervio, QStringLiteral("--report"), ledger, QStringLiteral("--pdf"), dir.filePath(QStringLiteral("rapor.pdf"))});
-    std::printf("command line --report to PDF, %d entries: %.0f ms CPU, %.0f ms wall (target %.0f), "
-                "peak memory %.0f MB%s%s\n",
-                n, r.cpuMs, r.wallMs, targetMs, r.peakMb,
-                targetMb > 0 ? qPrintable(QStringLiteral(" (target %1)").arg(targetMb)) : "",
-                r.exitCode == 0 ? "" : ", FAILED");
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -116,15 +95,12 @@ int main(int argc, char **argv)
     if (args.size() == 3 && args[0] == QLatin1String("--generate"))
         return generate(args[1].toInt(), args[2]);
     const bool million = args.contains(QStringLiteral("--million"));
-    QString kervio = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/kervio");
-    for (const QString &a : args)
-        if (!a.startsWith(QLatin1String("--")))
-            kervio = a;
-
+    const QString kervio = bench::kervioUnderTest(args);
     if (QFileInfo(kervio).isExecutable()) {
-        commandLine(kervio, 100000, 2500, 0);
+        const QStringList report{QStringLiteral("--report"), QStringLiteral("IN"), QStringLiteral("--pdf"), QStringLiteral("OUT.pdf")};
+        bench::commandLineFigures(kervio, "--report to PDF", report, 100000, 2500, 0);
         if (million)
-            commandLine(kervio, 1000000, 30000, 800);
+            bench::commandLineFigures(kervio, "--report to PDF", report, 1000000, 30000, 800);
     } else {
         std::printf("command line not found at %s; pass its path\n", qPrintable(kervio));
     }

@@ -2,7 +2,9 @@
 // A program run to its end by a benchmark, with its wall time and its own
 // peak memory: forked while the benchmark is still small, since a child's
 // peak counts what it shared with its parent.
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <cstdio>
 #include <sys/resource.h>
@@ -47,6 +49,41 @@ inline ChildRun runChild(const QStringList &command, bool quiet = true)
               + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     r.peakMb = double(usage.ru_maxrss) / 1024.0;
     return r;
+}
+
+// The program measured: the argument that is no option, else the build's own.
+inline QString kervioUnderTest(const QStringList &args)
+{
+    QString kervio = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/kervio");
+    for (const QString &a : args)
+        if (!a.startsWith(QLatin1String("--")))
+            kervio = a;
+    return kervio;
+}
+
+// Runs `kervio` with `arguments`, where "IN" stands for a ledger of `entries`
+// rows that a child of this benchmark makes first ("--generate N FILE") and
+// "OUT.pdf" (any name starting "OUT") for a file of that name beside it, so that this process stays small and the
+// program's figures are its own; prints them as `what` against the targets.
+inline void commandLineFigures(const QString &kervio, const char *what, QStringList arguments, int entries,
+                               double targetMs, double targetMb)
+{
+    std::fflush(stdout); // a child must not repeat what is still buffered
+    QTemporaryDir dir;
+    const QString ledger = dir.filePath(QStringLiteral("ledger.krv"));
+    if (runChild({QCoreApplication::applicationFilePath(), QStringLiteral("--generate"), QString::number(entries), ledger})
+            .exitCode != 0) {
+        std::printf("could not generate a ledger of %d entries\n", entries);
+        return;
+    }
+    for (QString &a : arguments)
+        a = a == QLatin1String("IN") ? ledger : a.startsWith(QLatin1String("OUT")) ? dir.filePath(a) : a;
+    arguments.prepend(kervio);
+    const ChildRun r = runChild(arguments);
+    std::printf("command line %s, %d entries: %.0f ms CPU, %.0f ms wall (target %.0f), peak memory %.0f MB%s%s\n", what,
+                entries, r.cpuMs, r.wallMs, targetMs, r.peakMb,
+                targetMb > 0 ? qPrintable(QStringLiteral(" (target %1)").arg(targetMb)) : "",
+                r.exitCode == 0 ? "" : ", FAILED");
 }
 
 } // namespace kervio::bench

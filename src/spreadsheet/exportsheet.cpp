@@ -29,37 +29,6 @@ namespace {
 constexpr int LastColumn = 255; // IV
 using St = SheetCell::Style;
 
-class Builder {
-public:
-    explicit Builder(ExportSheet &sheet) : m_sheet(sheet) {}
-
-    void text(int row, int col, const QString &t, quint8 style = 0)
-    {
-        if (t.isEmpty())
-            return; // an empty text leaves the cell empty
-        add(row, col, SheetCell::Kind::Text, 0, t, style);
-    }
-    void number(int row, int col, double v, quint8 style = 0) { add(row, col, SheetCell::Kind::Number, v, {}, style); }
-    void formula(int row, int col, const QString &f, double cached, quint8 style = 0)
-    {
-        add(row, col, SheetCell::Kind::Formula, cached, f, style);
-    }
-
-private:
-    void add(int row, int col, SheetCell::Kind kind, double v, const QString &t, quint8 style)
-    {
-        SheetCell c;
-        c.row = row;
-        c.col = qint16(col);
-        c.kind = kind;
-        c.number = v;
-        c.text = t;
-        c.style = quint8(style | m_sheet.rangeStyle(row, col));
-        m_sheet.cells.push_back(std::move(c));
-    }
-    ExportSheet &m_sheet;
-};
-
 QString dateText(const QDate &d, const Regional &reg)
 {
     return d.isValid() ? dateToText(d, reg) : QString();
@@ -88,86 +57,12 @@ double shownWidth(const SheetCell &c, const Regional &reg)
     return chars * scale + 1.0;
 }
 
-} // namespace
-
-QString columnLetter(int column1)
-{
-    static const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    return alphabet.mid(column1 - 1, 1);
-}
-
-const SheetCell *ExportSheet::find(int row, int col) const
-{
-    auto it = std::lower_bound(cells.begin(), cells.end(), std::pair(row, col), [](const SheetCell &c, std::pair<int, int> k) {
-        return std::pair(c.row, int(c.col)) < k;
-    });
-    return it != cells.end() && it->row == row && it->col == col ? &*it : nullptr;
-}
-
-quint8 ExportSheet::rangeStyle(int row, int col) const
-{
-    quint8 s = 0;
-    for (const SheetRange &r : ranges)
-        if (row >= r.firstRow && row <= r.lastRow && col >= r.firstCol && col <= r.lastCol)
-            s |= r.style;
-    return s;
-}
-
-namespace {
-
-// Rows 1 and 2: the company, the calculation date, the days in a year and
-// the two rates.
-void addTitleRows(Builder &b, const Parameters &P, const Regional &reg)
-{
-    b.text(0, 0, QStringLiteral("İşlem Yapılan Firma : ") + P.text(Parameters::Company), St::Size12);
-    b.text(1, 0, QStringLiteral("Hesap Tarihi :"));
-    b.text(1, 1, dateText(P.calculationDate(), reg));
-    b.text(1, 2, QStringLiteral("Yıldaki Gün :"));
-    b.text(1, 3, P.text(Parameters::DaysInYear));
-    b.text(1, 4, QStringLiteral("Yıllık Faiz :"));
-    b.number(1, 5, parseAmount(P.text(Parameters::YearlyRate), reg));
-    b.text(1, 6, QStringLiteral("Aylık Faiz :"));
-    b.number(1, 7, parseAmount(P.text(Parameters::MonthlyRate), reg));
-}
+// Sheet rows (from 0) around the ledger of N rows, which starts at row 3.
+constexpr int TitleRows = 2;
+int totalsRowOf(int ledgerRows) { return ledgerRows + 4; }  // N+5
+int summaryRowOf(int ledgerRows) { return ledgerRows + 6; } // N+7
 
 constexpr int TableColumns = LedgerTable::ColumnCount - 5; // 8
-using ColumnSums = std::array<long double, TableColumns + 1>;
-
-// From sheet row 3: the ledger's header row as texts, then its rows, the
-// amounts and figures as numbers where they are not zero. Returns the
-// columns' sums, the totals' cached results.
-ColumnSums addLedgerTable(Builder &b, const LedgerTable &L, const Regional &reg)
-{
-    ColumnSums sums{};
-    for (int r = 0; r < L.gridRowCount(); ++r) {
-        const int row = r + 2;
-        for (int k = 1; k <= TableColumns; ++k) {
-            const QString &t = L.cell(r, k);
-            if (r == 0 || k <= ColDescription) {
-                b.text(row, k - 1, t);
-                continue;
-            }
-            const double v = parseAmount(t, reg);
-            if (v != 0) {
-                b.number(row, k - 1, v);
-                sums[size_t(k)] += v;
-            }
-        }
-    }
-    return sums;
-}
-
-// The totals row N+5: a live sum over the entry rows and the empty row
-// after them, for columns D to H.
-void addTotals(Builder &b, int totalsRow, int ledgerRows, const ColumnSums &sums)
-{
-    for (int k = ColDebit; k <= TableColumns; ++k) {
-        const QString x = columnLetter(k);
-        b.formula(totalsRow, k - 1,
-                  QStringLiteral("=SUM(") + x + QStringLiteral("4:") + x + QString::number(ledgerRows + 3) + u')',
-                  double(sums[size_t(k)]));
-    }
-}
 
 // The summary block from row N+7: each label with its value to its right.
 struct SummaryItem {
@@ -193,66 +88,222 @@ const SummaryItem SummaryBlock[] = {
     {4, 3, "Net Vade Farkı:", SummaryItem::Amount, Summary::NetDiff},
     {4, 6, "Alacak Ortalama Gün:", SummaryItem::Number, Summary::CreditDays},
 };
-
-void addSummaryBlock(Builder &b, int firstRow, const Summary &S, const Regional &reg)
-{
-    for (const SummaryItem &item : SummaryBlock) {
-        const int row = firstRow + item.row;
-        b.text(row, item.col, QString::fromUtf8(item.label));
-        if (item.kind == SummaryItem::Date)
-            b.text(row, item.col + 1, dateText(S.date(Summary::Picker(item.source)), reg));
-        else
-            b.number(row, item.col + 1, S.amount(Summary::Field(item.source)),
-                     quint8(item.kind == SummaryItem::Amount ? St::Amount : 0));
-    }
-}
-
-// Widths fitted as the spreadsheet does it twice: column A over the table
-// alone (before the company line is written), B to R over all.
-void fitColumnWidths(ExportSheet &sheet, const Regional &reg)
-{
-    const int N = sheet.ledgerRows;
-    for (const SheetCell &c : sheet.cells) {
-        if (c.col >= ExportSheet::FittedColumns)
-            continue;
-        if (c.col == 0 && (c.row < 2 || c.row > N + 1))
-            continue;
-        double &w = sheet.widths[size_t(c.col)];
-        w = std::max(w, shownWidth(c, reg));
-    }
-}
+constexpr int SummaryRows = 5;
 
 } // namespace
 
-ExportSheet buildExportSheet(const Document &document)
+QString columnLetter(int column1)
 {
-    const LedgerTable &L = document.ledger();
-    const Regional &reg = document.regional();
-    const int N = L.gridRowCount();
+    static const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    return alphabet.mid(column1 - 1, 1);
+}
 
-    ExportSheet sheet;
-    sheet.ledgerRows = N;
-    // sheet row k is index k - 1
-    const int totalsRow = N + 4;  // N+5
-    const int summaryRow = N + 6; // N+7
-    sheet.ranges = {
+ExportSheet::ExportSheet(const Document &document)
+    : m_document(document), m_ledgerRows(document.ledger().gridRowCount())
+{
+    const int totalsRow = totalsRowOf(m_ledgerRows);
+    m_ranges = {
         {0, 2, 0, LastColumn, St::Bold},
         {1, 2, 0, LastColumn, St::Size12},
         {3, totalsRow, 3, 4, St::Amount},
         {3, totalsRow, 6, 7, St::Amount},
         {totalsRow, totalsRow, 0, 17, St::Bold},
     };
-    sheet.cells.reserve(size_t(N) * 8 + 40);
-    Builder b(sheet);
-    addTitleRows(b, document.params(), reg);
-    const ColumnSums sums = addLedgerTable(b, L, reg);
-    addTotals(b, totalsRow, N, sums);
-    addSummaryBlock(b, summaryRow, document.summary(), reg);
-    std::stable_sort(sheet.cells.begin(), sheet.cells.end(), [](const SheetCell &a, const SheetCell &c) {
-        return std::pair(a.row, a.col) < std::pair(c.row, c.col);
-    });
-    fitColumnWidths(sheet, reg);
-    return sheet;
+    m_cells.reserve(LastColumn + 1);
+}
+
+const Regional &ExportSheet::regional() const { return m_document.regional(); }
+
+quint8 ExportSheet::rangeStyle(int row, int col) const
+{
+    quint8 s = 0;
+    for (const SheetRange &r : m_ranges)
+        if (row >= r.firstRow && row <= r.lastRow && col >= r.firstCol && col <= r.lastCol)
+            s |= r.style;
+    return s;
+}
+
+void ExportSheet::add(int row, SheetCell &&cell)
+{
+    cell.style = quint8(cell.style | rangeStyle(row, cell.col));
+    m_cells.push_back(std::move(cell));
+}
+
+void ExportSheet::text(int row, int col, const QString &t, quint8 style)
+{
+    if (t.isEmpty())
+        return; // an empty text leaves the cell empty
+    SheetCell c;
+    c.col = qint16(col);
+    c.style = style;
+    c.text = t;
+    add(row, std::move(c));
+}
+
+void ExportSheet::number(int row, int col, double v, quint8 style)
+{
+    SheetCell c;
+    c.col = qint16(col);
+    c.kind = SheetCell::Kind::Number;
+    c.style = style;
+    c.number = v;
+    add(row, std::move(c));
+}
+
+const std::vector<SheetCell> &ExportSheet::row(int row)
+{
+    Q_ASSERT(row == m_nextRow);
+    m_nextRow = row + 1;
+    m_cells.clear();
+    if (row < TitleRows)
+        titleRow(row);
+    else if (row < TitleRows + m_ledgerRows)
+        ledgerRow(row - TitleRows);
+    else if (row == totalsRowOf(m_ledgerRows))
+        totalsRow();
+    else if (row >= summaryRowOf(m_ledgerRows))
+        summaryRow(row - summaryRowOf(m_ledgerRows));
+    return m_cells;
+}
+
+// Rows 1 and 2: the company, the calculation date, the days in a year and
+// the two rates.
+void ExportSheet::titleRow(int row)
+{
+    const Parameters &P = m_document.params();
+    const Regional &reg = regional();
+    if (row == 0) {
+        text(0, 0, QStringLiteral("İşlem Yapılan Firma : ") + P.text(Parameters::Company), St::Size12);
+        return;
+    }
+    text(1, 0, QStringLiteral("Hesap Tarihi :"));
+    text(1, 1, dateText(P.calculationDate(), reg));
+    text(1, 2, QStringLiteral("Yıldaki Gün :"));
+    text(1, 3, P.text(Parameters::DaysInYear));
+    text(1, 4, QStringLiteral("Yıllık Faiz :"));
+    number(1, 5, parseAmount(P.text(Parameters::YearlyRate), reg));
+    text(1, 6, QStringLiteral("Aylık Faiz :"));
+    number(1, 7, parseAmount(P.text(Parameters::MonthlyRate), reg));
+}
+
+// From sheet row 3: the ledger's header row as texts, then its rows, the
+// amounts and figures as numbers where they are not zero.
+void ExportSheet::ledgerRow(int r)
+{
+    const LedgerTable &L = m_document.ledger();
+    const int row = r + TitleRows;
+    for (int k = 1; k <= TableColumns; ++k) {
+        const QStringView t = L.cellView(r, k);
+        // lent for the row's time, not copied
+        const QString cell = QString::fromRawData(t.data(), t.size());
+        if (r == 0 || k <= ColDescription) {
+            text(row, k - 1, cell);
+            continue;
+        }
+        const double v = parseAmount(cell, regional());
+        if (v != 0) {
+            number(row, k - 1, v);
+            m_sums[size_t(k)] += v;
+        }
+    }
+}
+
+// The totals row N+5: a live sum over the entry rows and the empty row
+// after them, for columns D to H.
+void ExportSheet::totalsRow()
+{
+    for (int k = ColDebit; k <= TableColumns; ++k) {
+        const QString x = columnLetter(k);
+        SheetCell c;
+        c.col = qint16(k - 1);
+        c.kind = SheetCell::Kind::Formula;
+        c.number = double(m_sums[size_t(k)]);
+        c.text = QStringLiteral("=SUM(") + x + QStringLiteral("4:") + x + QString::number(m_ledgerRows + 3) + u')';
+        add(totalsRowOf(m_ledgerRows), std::move(c));
+    }
+}
+
+void ExportSheet::summaryRow(int blockRow)
+{
+    if (blockRow >= SummaryRows)
+        return;
+    const Summary &S = m_document.summary();
+    const Regional &reg = regional();
+    const int row = summaryRowOf(m_ledgerRows) + blockRow;
+    for (const SummaryItem &item : SummaryBlock) {
+        if (item.row != blockRow)
+            continue;
+        text(row, item.col, QString::fromUtf8(item.label));
+        if (item.kind == SummaryItem::Date)
+            text(row, item.col + 1, dateText(S.date(Summary::Picker(item.source)), reg));
+        else
+            number(row, item.col + 1, S.amount(Summary::Field(item.source)),
+                   quint8(item.kind == SummaryItem::Amount ? St::Amount : 0));
+    }
+}
+
+namespace {
+
+// Whether the cell's shown text is a number's whose width never shrinks as
+// the number moves away from zero: an amount, or a whole number below 10^15
+// shown in full.
+bool growsWithSize(const SheetCell &c)
+{
+    if (c.kind == SheetCell::Kind::Text || !std::isfinite(c.number))
+        return false;
+    return (c.style & St::Amount) || (std::fabs(c.number) < 1e15 && c.number == std::trunc(c.number));
+}
+
+} // namespace
+
+void ColumnFitter::add(int row, const SheetCell &c)
+{
+    if (c.col >= ExportSheet::FittedColumns)
+        return;
+    if (c.col == 0 && (row < TitleRows || row >= TitleRows + m_ledgerRows))
+        return;
+    if (growsWithSize(c)) {
+        Extremes &e = m_numbers[size_t(c.col)][c.style & 7];
+        if (c.number >= 0)
+            e.largest = std::max(e.largest, c.number);
+        else
+            e.mostNegative = std::min(e.mostNegative, c.number);
+        return;
+    }
+    double &w = m_widths[size_t(c.col)];
+    w = std::max(w, shownWidth(c, m_reg));
+}
+
+ExportSheet::Widths ColumnFitter::widths() const
+{
+    ExportSheet::Widths widths = m_widths;
+    for (int col = 0; col < ExportSheet::FittedColumns; ++col) {
+        for (int style = 0; style < 8; ++style) {
+            const Extremes &e = m_numbers[size_t(col)][size_t(style)];
+            SheetCell c;
+            c.kind = SheetCell::Kind::Number;
+            c.style = quint8(style);
+            double &w = widths[size_t(col)];
+            if (e.largest >= 0) {
+                c.number = e.largest;
+                w = std::max(w, shownWidth(c, m_reg));
+            }
+            if (e.mostNegative < 0) {
+                c.number = e.mostNegative;
+                w = std::max(w, shownWidth(c, m_reg));
+            }
+        }
+    }
+    return widths;
+}
+
+ExportSheet::Widths fittedColumnWidths(ExportSheet sheet)
+{
+    ColumnFitter fitter(sheet.regional(), sheet.ledgerRows());
+    for (int row = 0; row < sheet.rowCount(); ++row)
+        for (const SheetCell &c : sheet.row(row))
+            fitter.add(row, c);
+    return fitter.widths();
 }
 
 namespace {
@@ -327,26 +378,22 @@ public:
                 format_set_num_format(m_formats[size_t(s)], amountFormatCode().toUtf8().constData());
         }
     }
-    void setColumnWidths(const ExportSheet &sheet)
-    {
-        for (int c = 0; c < ExportSheet::FittedColumns; ++c)
-            if (sheet.widths[size_t(c)] > 0)
-                worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c), std::round(sheet.widths[size_t(c)] * 100) / 100,
-                                     nullptr);
-    }
-    void writeRows(const ExportSheet &sheet)
+    // Writes the rows in order and fits the columns to them.
+    void writeRows(ExportSheet &sheet)
     {
         const std::array<quint8, 3> rowStyles = wholeRowStyles(sheet);
-        const int lastRow = sheet.cells.empty() ? 0 : sheet.cells.back().row;
-        size_t i = 0;
-        for (int row = 0; row <= lastRow && m_error == LXW_NO_ERROR; ++row) {
+        ColumnFitter fitter(sheet.regional(), sheet.ledgerRows());
+        for (int row = 0; row < sheet.rowCount() && m_error == LXW_NO_ERROR; ++row) {
             if (row < 3 && rowStyles[size_t(row)])
                 check(worksheet_set_row(m_sheet, lxw_row_t(row), 15.75, m_formats[rowStyles[size_t(row)]]));
-            m_written.assign(ExportSheet::FittedColumns, false);
-            for (; i < sheet.cells.size() && sheet.cells[i].row == row; ++i)
-                writeCell(sheet.cells[i]);
+            m_written.fill(false);
+            for (const SheetCell &c : sheet.row(row)) {
+                writeCell(row, c);
+                fitter.add(row, c);
+            }
             writeStyledBlanks(sheet, row);
         }
+        setColumnWidths(fitter.widths());
     }
     // Closes the book; the writer's first error, or the closing's.
     lxw_error close()
@@ -362,18 +409,24 @@ private:
     static std::array<quint8, 3> wholeRowStyles(const ExportSheet &sheet)
     {
         std::array<quint8, 3> styles{};
-        for (const SheetRange &r : sheet.ranges)
+        for (const SheetRange &r : sheet.ranges())
             if (r.firstCol == 0 && r.lastCol == LastColumn)
                 for (int row = r.firstRow; row <= std::min(r.lastRow, 2); ++row)
                     styles[size_t(row)] |= r.style;
         return styles;
     }
-    void writeCell(const SheetCell &c)
+    void setColumnWidths(const ExportSheet::Widths &widths)
+    {
+        for (int c = 0; c < ExportSheet::FittedColumns; ++c)
+            if (widths[size_t(c)] > 0)
+                check(worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c), std::round(widths[size_t(c)] * 100) / 100, nullptr));
+    }
+    void writeCell(int sheetRow, const SheetCell &c)
     {
         lxw_format *f = m_formats[c.style & 7];
         if (c.col < ExportSheet::FittedColumns)
             m_written[size_t(c.col)] = true;
-        const auto row = lxw_row_t(c.row);
+        const auto row = lxw_row_t(sheetRow);
         const auto col = lxw_col_t(c.col);
         switch (c.kind) {
         case SheetCell::Kind::Text:
@@ -389,7 +442,7 @@ private:
     }
     void writeStyledBlanks(const ExportSheet &sheet, int row)
     {
-        for (const SheetRange &r : sheet.ranges) {
+        for (const SheetRange &r : sheet.ranges()) {
             if (r.lastCol == LastColumn || row < r.firstRow || row > r.lastRow)
                 continue;
             for (int col = r.firstCol; col <= r.lastCol; ++col) {
@@ -411,13 +464,13 @@ private:
     lxw_workbook *m_book = nullptr;
     lxw_worksheet *m_sheet = nullptr;
     std::array<lxw_format *, 8> m_formats{};
-    std::vector<bool> m_written; // the current row's cells up to column R
+    std::array<bool, ExportSheet::FittedColumns> m_written{}; // the current row's cells up to column R
     lxw_error m_error = LXW_NO_ERROR;
 };
 
 } // namespace
 
-void writeExportWorkbook(const ExportSheet &sheet, const QString &path, WorkbookMemory memory)
+void writeExportWorkbook(ExportSheet sheet, const QString &path, WorkbookMemory memory)
 {
     // the writer prints its numbers and sizes with the C library
     const CNumericLocale cNumbers;
@@ -430,12 +483,11 @@ void writeExportWorkbook(const ExportSheet &sheet, const QString &path, Workbook
     const QString file = work.filePath(QStringLiteral("book.xlsx"));
     const QuietStandardError quiet;
     const bool constant = memory == WorkbookMemory::Constant
-                          || (memory == WorkbookMemory::Auto && sheet.cells.size() > ConstantMemoryCells);
+                          || (memory == WorkbookMemory::Auto && sheet.ledgerRows() > ConstantMemoryLedgerRows);
     XlsxWriter writer(file, work.path(), constant);
     if (!writer.isOpen())
         throw unableToWrite();
     writer.addStyleFormats();
-    writer.setColumnWidths(sheet);
     writer.writeRows(sheet);
     if (const lxw_error err = writer.close(); err != LXW_NO_ERROR)
         throw KervioError(QStringLiteral("Unable to write to %1 (%2)")

@@ -191,14 +191,34 @@ private slots:
     void columnWidthsFollowContent()
     {
         Fixture f(WorkedExample, QStringLiteral("Çok Uzun Bir Firma Adı Anonim Şirketi Ve Ortakları"));
-        const ExportSheet sheet = buildExportSheet(f.document);
+        const ExportSheet::Widths widths = fittedColumnWidths(buildExportSheet(f.document));
         // A is fitted over the table only, not the company line
-        QVERIFY(sheet.widths[0] > 8 && sheet.widths[0] < 20);
+        QVERIFY(widths[0] > 8 && widths[0] < 20);
         // B holds the dates and the summary amounts
-        QVERIFY(sheet.widths[1] >= 10);
+        QVERIFY(widths[1] >= 10);
         // C holds "Yıldaki Gün :" in bold size 12
-        QVERIFY(sheet.widths[2] > sheet.widths[5]);
-        QCOMPARE(sheet.widths[9], 0.0);
+        QVERIFY(widths[2] > widths[5]);
+        QCOMPARE(widths[9], 0.0);
+    }
+
+    // Column B is as wide as its widest text: the summary's totals and
+    // balance, on whichever side of zero the balance falls.
+    void columnWidthFollowsWidestAmount_data()
+    {
+        QTest::addColumn<QString>("debit");
+        QTest::addColumn<QString>("credit");
+        QTest::addColumn<double>("width");
+        // "-9.999.999.994,00": 13 signs and digits, four separators of half a character, plus one
+        QTest::newRow("negative balance") << "5,00" << "9999999999,00" << 16.0;
+        QTest::newRow("positive balance") << "9999999999,00" << "5,00" << 15.0;
+    }
+    void columnWidthFollowsWidestAmount()
+    {
+        QFETCH(QString, debit);
+        QFETCH(QString, credit);
+        QFETCH(double, width);
+        Fixture f({{"01.10.2024", "31.10.2024", "a", debit, ""}, {"01.10.2024", "31.10.2024", "b", "", credit}});
+        QCOMPARE(fittedColumnWidths(buildExportSheet(f.document))[1], width);
     }
 
     // Step 4: from another row the cursor moves to row 1 (recalculating

@@ -1,4 +1,5 @@
 #include "common/processlocale.h"
+#include "common/scripteddocument.h"
 #include "common/zipwriter.h"
 #include "core/errors.h"
 #include "core/numericlocale.h"
@@ -294,25 +295,16 @@ private slots:
     // Our own export of a big ledger (streamed, its texts inline) reads back.
     void bigExportReadsBack()
     {
-        ExportSheet sheet;
-        for (int r = 0; r < 3; ++r) {
-            SheetCell text;
-            text.row = r;
-            text.col = 2;
-            text.text = QStringLiteral("Satış faturası %1").arg(r);
-            sheet.cells.push_back(text);
-            SheetCell amount;
-            amount.row = r;
-            amount.col = 3;
-            amount.kind = SheetCell::Kind::Number;
-            amount.number = 1000.25 + r;
-            sheet.cells.push_back(amount);
-        }
+        test::ScriptedDocument d;
+        test::fillLedger(d.document.ledger(), {{"01.10.2024", "31.10.2024", "Satış faturası 0", "1000,25", ""},
+                                               {"02.10.2024", "31.10.2024", "Satış faturası 1", "1001,25", ""},
+                                               {"03.10.2024", "31.10.2024", "Satış faturası 2", "1002,25", ""}});
+        d.document.recalculateAll();
         const QString file = path("export.xlsx");
-        writeExportWorkbook(sheet, file, WorkbookMemory::Constant);
+        writeExportWorkbook(buildExportSheet(d.document), file, WorkbookMemory::Constant);
         const WorkbookSheet back = readWorkbook(file, Regional::turkish());
-        QCOMPARE(workbookCellText(back.at(2, 2), Regional::turkish()), QStringLiteral("Satış faturası 2"));
-        QCOMPARE(workbookCellText(back.at(2, 3), Regional::turkish()), QStringLiteral("1002,25"));
+        QCOMPARE(workbookCellText(back.at(5, 2), Regional::turkish()), QStringLiteral("Satış faturası 2"));
+        QCOMPARE(workbookCellText(back.at(5, 3), Regional::turkish()), QStringLiteral("1002,25"));
     }
 
     // Files that are no workbook, or one that cannot be read, are refused by
