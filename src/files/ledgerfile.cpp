@@ -8,6 +8,7 @@
 #include <QFile>
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace kervio {
 
@@ -102,18 +103,80 @@ QStringList parameterItems(const Parameters &params, const Regional &reg)
     return items;
 }
 
-// A grid row's line appended to `line`.
-void appendRowLine(QString &line, const PackedRow &row)
-{
-    for (int c = 0; c < LedgerTable::ColumnCount; ++c) {
-        if (c > 0)
-            line += u',';
-        const QStringView cell = row[c];
-        if (hasBreak(cell))
-            appendCommaItem(line, withoutBreaks(cell.toString()));
-        else
-            appendCommaItem(line, cell);
+// Bytes written at the end of a byte array made larger ahead of them, in
+// steps, and cut to what was written at the end.
+class ByteWriter {
+public:
+    explicit ByteWriter(QByteArray &bytes) : m_bytes(bytes), m_end(bytes.size()) {}
+    ~ByteWriter() { m_bytes.truncate(m_end); }
+    // Room for `n` more bytes; written ones are kept with advance().
+    char *room(qsizetype n)
+    {
+        if (m_end + n > m_bytes.size())
+            m_bytes.resize(std::max({m_end + n, m_bytes.capacity(), m_bytes.size() + m_bytes.size() / 2}));
+        return m_bytes.data() + m_end;
     }
+    void advance(qsizetype n) { m_end += n; }
+
+private:
+    QByteArray &m_bytes;
+    qsizetype m_end;
+};
+
+// A grid row's line encoded, appended through `out`. Each cell is encoded
+// straight from the row; only one with a break or a quote is made into a
+// text of its own first.
+void appendRowLine(ByteWriter &out, const PackedRow &row, QString &scratch)
+{
+    const PackedRow::Views cells = row.views();
+    for (int c = 0; c < LedgerTable::ColumnCount; ++c) {
+        const QStringView cell = cells[size_t(c)];
+        // the common cell, ASCII that needs no quotes, copied at once
+        {
+            char *d = out.room(cell.size() + 1);
+            qsizetype n = 0;
+            if (c > 0)
+                d[n++] = ',';
+            qsizetype i = 0;
+            for (; i < cell.size(); ++i) {
+                const char16_t u = cell[i].unicode();
+                if (u <= 32 || u >= 0x80 || u == u'"' || u == u',')
+                    break;
+                d[n++] = char(u);
+            }
+            if (i == cell.size()) {
+                out.advance(n);
+                continue;
+            }
+        }
+        bool quoted = false, rewritten = false;
+        for (const QChar ch : cell) {
+            const char16_t u = ch.unicode();
+            if (u > 32 && u != u'"' && u != u',')
+                continue;
+            quoted = true;
+            rewritten = rewritten || u == u'"' || isBreak(ch);
+        }
+        QStringView text = cell;
+        if (rewritten) {
+            scratch.resize(0);
+            appendCommaItem(scratch, withoutBreaks(cell.toString()));
+            text = scratch;
+            quoted = false; // the quotes are in the text
+        }
+        char *d = out.room(text.size() + 4);
+        qsizetype n = 0;
+        if (c > 0)
+            d[n++] = ',';
+        if (quoted)
+            d[n++] = '"';
+        n += toCp1254(text, d + n);
+        if (quoted)
+            d[n++] = '"';
+        out.advance(n);
+    }
+    std::memcpy(out.room(2), "\r\n", 2);
+    out.advance(2);
 }
 
 } // namespace
@@ -155,12 +218,11 @@ QByteArray ledgerFileBytes(const Parameters &params, const LedgerTable &ledger, 
     bytes.reserve(qsizetype(ledger.gridRowCount()) * 100);
     appendCp1254(bytes, encodeItems(parameterItems(params, reg)));
     bytes += "\r\n";
-    QString line; // one buffer for every row
-    for (int r = 0; r < ledger.gridRowCount(); ++r) {
-        line.resize(0);
-        appendRowLine(line, ledger.packedRow(r));
-        appendCp1254(bytes, line);
-        bytes += "\r\n";
+    QString scratch;
+    {
+        ByteWriter out(bytes);
+        for (int r = 0; r < ledger.gridRowCount(); ++r)
+            appendRowLine(out, ledger.packedRow(r), scratch);
     }
     return bytes;
 }
@@ -234,13 +296,20 @@ std::optional<LedgerFileContent> parseLedgerFileBytes(const QByteArray &bytes)
     qsizetype start = 0;
     qsizetype lineNumber = 0;
     bool parametersRead = false;
-    LedgerTable::Row cells; // one buffer for every line
+    // one room for every line: its characters and its unquoted items
+    std::vector<char16_t> text;
+    std::vector<char16_t> room;
     auto take = [&](qsizetype from, qsizetype to) {
-        const QString line = fromCp1254(QByteArrayView(d + from, to - from));
-        if (lineNumber == 0)
-            parametersRead = parseParameterLine(line, content);
-        else if (lineNumber >= 2)
-            content.rows.push_back(rowOfLine(line, cells));
+        const QByteArrayView bytes(d + from, to - from);
+        if (lineNumber == 0) {
+            parametersRead = parseParameterLine(fromCp1254(bytes), content);
+        } else if (lineNumber >= 2) {
+            text.resize(size_t(bytes.size()));
+            fromCp1254(bytes, text.data());
+            std::array<QStringView, LedgerTable::ColumnCount> cells{};
+            decodeCommaText(QStringView(text.data(), bytes.size()), cells.data(), LedgerTable::ColumnCount, room);
+            content.rows.emplace_back(cells);
+        }
         ++lineNumber;
         return lineNumber > 1 || parametersRead;
     };

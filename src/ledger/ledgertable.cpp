@@ -43,6 +43,11 @@ PackedRow::PackedRow(const Cells &cells)
 {
 }
 
+PackedRow::PackedRow(const std::array<QStringView, LedgerColumnCount> &cells)
+    : m_data(pack([&](int c) { return cells[size_t(c)]; }))
+{
+}
+
 QStringView PackedRow::operator[](int col) const
 {
     if (m_data.isEmpty())
@@ -55,6 +60,23 @@ QStringView PackedRow::operator[](int col) const
     const qsizetype head = 1 + (wide ? 2 : 1) * LedgerColumnCount;
     const qsizetype start = col > 0 ? endOf(col - 1) : 0;
     return QStringView(d + head + start, endOf(col) - start);
+}
+
+PackedRow::Views PackedRow::views() const
+{
+    Views v{};
+    if (m_data.isEmpty())
+        return v;
+    const char16_t *d = reinterpret_cast<const char16_t *>(m_data.constData());
+    const bool wide = d[0] != 0;
+    const char16_t *texts = d + 1 + (wide ? 2 : 1) * LedgerColumnCount;
+    qsizetype start = 0;
+    for (int c = 0; c < LedgerColumnCount; ++c) {
+        const qsizetype end = wide ? (qsizetype(d[1 + 2 * c]) << 16) | d[2 + 2 * c] : qsizetype(d[1 + c]);
+        v[size_t(c)] = QStringView(texts + start, end - start);
+        start = end;
+    }
+    return v;
 }
 
 QString PackedRow::text(int col) const
@@ -244,17 +266,24 @@ void LedgerTable::rebuildCaches()
     // Fenwick index i+1 holds grid row i
     for (size_t r = 1; r < n; ++r) {
         bool err = false, huge = false;
+        const PackedRow::Views cells = m_rows[r].views();
         for (size_t s = 0; s < 6; ++s) {
-            const ParsedCell c = parseCell(m_rows[r][SumColumns[s]]);
+            const ParsedCell c = parseCell(cells[size_t(SumColumns[s])]);
             err = err || c.error;
             huge = huge || c.huge;
             m_tree[s][r + 1] = c.error || c.huge ? 0 : c.scaled;
         }
         if (err || huge)
             setRowFlags(int(r), err, huge);
-        if (m_rows[r][ColNumber].isEmpty())
+        if (cells[ColNumber].isEmpty())
             m_unnumberedRows.insert(int(r));
     }
+    for (size_t s = 0; s < 6; ++s) {
+        m_total[s] = 0;
+        for (size_t i = 1; i <= n; ++i)
+            m_total[s] += m_tree[s][i];
+    }
+    ++m_sumsRevision;
     for (auto &t : m_tree) {
         for (size_t i = 1; i <= n; ++i) {
             const size_t j = i + (i & (~i + 1));
@@ -267,6 +296,7 @@ void LedgerTable::rebuildCaches()
 void LedgerTable::fenwickAdd(int slot, int row, __int128 delta)
 {
     auto &t = m_tree[size_t(slot)];
+    m_total[size_t(slot)] += delta;
     const size_t n = t.size() - 1;
     for (size_t i = size_t(row) + 1; i <= n; i += i & (~i + 1))
         t[i] += delta;
@@ -315,6 +345,17 @@ void LedgerTable::cellsChanged(int row, quint16 columns)
             m_rows[size_t(row)] = PackedRow(m_editCells);
         m_editRow = -1;
     }
+    afterCellsChanged(row, columns);
+}
+
+void LedgerTable::storeRow(int row, PackedRow packed, quint16 columns)
+{
+    m_rows[size_t(row)] = std::move(packed);
+    afterCellsChanged(row, columns);
+}
+
+void LedgerTable::afterCellsChanged(int row, quint16 columns)
+{
     int first = -1, last = -1;
     for (int col = 0; col < ColumnCount; ++col) {
         if (!(columns & (1u << col)))
@@ -336,6 +377,8 @@ void LedgerTable::updateCaches(int row, int col)
 {
     const QStringView text = m_rows[size_t(row)][col];
     const int slot = sumSlot(col);
+    if (slot >= 0 || col == ColNumber)
+        ++m_sumsRevision;
     if (slot >= 0) {
         // the cell's old value is what the tree holds for it
         const __int128 old = fenwickPrefix(slot, row + 1) - fenwickPrefix(slot, row);
@@ -533,7 +576,7 @@ LedgerSums LedgerTable::entrySums() const
     }
     __int128 exact[LedgerSums::Count];
     for (int k = 0; k < LedgerSums::Count; ++k)
-        exact[k] = fenwickPrefix(k, end);
+        exact[k] = end == gridRowCount() ? m_total[size_t(k)] : fenwickPrefix(k, end);
     return sumsOfTotals(exact, [](__int128 v) { return double(static_cast<long double>(v) / 1e9L); });
 }
 

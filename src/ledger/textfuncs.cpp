@@ -106,11 +106,29 @@ Digits15 digits15(double value)
     return r;
 }
 
-QString nonFiniteText(double v)
+QString toQString(const NumberText &t)
 {
-    if (std::isnan(v))
-        return QStringLiteral("NAN");
-    return v < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    return QString(reinterpret_cast<const QChar *>(t.constData()), t.size());
+}
+
+void appendAscii(NumberText &out, const char *s)
+{
+    while (*s)
+        out.append(char16_t(*s++));
+}
+
+void nonFiniteText(double v, NumberText &out)
+{
+    appendAscii(out, std::isnan(v) ? "NAN" : v < 0 ? "-INF" : "INF");
+}
+
+// The decimal digits of a whole number, with its sign.
+void appendInteger(NumberText &out, int64_t v)
+{
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    for (const char *p = buf; p < res.ptr; ++p)
+        out.append(char16_t(*p));
 }
 
 } // namespace
@@ -239,7 +257,7 @@ int parseInteger(QStringView text)
     return int(v);
 }
 
-double parseAmount(const QString &text, const Regional &reg)
+double parseAmount(QStringView text, const Regional &reg)
 {
     char stack[64];
     std::string heap;
@@ -269,7 +287,7 @@ double parseAmount(const QString &text, const Regional &reg)
     double v = 0;
     // the general format's E notation ("1E18", "8,3E-6") is that number,
     // not its digits run together
-    if (exponent && tryParseNumber(text, reg, &v))
+    if (exponent && tryParseNumber(text.toString(), reg, &v))
         return v;
     if (seps <= 1 && (digit || seps == 1) && decimalToDouble(buf, n, &v))
         return v;
@@ -278,7 +296,7 @@ double parseAmount(const QString &text, const Regional &reg)
     raiseInvalidFloat(t);
 }
 
-double parseDigits(const QString &text)
+double parseDigits(QStringView text)
 {
     char stack[64];
     std::string heap;
@@ -301,9 +319,8 @@ double parseDigits(const QString &text)
     return v;
 }
 
-bool isValidDateText(const QString &text)
+bool isValidDateText(QStringView v)
 {
-    const QStringView v(text);
     const int day = parseInteger(v.mid(0, 2));
     const int month = parseInteger(v.mid(3, 2));
     const int year = parseInteger(v.mid(6, 4));
@@ -329,62 +346,68 @@ QString padRight(quint16 width, const QString &text)
 namespace {
 
 // d.ddddE[-]x, the significant digits without trailing zeros.
-void appendScientific(QString &out, const Digits15 &dg, int len, QChar decimal)
+void appendScientific(NumberText &out, const Digits15 &dg, int len, QChar decimal)
 {
-    out += QChar(dg.d[0]);
+    out.append(char16_t(dg.d[0]));
     if (len > 1) {
-        out += decimal;
+        out.append(decimal.unicode());
         for (int i = 1; i < len; ++i)
-            out += QChar(dg.d[i]);
+            out.append(char16_t(dg.d[i]));
     }
-    out += u'E';
-    out += QString::number(dg.exp);
+    out.append(u'E');
+    appendInteger(out, dg.exp);
 }
 
 // The digits at their places: integer digits padded with zeros, or zeros
 // after the separator before the first digit.
-void appendPositional(QString &out, const Digits15 &dg, int len, QChar decimal)
+void appendPositional(NumberText &out, const Digits15 &dg, int len, QChar decimal)
 {
     if (dg.exp < 0) {
-        out += u'0';
-        out += decimal;
+        out.append(u'0');
+        out.append(decimal.unicode());
         for (int i = 0; i < -dg.exp - 1; ++i)
-            out += u'0';
+            out.append(u'0');
         for (int i = 0; i < len; ++i)
-            out += QChar(dg.d[i]);
+            out.append(char16_t(dg.d[i]));
         return;
     }
     for (int i = 0; i <= dg.exp; ++i)
-        out += QChar(i < len ? dg.d[i] : '0');
+        out.append(char16_t(i < len ? dg.d[i] : '0'));
     if (len > dg.exp + 1) {
-        out += decimal;
+        out.append(decimal.unicode());
         for (int i = dg.exp + 1; i < len; ++i)
-            out += QChar(dg.d[i]);
+            out.append(char16_t(dg.d[i]));
     }
 }
 
 } // namespace
 
-QString generalNumberText(double value, const Regional &reg)
+void generalNumberText(double value, const Regional &reg, NumberText &out)
 {
+    out.clear();
     if (!std::isfinite(value))
-        return nonFiniteText(value);
+        return nonFiniteText(value, out);
     if (value == 0)
-        return QStringLiteral("0");
+        return out.append(u'0');
     if (std::fabs(value) < 1e15 && value == std::trunc(value))
-        return QString::number(int64_t(value));
+        return appendInteger(out, int64_t(value));
     const Digits15 dg = digits15(value);
     int len = 15;
     while (len > 1 && dg.d[len - 1] == '0')
         --len;
-    QString out;
     if (value < 0)
-        out += u'-';
+        out.append(u'-');
     if (dg.exp < -5 || dg.exp >= 15)
         appendScientific(out, dg, len, reg.decimal);
     else
         appendPositional(out, dg, len, reg.decimal);
-    return out;
+}
+
+QString generalNumberText(double value, const Regional &reg)
+{
+    NumberText out;
+    generalNumberText(value, reg, out);
+    return toQString(out);
 }
 
 QString plainNumberText(double value)
@@ -412,11 +435,10 @@ NumberPicture parsePicture(const QString &picture)
     return p;
 }
 
-QString groupDigits(const NumberPicture &pic, bool negative, const char *intDigits, int intLen, const char *frac,
-                    int decimals, const Regional &reg)
+void groupDigits(const NumberPicture &pic, bool negative, const char *intDigits, int intLen, const char *frac,
+                 int decimals, const Regional &reg, NumberText &out)
 {
     const int padded = std::max(intLen, std::min(pic.minInt, 20));
-    QVarLengthArray<char16_t, 96> out;
     out.reserve(2 + padded + padded / 3 + decimals);
     if (negative)
         out.append(u'-');
@@ -431,13 +453,12 @@ QString groupDigits(const NumberPicture &pic, bool negative, const char *intDigi
         for (int i = 0; i < decimals; ++i)
             out.append(char16_t(frac[i]));
     }
-    return QString(reinterpret_cast<const QChar *>(out.constData()), out.size());
 }
 
 // The common case without a decimal conversion: with at most two decimals
 // v x 10^d is exact in extended precision, and unless it lies close to a
 // half, rounding it gives what rounding the 15-digit form gives.
-bool quickPictureText(const NumberPicture &pic, double value, const Regional &reg, QString *out)
+bool quickPictureText(const NumberPicture &pic, double value, const Regional &reg, NumberText &out)
 {
     if (pic.decimals > 2)
         return false;
@@ -477,7 +498,7 @@ bool quickPictureText(const NumberPicture &pic, double value, const Regional &re
         --intLen;
     }
     const bool negative = value < 0 && n != 0;
-    *out = groupDigits(pic, negative, intBegin, intLen, frac, decimals, reg);
+    groupDigits(pic, negative, intBegin, intLen, frac, decimals, reg, out);
     return true;
 }
 
@@ -510,13 +531,13 @@ std::string roundedDigits(double value, int decimals)
     return digits;
 }
 
-QString pictureText(const NumberPicture &pic, double value, const Regional &reg)
+void pictureText(const NumberPicture &pic, double value, const Regional &reg, NumberText &out)
 {
+    out.clear();
     if (!std::isfinite(value))
-        return nonFiniteText(value);
-    QString quick;
-    if (quickPictureText(pic, value, reg, &quick))
-        return quick;
+        return nonFiniteText(value, out);
+    if (quickPictureText(pic, value, reg, out))
+        return;
     const int decimals = std::min(pic.decimals, 20);
     const std::string digits = roundedDigits(value, decimals);
     // the integer digits without leading zeros, and the fraction padded
@@ -538,8 +559,18 @@ QString pictureText(const NumberPicture &pic, double value, const Regional &reg)
     }
     // a value that rounds to zero has no sign
     const bool zero = intLen == 0 && std::all_of(fracDigits, fracDigits + decimals, [](char c) { return c == '0'; });
-    return groupDigits(pic, value < 0 && !zero, intBegin, intLen, fracDigits, decimals, reg);
+    groupDigits(pic, value < 0 && !zero, intBegin, intLen, fracDigits, decimals, reg, out);
 }
+
+QString pictureText(const NumberPicture &pic, double value, const Regional &reg)
+{
+    NumberText out;
+    pictureText(pic, value, reg, out);
+    return toQString(out);
+}
+
+constexpr NumberPicture AmountPicture{true, 2, 1};
+constexpr NumberPicture WholePicture{true, 0, 1};
 
 } // namespace
 
@@ -550,14 +581,43 @@ QString formatPicture(const QString &picture, double value, const Regional &reg)
 
 QString formatAmount(double value, const Regional &reg)
 {
-    static const NumberPicture pic{true, 2, 1};
-    return pictureText(pic, value, reg);
+    return pictureText(AmountPicture, value, reg);
+}
+
+void formatAmount(double value, const Regional &reg, NumberText &out)
+{
+    pictureText(AmountPicture, value, reg, out);
+}
+
+bool isFormattedAmount(QStringView t, const Regional &reg)
+{
+    const char16_t decimal = reg.decimal.unicode(), thousands = reg.thousands.unicode();
+    auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    if (decimal == thousands || isDigit(thousands) || thousands == u'-')
+        return false;
+    const qsizetype n = t.size();
+    const qsizetype start = n > 0 && t[0] == u'-' ? 1 : 0;
+    // the integer part: digits grouped by three from the right
+    const qsizetype len = n - 3 - start;
+    if (len < 1 || len % 4 == 0 || t[n - 3] != decimal || !isDigit(t[n - 2].unicode()) || !isDigit(t[n - 1].unicode()))
+        return false;
+    const qsizetype digits = len - len / 4;
+    if (digits + 2 > 15 || (digits > 1 && t[start] == u'0'))
+        return false;
+    bool zero = t[n - 2] == u'0' && t[n - 1] == u'0';
+    for (qsizetype p = 0; p < len; ++p) {
+        const char16_t c = t[start + p].unicode();
+        if ((len - p) % 4 == 0 ? c != thousands : !isDigit(c))
+            return false;
+        zero = zero && (c == thousands || c == u'0');
+    }
+    // formatAmount writes no "-0,00"
+    return !(start == 1 && zero);
 }
 
 QString formatWhole(double value, const Regional &reg)
 {
-    static const NumberPicture pic{true, 0, 1};
-    return pictureText(pic, value, reg);
+    return pictureText(WholePicture, value, reg);
 }
 
 int64_t roundHalfEven(double value)

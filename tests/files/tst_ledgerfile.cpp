@@ -229,6 +229,8 @@ void TestLedgerFile::bytesReadAsTheirLines_data()
     QTest::newRow("empty first line") << "\r\n" + validFile("1\r\n");
     QTest::newRow("short parameter line") << QByteArray(",,,\r\nheader\r\n1\r\n");
     QTest::newRow("undefined bytes") << validFile("1,\x81\x8D\x90\xFF\r\n");
+    QTest::newRow("quotes only, a trailing comma") << validFile("1,\"\"\"\",\"\",\"\"\"a\"\"\",\r\n");
+    QTest::newRow("blanks around items") << validFile(" 1 , \"a b\" ,c d\t,\r\n");
 }
 
 void TestLedgerFile::bytesReadAsTheirLines()
@@ -257,6 +259,8 @@ void TestLedgerFile::bytesWrittenAsTheLines()
     f.params().setText(Parameters::Company, QString::fromUtf8("Şirket\r\n\"A\", 𝔸 ∑"));
     f.ledger().replaceEntries({makeRow({"1", "01.02.2024", "", "a\nb, \"c\"", "1.000,00"}),
                                makeRow({"2", "", "", QString::fromUtf8("İğüşöç ÇĞÜŞÖ € 𝔸 ∑ \t")}),
+                               makeRow({"3", "a,b", QString(QChar(0)) + u'x', "\"", "x\ry", QString(QChar(0xD835)) + u',',
+                                        QString::fromUtf8("ç"), " ", ","}),
                                makeRow({})});
     QByteArray expected;
     for (const QString &line : ledgerFileLines(f.params(), f.ledger(), f.document.regional()))

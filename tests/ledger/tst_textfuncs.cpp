@@ -291,6 +291,56 @@ private slots:
         }
     }
 
+    // A text taken as already formatted must be exactly what formatting its
+    // value writes; anything else goes through the conversion.
+    void formattedAmount_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("formatted");
+        QTest::newRow("zero") << "0,00" << true;
+        QTest::newRow("small") << "0,05" << true;
+        QTest::newRow("negative") << "-401,10" << true;
+        QTest::newRow("grouped") << "1.234.567,89" << true;
+        QTest::newRow("15 digits") << "1.234.567.890.123,45" << true;
+        QTest::newRow("16 digits") << "12.345.678.901.234,56" << false;
+        QTest::newRow("negative zero") << "-0,00" << false;
+        QTest::newRow("ungrouped") << "1234,00" << false;
+        QTest::newRow("group of two") << "12.34,00" << false;
+        QTest::newRow("leading zero") << "01,00" << false;
+        QTest::newRow("leading group separator") << ".123,00" << false;
+        QTest::newRow("one decimal") << "10,5" << false;
+        QTest::newRow("three decimals") << "10,500" << false;
+        QTest::newRow("no decimals") << "10" << false;
+        QTest::newRow("plus sign") << "+10,00" << false;
+        QTest::newRow("blank") << " 10,00" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("sign only") << "-,00" << false;
+    }
+    void formattedAmount()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, formatted);
+        QCOMPARE(isFormattedAmount(text, TR), formatted);
+        const QString other = QString(text).replace(u'.', u'#').replace(u',', u'.').replace(u'#', u',');
+        QCOMPARE(isFormattedAmount(other, dotSlash()), formatted);
+        if (formatted)
+            QCOMPARE(formatAmount(parseAmount(text, TR), TR), text);
+    }
+    // every value of up to 15 digits formats to a text taken as formatted
+    void formattedAmountOfValues()
+    {
+        quint64 x = 88172645463325252ULL;
+        for (int i = 0; i < 20000; ++i) {
+            x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+            const double v = double(qint64(x % 2000000000000000ULL) - 1000000000000000LL) / 100 / double(1 + i % 1000);
+            const QString t = formatAmount(v, TR);
+            if (isFormattedAmount(t, TR))
+                QCOMPARE(formatAmount(parseAmount(t, TR), TR), t);
+            else
+                QVERIFY2(t.count(QRegularExpression(QStringLiteral("[0-9]"))) > 15, qPrintable(t));
+        }
+    }
+
     void numbers_data()
     {
         QTest::addColumn<QString>("text");
