@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 
 namespace kervio {
 
@@ -117,6 +118,7 @@ public:
         return m_bytes.data() + m_end;
     }
     void advance(qsizetype n) { m_end += n; }
+    qsizetype size() const { return m_end; }
 
 private:
     QByteArray &m_bytes;
@@ -212,24 +214,46 @@ QByteArray ledgerFileBytes(const QStringList &lines)
     return bytes;
 }
 
+namespace {
+
+// The file's bytes from grid row `next` on (-1: the parameter line first)
+// appended to `bytes` until it holds at least `limit` of them; returns the
+// row to go on with, the row count when all are written.
+int appendLedgerFileBytes(QByteArray &bytes, qsizetype limit, int next, const Parameters &params,
+                          const LedgerTable &ledger, const Regional &reg)
+{
+    if (next < 0) {
+        appendCp1254(bytes, encodeItems(parameterItems(params, reg)));
+        bytes += "\r\n";
+        next = 0;
+    }
+    QString scratch;
+    ByteWriter out(bytes);
+    while (next < ledger.gridRowCount() && out.size() < limit)
+        appendRowLine(out, ledger.packedRow(next++), scratch);
+    return next;
+}
+
+} // namespace
+
 QByteArray ledgerFileBytes(const Parameters &params, const LedgerTable &ledger, const Regional &reg)
 {
     QByteArray bytes;
     bytes.reserve(qsizetype(ledger.gridRowCount()) * 100);
-    appendCp1254(bytes, encodeItems(parameterItems(params, reg)));
-    bytes += "\r\n";
-    QString scratch;
-    {
-        ByteWriter out(bytes);
-        for (int r = 0; r < ledger.gridRowCount(); ++r)
-            appendRowLine(out, ledger.packedRow(r), scratch);
-    }
+    appendLedgerFileBytes(bytes, std::numeric_limits<qsizetype>::max(), -1, params, ledger, reg);
     return bytes;
 }
 
 bool writeLedgerFile(const QString &path, const Parameters &params, const LedgerTable &ledger, const Regional &reg)
 {
-    return saveFileContents(path, ledgerFileBytes(params, ledger, reg));
+    // written in pieces, so that a large ledger's file is not held whole
+    constexpr qsizetype Piece = 1 << 20;
+    int next = -1;
+    return saveFileContents(path, [&](QByteArray &piece) {
+        piece.reserve(Piece + 4096);
+        next = appendLedgerFileBytes(piece, Piece, next, params, ledger, reg);
+        return next < ledger.gridRowCount();
+    });
 }
 
 std::optional<QStringList> readLedgerFileLines(const QString &path)

@@ -271,7 +271,7 @@ bool writeRowFigures(RowCells &row, const RowParameters &p, const Regional &reg)
     const QStringView dv = row[ColDueDate];
     if (dv.size() != 10)
         return false;
-    const QDate due(parseInteger(dv.mid(6, 4)), parseInteger(dv.mid(3, 2)), parseInteger(dv.mid(0, 2)));
+    const QDate due = gregorianDate(parseInteger(dv.mid(6, 4)), parseInteger(dv.mid(3, 2)), parseInteger(dv.mid(0, 2)));
     const double dueDay = dayNumber(due);
     const double calculationDay = dayNumber(p.calculationDate);
 

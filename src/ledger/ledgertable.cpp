@@ -2,6 +2,7 @@
 #include "textfuncs.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kervio {
 
@@ -262,8 +263,8 @@ void LedgerTable::rebuildCaches()
     m_hugeRows.clear();
     m_unnumberedRows.clear();
     for (auto &t : m_tree)
-        t.assign(n + 1, 0);
-    // Fenwick index i+1 holds grid row i
+        std::vector<__int128>().swap(t);
+    m_total = {};
     for (size_t r = 1; r < n; ++r) {
         bool err = false, huge = false;
         const PackedRow::Views cells = m_rows[r].views();
@@ -271,19 +272,27 @@ void LedgerTable::rebuildCaches()
             const ParsedCell c = parseCell(cells[size_t(SumColumns[s])]);
             err = err || c.error;
             huge = huge || c.huge;
-            m_tree[s][r + 1] = c.error || c.huge ? 0 : c.scaled;
+            m_total[s] += sumValue(c);
         }
         if (err || huge)
             setRowFlags(int(r), err, huge);
         if (cells[ColNumber].isEmpty())
             m_unnumberedRows.insert(int(r));
     }
-    for (size_t s = 0; s < 6; ++s) {
-        m_total[s] = 0;
-        for (size_t i = 1; i <= n; ++i)
-            m_total[s] += m_tree[s][i];
-    }
     ++m_sumsRevision;
+}
+
+void LedgerTable::buildTrees() const
+{
+    const size_t n = m_rows.size();
+    for (auto &t : m_tree)
+        t.assign(n + 1, 0);
+    // Fenwick index i+1 holds grid row i
+    for (size_t r = 1; r < n; ++r) {
+        const PackedRow::Views cells = m_rows[r].views();
+        for (size_t s = 0; s < 6; ++s)
+            m_tree[s][r + 1] = sumValue(parseCell(cells[size_t(SumColumns[s])]));
+    }
     for (auto &t : m_tree) {
         for (size_t i = 1; i <= n; ++i) {
             const size_t j = i + (i & (~i + 1));
@@ -295,8 +304,10 @@ void LedgerTable::rebuildCaches()
 
 void LedgerTable::fenwickAdd(int slot, int row, __int128 delta)
 {
-    auto &t = m_tree[size_t(slot)];
     m_total[size_t(slot)] += delta;
+    auto &t = m_tree[size_t(slot)];
+    if (t.empty())
+        return; // not built
     const size_t n = t.size() - 1;
     for (size_t i = size_t(row) + 1; i <= n; i += i & (~i + 1))
         t[i] += delta;
@@ -304,6 +315,8 @@ void LedgerTable::fenwickAdd(int slot, int row, __int128 delta)
 
 __int128 LedgerTable::fenwickPrefix(int slot, int rowExclusive) const
 {
+    if (m_tree[size_t(slot)].empty())
+        buildTrees();
     const auto &t = m_tree[size_t(slot)];
     __int128 s = 0;
     for (size_t i = size_t(rowExclusive); i > 0; i -= i & (~i + 1))
@@ -316,12 +329,13 @@ void LedgerTable::setCell(int row, int col, const QString &text)
     PackedRow &r = m_rows[size_t(row)];
     if (r[col] == text)
         return;
+    const ParsedCell old = row > 0 && sumSlot(col) >= 0 ? parseCell(r[col]) : ParsedCell{};
     r.setCell(col, text);
     if (row == 0) {
         emit headerDataChanged(Qt::Horizontal, col, col);
         return;
     }
-    updateCaches(row, col);
+    updateCaches(row, col, old);
     const QModelIndex idx = index(row - 1, col);
     emit dataChanged(idx, idx);
 }
@@ -340,21 +354,23 @@ LedgerTable::Row &LedgerTable::cellsForEdit(int r)
 
 void LedgerTable::cellsChanged(int row, quint16 columns)
 {
+    // without an edit handed out the row is as it was
+    PackedRow old = m_rows[size_t(row)];
     if (row == m_editRow) {
         if (columns)
             m_rows[size_t(row)] = PackedRow(m_editCells);
         m_editRow = -1;
     }
-    afterCellsChanged(row, columns);
+    afterCellsChanged(row, columns, old);
 }
 
 void LedgerTable::storeRow(int row, PackedRow packed, quint16 columns)
 {
-    m_rows[size_t(row)] = std::move(packed);
-    afterCellsChanged(row, columns);
+    const PackedRow old = std::exchange(m_rows[size_t(row)], std::move(packed));
+    afterCellsChanged(row, columns, old);
 }
 
-void LedgerTable::afterCellsChanged(int row, quint16 columns)
+void LedgerTable::afterCellsChanged(int row, quint16 columns, const PackedRow &old)
 {
     int first = -1, last = -1;
     for (int col = 0; col < ColumnCount; ++col) {
@@ -364,7 +380,7 @@ void LedgerTable::afterCellsChanged(int row, quint16 columns)
             emit headerDataChanged(Qt::Horizontal, col, col);
             continue;
         }
-        updateCaches(row, col);
+        updateCaches(row, col, sumSlot(col) >= 0 ? parseCell(old[col]) : ParsedCell{});
         if (first < 0)
             first = col;
         last = col;
@@ -373,19 +389,18 @@ void LedgerTable::afterCellsChanged(int row, quint16 columns)
         emit dataChanged(index(row - 1, first), index(row - 1, last));
 }
 
-void LedgerTable::updateCaches(int row, int col)
+void LedgerTable::updateCaches(int row, int col, const ParsedCell &old)
 {
     const QStringView text = m_rows[size_t(row)][col];
     const int slot = sumSlot(col);
     if (slot >= 0 || col == ColNumber)
         ++m_sumsRevision;
     if (slot >= 0) {
-        // the cell's old value is what the tree holds for it
-        const __int128 old = fenwickPrefix(slot, row + 1) - fenwickPrefix(slot, row);
+        // the cell's old text gave what the sums hold for it
         const ParsedCell now = parseCell(text);
-        const __int128 value = now.error || now.huge ? 0 : now.scaled;
-        if (value != old)
-            fenwickAdd(slot, row, value - old);
+        const __int128 delta = sumValue(now) - sumValue(old);
+        if (delta != 0)
+            fenwickAdd(slot, row, delta);
         if (now.error || now.huge || m_errorRows.count(row) || m_hugeRows.count(row))
             updateRowFlags(row);
     } else if (col == ColNumber) {

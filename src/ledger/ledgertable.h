@@ -158,22 +158,28 @@ private:
     void rebuildCaches();
     void fenwickAdd(int slot, int row, __int128 delta);
     __int128 fenwickPrefix(int slot, int rowExclusive) const;
+    // What a cell adds to its column's sum.
+    static __int128 sumValue(const ParsedCell &c) { return c.error || c.huge ? 0 : c.scaled; }
+    void buildTrees() const;
     void setRowFlags(int r, bool error, bool huge);
     void updateRowFlags(int r);
-    // The sums and the numbering after a change of an entry row's cell.
-    void updateCaches(int row, int col);
-    // The caches and the views told of the changed columns of a row.
-    void afterCellsChanged(int row, quint16 columns);
+    // The sums and the numbering after a change of an entry row's cell,
+    // whose old text parsed as `old` (a sum column's).
+    void updateCaches(int row, int col, const ParsedCell &old);
+    // The caches and the views told of the changed columns of a row that
+    // was `old`.
+    void afterCellsChanged(int row, quint16 columns, const PackedRow &old);
 
     Regional m_reg;
     std::vector<PackedRow> m_rows;
     // The row handed out by cellsForEdit() until cellsChanged().
     Row m_editCells;
     int m_editRow = -1;
-    // Per sum column, a Fenwick tree of the parsed values (x 10^9); an
+    // Per sum column, the total of the parsed values (x 10^9) and, once a
+    // sum short of the last row is asked for, a Fenwick tree of them; an
     // unreadable or oversized cell counts 0 there and flags its row.
-    std::array<std::vector<__int128>, 6> m_tree;
-    std::array<__int128, 6> m_total{}; // the whole tree's sum
+    mutable std::array<std::vector<__int128>, 6> m_tree;
+    std::array<__int128, 6> m_total{};
     quint64 m_sumsRevision = 0;
     std::set<int> m_errorRows;
     std::set<int> m_hugeRows;

@@ -319,6 +319,18 @@ double parseDigits(QStringView text)
     return v;
 }
 
+namespace {
+
+// The days of a month of the Gregorian calendar.
+int daysInMonth(int year, int month)
+{
+    static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return days[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+} // namespace
+
 bool isValidDateText(QStringView v)
 {
     const int day = parseInteger(v.mid(0, 2));
@@ -326,7 +338,21 @@ bool isValidDateText(QStringView v)
     const int year = parseInteger(v.mid(6, 4));
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
         return false;
-    return day <= QDate(year, month, 1).daysInMonth();
+    return day <= daysInMonth(year, month);
+}
+
+QDate gregorianDate(int year, int month, int day)
+{
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
+        return QDate(year, month, day);
+    // days from 1 March of year 0, in eras of 400 years
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    constexpr qint64 JulianDayOfMarch1Year0 = 1721120;
+    return QDate::fromJulianDay(JulianDayOfMarch1Year0 + qint64(era) * 146097 + dayOfEra);
 }
 
 QString padLeft(quint16 width, const QString &text)

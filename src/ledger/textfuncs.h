@@ -56,5 +56,8 @@ double divide(double a, double b);
 
 // "dd<sep>mm<sep>yyyy".
 QString dateToText(const QDate &date, const Regional &reg);
+// QDate(year, month, day) without the calendar's general conversion, for
+// the dates of the years 1 to 9999; any other as QDate makes it.
+QDate gregorianDate(int year, int month, int day);
 
 } // namespace kervio

@@ -341,6 +341,22 @@ private slots:
         }
     }
 
+    // The short way to a date agrees with the calendar's, also on the
+    // dates that do not exist.
+    void gregorianDateAsQDate()
+    {
+        for (int year : {1, 2, 3, 4, 99, 100, 101, 399, 400, 1600, 1700, 1899, 1900, 2000, 2023, 2024, 2100, 2400, 9999}) {
+            for (int month = 0; month <= 13; ++month)
+                for (int day = 0; day <= 32; ++day)
+                    QCOMPARE(gregorianDate(year, month, day), QDate(year, month, day));
+        }
+        for (QDate d(1, 1, 1); d.year() < 9999; d = d.addDays(97))
+            QCOMPARE(gregorianDate(d.year(), d.month(), d.day()), d);
+        QCOMPARE(gregorianDate(0, 1, 1), QDate(0, 1, 1));
+        QCOMPARE(gregorianDate(10000, 1, 1), QDate(10000, 1, 1));
+        QCOMPARE(gregorianDate(-5, 3, 1), QDate(-5, 3, 1));
+    }
+
     void numbers_data()
     {
         QTest::addColumn<QString>("text");
