@@ -339,17 +339,16 @@ std::optional<LedgerFileContent> parseLedgerFileBytes(const QByteArray &bytes)
     };
     // room for the rows and the header, from the count of line feeds
     content.rows.reserve(size_t(std::count(d, d + n, '\n')) + 1);
-    for (qsizetype i = 0; i < n; ++i) {
-        if (d[i] != '\r' && d[i] != '\n')
-            continue;
-        if (!take(start, i))
+    // each line's end found with memchr: its LF, or a CR before that
+    while (start < n) {
+        const void *lf = std::memchr(d + start, '\n', size_t(n - start));
+        qsizetype end = lf ? static_cast<const char *>(lf) - d : n;
+        if (const void *cr = std::memchr(d + start, '\r', size_t(end - start)))
+            end = static_cast<const char *>(cr) - d;
+        if (!take(start, end))
             return std::nullopt;
-        if (d[i] == '\r' && i + 1 < n && d[i + 1] == '\n')
-            ++i;
-        start = i + 1;
+        start = end + (end + 1 < n && d[end] == '\r' && d[end + 1] == '\n' ? 2 : 1);
     }
-    if (start < n && !take(start, n))
-        return std::nullopt;
     if (!parametersRead)
         return std::nullopt;
     return content;

@@ -59,12 +59,12 @@ class RowCells {
 public:
     RowCells() = default; // reads nothing until reset()
     explicit RowCells(LedgerTable::Row &cells) : m_cells(&cells) {}
-    explicit RowCells(const PackedRow &row) : m_packed(&row) {}
+    explicit RowCells(const PackedRow &row) : m_read(row.views()) {}
     // Another stored row read, with no change yet; the room of the last
     // changes is used again.
     void reset(const PackedRow &row)
     {
-        m_packed = &row;
+        m_read = row.views();
         m_changed = 0;
     }
     // Valid until the cell is set.
@@ -72,7 +72,7 @@ public:
     {
         if (m_cells)
             return (*m_cells)[size_t(col)];
-        return m_changed & (1u << col) ? QStringView(m_changes[size_t(col)]) : (*m_packed)[col];
+        return m_changed & (1u << col) ? QStringView(m_changes[size_t(col)]) : m_read[size_t(col)];
     }
     void set(int col, QStringView text);
     // A bit (1 << column) for each column changed.
@@ -82,7 +82,7 @@ public:
 
 private:
     LedgerTable::Row *m_cells = nullptr;
-    const PackedRow *m_packed = nullptr;
+    PackedRow::Views m_read{}; // the stored row's cells
     LedgerTable::Row m_changes;
     quint16 m_changed = 0;
 };
