@@ -310,56 +310,148 @@ std::optional<LedgerFileContent> parseLedgerFileLines(QStringList lines)
     return content;
 }
 
+namespace {
+
+// A ledger file's content made line by line from the file's bytes.
+class ContentOfLines {
+public:
+    // Room for the rows and the header of a file of `lineFeeds` line feeds.
+    explicit ContentOfLines(size_t lineFeeds) { m_content.rows.reserve(lineFeeds + 1); }
+
+    // False when the first line makes no ledger.
+    bool take(QByteArrayView line)
+    {
+        if (m_lineNumber == 0) {
+            m_parametersRead = parseParameterLine(fromCp1254(line), m_content);
+        } else if (m_lineNumber >= 2) {
+            m_text.resize(size_t(line.size()));
+            fromCp1254(line, m_text.data());
+            std::array<QStringView, LedgerTable::ColumnCount> cells{};
+            decodeCommaText(QStringView(m_text.data(), line.size()), cells.data(), LedgerTable::ColumnCount, m_room);
+            m_content.rows.emplace_back(cells);
+        }
+        ++m_lineNumber;
+        return m_lineNumber > 1 || m_parametersRead;
+    }
+
+    std::optional<LedgerFileContent> finish()
+    {
+        if (!m_parametersRead)
+            return std::nullopt;
+        return std::move(m_content);
+    }
+
+private:
+    LedgerFileContent m_content;
+    qsizetype m_lineNumber = 0;
+    bool m_parametersRead = false;
+    // one room for every line: its characters and its unquoted items
+    std::vector<char16_t> m_text;
+    std::vector<char16_t> m_room;
+};
+
+// Bytes that come in pieces split into lines as splitLines splits the
+// decoded text (CR and LF are the same bytes in the code page).
+class ByteLines {
+public:
+    // The lines that end in `piece` to `take`; false once it refused one.
+    template <typename Take>
+    bool add(QByteArrayView piece, Take take)
+    {
+        const char *d = piece.data();
+        const qsizetype n = piece.size();
+        qsizetype start = 0;
+        if (m_afterCr && n > 0) {
+            m_afterCr = false;
+            if (d[0] == '\n')
+                start = 1; // the LF of a CR LF split between pieces
+        }
+        // each line's end found with memchr: its LF, or a CR before that
+        while (start < n) {
+            const void *lf = std::memchr(d + start, '\n', size_t(n - start));
+            qsizetype end = lf ? static_cast<const char *>(lf) - d : n;
+            if (const void *cr = std::memchr(d + start, '\r', size_t(end - start)))
+                end = static_cast<const char *>(cr) - d;
+            if (end == n)
+                break;
+            QByteArrayView line(d + start, end - start);
+            if (!m_rest.isEmpty()) {
+                m_rest.append(line);
+                line = m_rest;
+            }
+            if (!take(line))
+                return false;
+            m_rest.resize(0);
+            if (d[end] == '\r' && end + 1 == n)
+                m_afterCr = true;
+            start = end + (end + 1 < n && d[end] == '\r' && d[end + 1] == '\n' ? 2 : 1);
+        }
+        m_rest.append(d + start, n - start);
+        return true;
+    }
+    // The last line, when no break ends it.
+    template <typename Take>
+    bool finish(Take take)
+    {
+        return m_rest.isEmpty() || take(QByteArrayView(m_rest));
+    }
+
+private:
+    QByteArray m_rest; // the start of a line that a later piece ends
+    bool m_afterCr = false;
+};
+
+} // namespace
+
 std::optional<LedgerFileContent> parseLedgerFileBytes(const QByteArray &bytes)
 {
-    // Lines split as splitLines splits the decoded text: CR and LF are the
-    // same bytes in the code page.
-    LedgerFileContent content;
-    const qsizetype n = bytes.size();
-    const char *d = bytes.constData();
-    qsizetype start = 0;
-    qsizetype lineNumber = 0;
-    bool parametersRead = false;
-    // one room for every line: its characters and its unquoted items
-    std::vector<char16_t> text;
-    std::vector<char16_t> room;
-    auto take = [&](qsizetype from, qsizetype to) {
-        const QByteArrayView bytes(d + from, to - from);
-        if (lineNumber == 0) {
-            parametersRead = parseParameterLine(fromCp1254(bytes), content);
-        } else if (lineNumber >= 2) {
-            text.resize(size_t(bytes.size()));
-            fromCp1254(bytes, text.data());
-            std::array<QStringView, LedgerTable::ColumnCount> cells{};
-            decodeCommaText(QStringView(text.data(), bytes.size()), cells.data(), LedgerTable::ColumnCount, room);
-            content.rows.emplace_back(cells);
-        }
-        ++lineNumber;
-        return lineNumber > 1 || parametersRead;
-    };
-    // room for the rows and the header, from the count of line feeds
-    content.rows.reserve(size_t(std::count(d, d + n, '\n')) + 1);
-    // each line's end found with memchr: its LF, or a CR before that
-    while (start < n) {
-        const void *lf = std::memchr(d + start, '\n', size_t(n - start));
-        qsizetype end = lf ? static_cast<const char *>(lf) - d : n;
-        if (const void *cr = std::memchr(d + start, '\r', size_t(end - start)))
-            end = static_cast<const char *>(cr) - d;
-        if (!take(start, end))
-            return std::nullopt;
-        start = end + (end + 1 < n && d[end] == '\r' && d[end + 1] == '\n' ? 2 : 1);
-    }
-    if (!parametersRead)
+    ContentOfLines content(size_t(std::count(bytes.begin(), bytes.end(), '\n')));
+    ByteLines lines;
+    auto take = [&](QByteArrayView line) { return content.take(line); };
+    if (!lines.add(bytes, take) || !lines.finish(take))
         return std::nullopt;
-    return content;
+    return content.finish();
 }
 
 std::optional<LedgerFileContent> readLedgerFile(const QString &path)
 {
-    const std::optional<QByteArray> bytes = readFileContents(path);
-    if (!bytes)
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return parseLedgerFileBytes(*bytes);
+    if (file.isSequential()) {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return std::nullopt;
+        return parseLedgerFileBytes(bytes);
+    }
+    // Read in pieces, so that a large file is not held whole: first the
+    // line feeds counted for the rows' room, then the lines.
+    constexpr qint64 Piece = 1 << 20;
+    QByteArray piece(Piece, Qt::Uninitialized);
+    auto forEachPiece = [&](auto use) {
+        for (;;) {
+            const qint64 n = file.read(piece.data(), Piece);
+            if (n < 0)
+                return false;
+            if (n == 0)
+                return true;
+            if (!use(QByteArrayView(piece.constData(), n)))
+                return false;
+        }
+    };
+    size_t lineFeeds = 0;
+    if (!forEachPiece([&](QByteArrayView p) {
+            lineFeeds += size_t(std::count(p.begin(), p.end(), '\n'));
+            return true;
+        })
+        || !file.seek(0))
+        return std::nullopt;
+    ContentOfLines content(lineFeeds);
+    ByteLines lines;
+    auto take = [&](QByteArrayView line) { return content.take(line); };
+    if (!forEachPiece([&](QByteArrayView p) { return lines.add(p, take); }) || !lines.finish(take))
+        return std::nullopt;
+    return content.finish();
 }
 
 void applyLedgerFileContent(LedgerFileContent content, Parameters &params, LedgerTable &ledger)
