@@ -558,6 +558,15 @@ int LedgerTable::entryEnd() const
 
 namespace {
 
+// The nearest long double, as a plain conversion gives it but without its
+// library call: both halves convert exactly, so their sum is rounded once.
+long double toLongDouble(__int128 v)
+{
+    const auto high = int64_t(v >> 64);
+    const auto low = uint64_t(v);
+    return static_cast<long double>(high) * 0x1p64L + static_cast<long double>(low);
+}
+
 // The sums from the six totals, whether exact decimals or doubles: the
 // differences are taken in the totals' own kind before they become doubles.
 template <typename Total, typename ToDouble>
@@ -596,11 +605,7 @@ LedgerSums LedgerTable::entrySums() const
     __int128 exact[LedgerSums::Count];
     for (int k = 0; k < LedgerSums::Count; ++k)
         exact[k] = end == gridRowCount() ? m_total[size_t(k)] : fenwickPrefix(k, end);
-    // a value of 64 bits converts as exactly, and faster, from its 64 bits
-    return sumsOfTotals(exact, [](__int128 v) {
-        const long double x = v == __int128(int64_t(v)) ? static_cast<long double>(int64_t(v)) : static_cast<long double>(v);
-        return double(x / 1e9L);
-    });
+    return sumsOfTotals(exact, [](__int128 v) { return double(toLongDouble(v) / 1e9L); });
 }
 
 int LedgerTable::rowCount(const QModelIndex &parent) const

@@ -491,7 +491,11 @@ bool quickPictureText(const NumberPicture &pic, double value, const Regional &re
     const long double t = std::fabs(static_cast<long double>(value)) * (pic.decimals == 2 ? 100.0L : pic.decimals == 1 ? 10.0L : 1.0L);
     if (!(t < 1e13L))
         return false;
-    const long double whole = std::floor(t);
+    // floor(t) without changing the rounding mode, which stalls: adding
+    // 2^63 leaves no fraction bit, so the sum rounds t to a whole number
+    long double whole = (t + 0x1p63L) - 0x1p63L;
+    if (whole > t)
+        whole -= 1;
     const long double f = t - whole;
     const long double margin = t * 1e-14L + 1e-9L;
     if (std::fabs(f - 0.5L) <= margin)

@@ -248,6 +248,24 @@ private slots:
         QCOMPARE(exact.balance, 0.0);
     }
 
+    // Exact totals beyond 64 bits (x 10^9) become the double nearest to
+    // them, negative ones too: the last bits below a double's decide it.
+    void exactTotalsBeyondSixtyFourBits()
+    {
+        LedgerTable t(Regional::turkish());
+        t.setGridRowCount(4);
+        t.renumber();
+        t.setCell(1, ColDebit, QStringLiteral("98765432109,999999999"));
+        t.setCell(2, ColDebit, QStringLiteral("12345678901,000000003"));
+        t.setCell(3, ColCredit, QStringLiteral("-55555555555,555555557"));
+        const LedgerSums s = t.entrySums();
+        auto nearest = [](__int128 v) { return double(static_cast<long double>(v) / 1e9L); };
+        const __int128 debit = __int128(111111111011LL) * 1000000000 + 2;
+        QCOMPARE(s.value[LedgerSums::Debit], nearest(debit));
+        QCOMPARE(s.value[LedgerSums::Credit], nearest(-(__int128(55555555555LL) * 1000000000 + 555555557)));
+        QCOMPARE(s.balance, nearest(debit + __int128(55555555555LL) * 1000000000 + 555555557));
+    }
+
     // An unreadable amount is an error only among the entries.
     void unreadableCellRaisesOnlyAmongTheEntries()
     {
