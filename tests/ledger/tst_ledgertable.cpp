@@ -201,6 +201,16 @@ private:
     QRandomGenerator m_random;
 };
 
+// Three numbered entries: two debits and a credit.
+void threeEntries(LedgerTable &t, const char *debit1, const char *debit2, const char *credit3)
+{
+    t.setGridRowCount(4);
+    t.renumber();
+    t.setCell(1, ColDebit, QString::fromLatin1(debit1));
+    t.setCell(2, ColDebit, QString::fromLatin1(debit2));
+    t.setCell(3, ColCredit, QString::fromLatin1(credit3));
+}
+
 } // namespace
 
 class TestLedgerTable : public QObject {
@@ -231,11 +241,7 @@ private slots:
     void hugeCellFallsBackAndReturns()
     {
         LedgerTable t(Regional::turkish());
-        t.setGridRowCount(4);
-        t.renumber();
-        t.setCell(1, ColDebit, QStringLiteral("0,10"));
-        t.setCell(2, ColDebit, QStringLiteral("0,20"));
-        t.setCell(3, ColCredit, QStringLiteral("0,30"));
+        threeEntries(t, "0,10", "0,20", "0,30");
         QVERIFY(t.entrySums().totalsEqual); // 0,1 + 0,2 == 0,3 exactly
         t.setCell(2, ColCredit, QStringLiteral("123456789012345678901"));
         const LedgerSums huge = t.entrySums();
@@ -253,11 +259,7 @@ private slots:
     void exactTotalsBeyondSixtyFourBits()
     {
         LedgerTable t(Regional::turkish());
-        t.setGridRowCount(4);
-        t.renumber();
-        t.setCell(1, ColDebit, QStringLiteral("98765432109,999999999"));
-        t.setCell(2, ColDebit, QStringLiteral("12345678901,000000003"));
-        t.setCell(3, ColCredit, QStringLiteral("-55555555555,555555557"));
+        threeEntries(t, "98765432109,999999999", "12345678901,000000003", "-55555555555,555555557");
         const LedgerSums s = t.entrySums();
         auto nearest = [](__int128 v) { return double(static_cast<long double>(v) / 1e9L); };
         const __int128 debit = __int128(111111111011LL) * 1000000000 + 2;
