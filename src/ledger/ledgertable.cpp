@@ -163,45 +163,60 @@ struct ScannedAmount {
     int intDigits = 0;      // without leading zeros
     int fracDigits = 0;
     uint64_t intStart = 0;  // the first 19 digits of the integer part
-    __int128 intPart = 0;   // beyond them
+    __int128 intPart = 0;   // all of them, when there are more
     uint64_t frac = 0;
     bool roundUp = false;
-
-    void addDigit(int d)
-    {
-        any = anyDigit = true;
-        if (separators == 0) {
-            if (intDigits > 0 || d != 0)
-                ++intDigits;
-            if (intDigits <= 19)
-                intStart = intStart * 10 + uint64_t(d);
-            else if (intDigits <= MaxIntDigits)
-                intPart = (intDigits == 20 ? __int128(intStart) : intPart) * 10 + d;
-        } else if (++fracDigits <= 9) {
-            frac = frac * 10 + d;
-        } else if (fracDigits == 10) {
-            roundUp = d >= 5;
-        }
-    }
 };
 
 ScannedAmount scanAmount(QStringView text, QChar decimal)
 {
     ScannedAmount a;
-    for (int i = 0; i < text.size(); ++i) {
-        const char16_t ch = text[i].unicode();
-        if (i == 0 && (ch == '+' || ch == '-')) {
-            a.negative = ch == '-';
-            a.sign = a.any = true;
-        } else if (ch >= '0' && ch <= '9') {
-            a.addDigit(ch - '0');
-        } else if (QChar(ch) == decimal) {
-            a.any = true;
-            ++a.separators;
-        } else if (ch == 'E' || ch == 'e') {
-            a.exponent = true;
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    if (p < end && (*p == u'+' || *p == u'-')) {
+        a.negative = *p == u'-';
+        a.sign = a.any = true;
+        ++p;
+    }
+    // the loop's state in locals, so that it stays in registers
+    const char16_t separator = decimal.unicode();
+    int separators = 0, intDigits = 0, fracDigits = 0;
+    uint64_t intStart = 0, frac = 0;
+    __int128 intPart = 0;
+    bool anyDigit = false, exponent = false, roundUp = false;
+    for (; p < end; ++p) {
+        const char16_t ch = *p;
+        const unsigned d = unsigned(ch) - u'0';
+        if (d <= 9) {
+            anyDigit = true;
+            if (separators == 0) {
+                if (intDigits > 0 || d != 0)
+                    ++intDigits;
+                if (intDigits <= 19)
+                    intStart = intStart * 10 + d;
+                else if (intDigits <= MaxIntDigits)
+                    intPart = (intDigits == 20 ? __int128(intStart) : intPart) * 10 + d;
+            } else if (++fracDigits <= 9) {
+                frac = frac * 10 + d;
+            } else if (fracDigits == 10) {
+                roundUp = d >= 5;
+            }
+        } else if (ch == separator) {
+            ++separators;
+        } else if (ch == u'E' || ch == u'e') {
+            exponent = true;
         }
     }
+    a.any = a.any || anyDigit || separators > 0;
+    a.anyDigit = anyDigit;
+    a.exponent = exponent;
+    a.separators = separators;
+    a.intDigits = intDigits;
+    a.fracDigits = fracDigits;
+    a.intStart = intStart;
+    a.intPart = intPart;
+    a.frac = frac;
+    a.roundUp = roundUp;
     return a;
 }
 

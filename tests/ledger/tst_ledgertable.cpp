@@ -266,6 +266,11 @@ private slots:
         QCOMPARE(s.value[LedgerSums::Debit], nearest(debit));
         QCOMPARE(s.value[LedgerSums::Credit], nearest(-(__int128(55555555555LL) * 1000000000 + 555555557)));
         QCOMPARE(s.balance, nearest(debit + __int128(55555555555LL) * 1000000000 + 555555557));
+        // twenty integer digits are still summed exactly
+        t.setCell(3, ColCredit, QStringLiteral("12345678901234567890,5"));
+        const __int128 twenty = __int128(1234567890123456789LL) * 10 * 1000000000 + __int128(500000000);
+        QCOMPARE(t.entrySums().value[LedgerSums::Credit], nearest(twenty));
+        QCOMPARE(t.entrySums().balance, nearest(debit - twenty));
     }
 
     // An unreadable amount is an error only among the entries.
