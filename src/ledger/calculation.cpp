@@ -13,21 +13,17 @@ const qint64 LastJd = QDate(10000, 1, 1).toJulianDay();
 
 // A cell that already reads dd.mm.yyyy with the regional separator and a
 // year the completion accepts comes out of it unchanged.
+bool alreadyComplete(QStringView t, QChar sep, int &day, int &month, int &year)
+{
+    if (t.size() != 10 || t[2] != sep || t[5] != sep || !dateDigits(t, day, month, year))
+        return false;
+    return day >= 1 && month >= 1 && year >= 1905 && year <= 2999;
+}
+
 bool alreadyComplete(QStringView t, QChar sep)
 {
-    if (t.size() != 10 || t[2] != sep || t[5] != sep)
-        return false;
-    int v[8];
-    static const int pos[8] = {0, 1, 3, 4, 6, 7, 8, 9};
-    for (int i = 0; i < 8; ++i) {
-        const char16_t c = t[pos[i]].unicode();
-        if (c < '0' || c > '9')
-            return false;
-        v[i] = c - '0';
-    }
-    const int day = v[0] * 10 + v[1], month = v[2] * 10 + v[3];
-    const int year = v[4] * 1000 + v[5] * 100 + v[6] * 10 + v[7];
-    return day >= 1 && month >= 1 && year >= 1905 && year <= 2999;
+    int day, month, year;
+    return alreadyComplete(t, sep, day, month, year);
 }
 
 // Saturday and Sunday due dates move to the next Monday when the side asks.
@@ -211,8 +207,15 @@ void clearFiguresOfEmptySides(RowCells &row, const Regional &reg)
 
 std::optional<RowResult> completeEntryDates(RowCells &row, const QDate &calculationDate, QChar sep, DateDigits &digits)
 {
+    const bool digitSeparator = sep >= u'0' && sep <= u'9';
     for (const int col : {ColTransactionDate, ColDueDate}) {
         double &value = col == ColTransactionDate ? digits.transaction : digits.due;
+        // a complete date's digits without reading the text again
+        int day, month, year;
+        if (!digitSeparator && alreadyComplete(row[col], sep, day, month, year)) {
+            value = day * 1e6 + month * 1e4 + year;
+            continue;
+        }
         value = parseDigits(row[col]);
         if (value <= 0)
             continue;
@@ -271,7 +274,13 @@ bool writeRowFigures(RowCells &row, const RowParameters &p, const Regional &reg)
     const QStringView dv = row[ColDueDate];
     if (dv.size() != 10)
         return false;
-    const QDate due = gregorianDate(parseInteger(dv.mid(6, 4)), parseInteger(dv.mid(3, 2)), parseInteger(dv.mid(0, 2)));
+    int day, month, year;
+    if (!dateDigits(dv, day, month, year)) {
+        day = parseInteger(dv.mid(0, 2));
+        month = parseInteger(dv.mid(3, 2));
+        year = parseInteger(dv.mid(6, 4));
+    }
+    const QDate due = gregorianDate(year, month, day);
     const double dueDay = dayNumber(due);
     const double calculationDay = dayNumber(p.calculationDate);
 

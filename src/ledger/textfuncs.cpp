@@ -331,11 +331,32 @@ int daysInMonth(int year, int month)
 
 } // namespace
 
+bool dateDigits(QStringView t, int &day, int &month, int &year)
+{
+    if (t.size() < 10)
+        return false;
+    int v[8];
+    static constexpr int pos[8] = {0, 1, 3, 4, 6, 7, 8, 9};
+    for (int i = 0; i < 8; ++i) {
+        const unsigned d = unsigned(t[pos[i]].unicode()) - u'0';
+        if (d > 9)
+            return false;
+        v[i] = int(d);
+    }
+    day = v[0] * 10 + v[1];
+    month = v[2] * 10 + v[3];
+    year = v[4] * 1000 + v[5] * 100 + v[6] * 10 + v[7];
+    return true;
+}
+
 bool isValidDateText(QStringView v)
 {
-    const int day = parseInteger(v.mid(0, 2));
-    const int month = parseInteger(v.mid(3, 2));
-    const int year = parseInteger(v.mid(6, 4));
+    int day, month, year;
+    if (!dateDigits(v, day, month, year)) {
+        day = parseInteger(v.mid(0, 2));
+        month = parseInteger(v.mid(3, 2));
+        year = parseInteger(v.mid(6, 4));
+    }
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
         return false;
     return day <= daysInMonth(year, month);

@@ -15,6 +15,9 @@ double parseAmount(QStringView text, const Regional &reg);
 double parseDigits(QStringView text);
 // Characters 1-2, 4-5 and 7-10 name a real Gregorian date.
 bool isValidDateText(QStringView text);
+// Characters 1-2, 4-5 and 7-10 as day, month and year, as parseInteger reads
+// them, when all eight are digits; false (and nothing read) otherwise.
+bool dateDigits(QStringView text, int &day, int &month, int &year);
 QString padLeft(quint16 width, const QString &text);
 QString padRight(quint16 width, const QString &text);
 

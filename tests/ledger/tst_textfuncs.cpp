@@ -105,6 +105,11 @@ private slots:
         QTest::newRow("slash separators") << "31/12/2024" << true;
         QTest::newRow("century rule") << "29.02.1900" << false;
         QTest::newRow("400 rule") << "29.02.2000" << true;
+        // read as integers, not only as digits
+        QTest::newRow("blank before the day") << " 1.02.2024" << true;
+        QTest::newRow("signed month") << "01.+2.2024" << true;
+        QTest::newRow("year 0") << "01.02.0000" << false;
+        QTest::newRow("text after the year") << "29.02.2024 x" << true;
     }
     void validDate()
     {
