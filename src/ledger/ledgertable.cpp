@@ -1,6 +1,7 @@
 #include "ledgertable.h"
 #include "textfuncs.h"
 
+#include <QMetaMethod>
 #include <algorithm>
 #include <utility>
 
@@ -404,7 +405,10 @@ void LedgerTable::afterCellsChanged(int row, quint16 columns, const PackedRow &o
             first = col;
         last = col;
     }
-    if (first >= 0)
+    // the indexes are made only for somebody listening: a recalculation
+    // without a window changes every row
+    static const QMetaMethod changed = QMetaMethod::fromSignal(&QAbstractItemModel::dataChanged);
+    if (first >= 0 && isSignalConnected(changed))
         emit dataChanged(index(row - 1, first), index(row - 1, last));
 }
 
