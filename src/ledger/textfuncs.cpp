@@ -486,20 +486,25 @@ void groupDigits(const NumberPicture &pic, bool negative, const char *intDigits,
                  int decimals, const Regional &reg, NumberText &out)
 {
     const int padded = std::max(intLen, std::min(pic.minInt, 20));
-    out.reserve(2 + padded + padded / 3 + decimals);
+    const int groups = pic.grouping && padded > 0 ? (padded - 1) / 3 : 0;
+    // sized once and written through a pointer
+    const qsizetype start = out.size();
+    out.resize(start + (negative ? 1 : 0) + padded + groups + (decimals > 0 ? 1 + decimals : 0));
+    char16_t *d = out.data() + start;
     if (negative)
-        out.append(u'-');
+        *d++ = u'-';
     for (int i = 0; i < padded; ++i) {
         if (pic.grouping && i > 0 && (padded - i) % 3 == 0)
-            out.append(reg.thousands.unicode());
+            *d++ = reg.thousands.unicode();
         const int k = i - (padded - intLen);
-        out.append(k < 0 ? u'0' : char16_t(intDigits[k]));
+        *d++ = k < 0 ? u'0' : char16_t(intDigits[k]);
     }
     if (decimals > 0) {
-        out.append(reg.decimal.unicode());
+        *d++ = reg.decimal.unicode();
         for (int i = 0; i < decimals; ++i)
-            out.append(char16_t(frac[i]));
+            *d++ = char16_t(frac[i]);
     }
+    Q_ASSERT(d == out.data() + out.size());
 }
 
 // The common case without a decimal conversion: with at most two decimals
