@@ -273,6 +273,32 @@ private slots:
         QCOMPARE(t.entrySums().balance, nearest(debit - twenty));
     }
 
+    // A changed row is announced to whoever listens, also to a listener
+    // that comes after another has gone.
+    void changesAreAnnouncedToListeners()
+    {
+        LedgerTable t(Regional::turkish());
+        t.setGridRowCount(3);
+        t.renumber();
+        auto change = [&](const char *text) {
+            LedgerTable::Row &cells = t.cellsForEdit(1);
+            cells[ColDebit] = QString::fromLatin1(text);
+            t.cellsChanged(1, 1u << ColDebit);
+        };
+        change("1,00"); // nobody listens
+        {
+            QSignalSpy first(&t, &QAbstractItemModel::dataChanged);
+            change("2,00");
+            QCOMPARE(first.size(), 1);
+            QCOMPARE(first.at(0).at(0).toModelIndex(), t.index(0, ColDebit));
+        }
+        QSignalSpy second(&t, &QAbstractItemModel::dataChanged);
+        t.storeRow(2, t.packedRow(2).withCell(ColCredit, u"3,00"), 1u << ColCredit);
+        QCOMPARE(second.size(), 1);
+        QCOMPARE(second.at(0).at(1).toModelIndex(), t.index(1, ColCredit));
+        QCOMPARE(t.entrySums().value[LedgerSums::Credit], 3.0);
+    }
+
     // An unreadable amount is an error only among the entries.
     void unreadableCellRaisesOnlyAmongTheEntries()
     {
