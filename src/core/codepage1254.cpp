@@ -68,12 +68,16 @@ char encodeOne(char32_t cp)
 QString fromCp1254(QByteArrayView bytes)
 {
     QString out(bytes.size(), Qt::Uninitialized);
-    QChar *d = out.data();
+    fromCp1254(bytes, reinterpret_cast<char16_t *>(out.data()));
+    return out;
+}
+
+void fromCp1254(QByteArrayView bytes, char16_t *out)
+{
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        *d++ = QChar(b < 0x80 ? char16_t(b) : kHigh[b - 0x80]);
+        *out++ = b < 0x80 ? char16_t(b) : kHigh[b - 0x80];
     }
-    return out;
 }
 
 QByteArray toCp1254(const QString &text)
@@ -83,7 +87,7 @@ QByteArray toCp1254(const QString &text)
     return out;
 }
 
-void appendCp1254(QByteArray &out, const QString &text)
+void appendCp1254(QByteArray &out, QStringView text)
 {
     const qsizetype n = text.size();
     const qsizetype start = out.size();
@@ -91,10 +95,20 @@ void appendCp1254(QByteArray &out, const QString &text)
     if (out.capacity() < start + n)
         out.reserve(std::max(start + n, out.capacity() + out.capacity() / 2));
     out.resize(start + n);
-    char *d = out.data() + start;
-    const QChar *s = text.constData();
+    out.truncate(start + toCp1254(text, out.data() + start));
+}
+
+qsizetype toCp1254(QStringView text, char *out)
+{
+    const qsizetype n = text.size();
+    char *d = out;
+    const QChar *s = text.data();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = s[i];
+        if (c.unicode() < 0x80) {
+            *d++ = char(c.unicode());
+            continue;
+        }
         if (c.isHighSurrogate() && i + 1 < n && s[i + 1].isLowSurrogate()) {
             ++i; // one character outside the BMP: one '?'
             *d++ = '?';
@@ -102,7 +116,7 @@ void appendCp1254(QByteArray &out, const QString &text)
         }
         *d++ = encodeOne(c.unicode());
     }
-    out.truncate(d - out.constData());
+    return d - out;
 }
 
 } // namespace kervio

@@ -10,9 +10,14 @@ namespace kervio {
 // bytes 0x8D-0x8E) map to the C1 control code points, so every byte string
 // survives a decode and encode unchanged.
 QString fromCp1254(QByteArrayView bytes);
+// The same into `out`, which has room for bytes.size() characters.
+void fromCp1254(QByteArrayView bytes, char16_t *out);
 // Characters without a byte in the code page become '?', one per character.
 QByteArray toCp1254(const QString &text);
 // The same, appended to `out`.
-void appendCp1254(QByteArray &out, const QString &text);
+void appendCp1254(QByteArray &out, QStringView text);
+// The same into `out`, which has room for text.size() bytes; returns how
+// many it wrote.
+qsizetype toCp1254(QStringView text, char *out);
 
 } // namespace kervio

@@ -2,9 +2,7 @@
 
 namespace kervio {
 
-namespace {
-
-bool needsQuotes(QStringView item)
+bool needsCommaQuotes(QStringView item)
 {
     for (const QChar c : item) {
         const char16_t u = c.unicode();
@@ -13,6 +11,8 @@ bool needsQuotes(QStringView item)
     }
     return false;
 }
+
+namespace {
 
 bool isBlank(QChar c)
 {
@@ -43,7 +43,7 @@ void appendCommaText(QString &out, const QString *items, qsizetype count)
 
 void appendCommaItem(QString &out, QStringView item)
 {
-    if (needsQuotes(item)) {
+    if (needsCommaQuotes(item)) {
         out += u'"';
         if (item.contains(u'"'))
             out += item.toString().replace(u'"', QStringLiteral("\"\""));
@@ -57,45 +57,13 @@ void appendCommaItem(QString &out, QStringView item)
 
 namespace {
 
-// A quoted item from its opening quote at `i` to its closing quote (an
-// unclosed one takes the rest of the line); doubled quotes are one quote.
-QString quotedItem(const QString &line, qsizetype n, qsizetype &i)
-{
-    // taken in runs up to each quote rather than character by character
-    QString item;
-    qsizetype start = ++i;
-    for (; i < n; ++i) {
-        if (line[i] != u'"')
-            continue;
-        if (i + 1 < n && line[i + 1] == u'"') {
-            item += QStringView(line).mid(start, i + 1 - start); // one quote of the two
-            start = ++i + 1;
-            continue;
-        }
-        item += QStringView(line).mid(start, i - start);
-        ++i;
-        return item;
-    }
-    item += QStringView(line).mid(start, n - start);
-    return item;
-}
-
-// An unquoted item up to a comma or a blank.
-QString plainItem(const QString &line, qsizetype n, qsizetype &i)
-{
-    const qsizetype start = i;
-    while (i < n && line[i] != u',' && line[i].unicode() > 32)
-        ++i;
-    return line.mid(start, i - start);
-}
-
-} // namespace
-
-namespace {
-
-// Hands each item of the line to `take`.
+// The pieces of the items of a line, handed to `take(from, to, quoted)`: a
+// quoted item runs from after its opening quote to before its closing quote
+// (an unclosed one takes the rest of the line) and still holds its inner
+// quotes doubled; a plain item runs up to a comma or a blank. The empty
+// item after a comma that ends the line is handed as (-1, -1).
 template <typename Take>
-void forEachItem(const QString &line, Take take)
+void forEachItem(QStringView line, Take take)
 {
     // The line ends at a NUL, as the text it came from did.
     qsizetype n = line.indexOf(QChar(u'\0'));
@@ -110,15 +78,58 @@ void forEachItem(const QString &line, Take take)
 
     skipBlanks();
     while (i < n) {
-        take(line[i] == u'"' ? quotedItem(line, n, i) : plainItem(line, n, i));
+        const qsizetype start = i;
+        if (line[i] == u'"') {
+            for (++i; i < n; ++i) {
+                if (line[i] != u'"')
+                    continue;
+                if (i + 1 < n && line[i + 1] == u'"')
+                    ++i; // one quote of the two
+                else
+                    break;
+            }
+            take(start + 1, i, true);
+            if (i < n)
+                ++i; // the closing quote
+        } else {
+            while (i < n && line[i] != u',' && line[i].unicode() > 32)
+                ++i;
+            take(start, i, false);
+        }
         skipBlanks();
         if (i < n && line[i] == u',') {
             if (i == n - 1)
-                take(QString());
+                take(-1, -1, false);
             ++i;
             skipBlanks();
         }
     }
+}
+
+// A quoted item's text with its doubled quotes made one, appended to `out`.
+template <typename Out>
+void appendUnquoted(Out out, QStringView piece)
+{
+    // taken in runs up to each quote rather than character by character
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < piece.size(); ++i) {
+        if (piece[i] == u'"') {
+            out(piece.mid(start, i + 1 - start));
+            start = ++i + 1;
+        }
+    }
+    out(piece.mid(start));
+}
+
+QString itemText(const QString &line, qsizetype from, qsizetype to, bool quoted)
+{
+    if (from < 0)
+        return QString();
+    if (!quoted)
+        return line.mid(from, to - from);
+    QString item;
+    appendUnquoted([&](QStringView run) { item += run; }, QStringView(line).mid(from, to - from));
+    return item;
 }
 
 } // namespace
@@ -126,16 +137,40 @@ void forEachItem(const QString &line, Take take)
 QStringList decodeCommaText(const QString &line)
 {
     QStringList items;
-    forEachItem(line, [&](QString item) { items += std::move(item); });
+    forEachItem(line, [&](qsizetype from, qsizetype to, bool quoted) { items += itemText(line, from, to, quoted); });
     return items;
 }
 
 qsizetype decodeCommaText(const QString &line, QString *items, qsizetype capacity)
 {
     qsizetype stored = 0;
-    forEachItem(line, [&](QString item) {
+    forEachItem(line, [&](qsizetype from, qsizetype to, bool quoted) {
         if (stored < capacity)
-            items[stored++] = std::move(item);
+            items[stored++] = itemText(line, from, to, quoted);
+    });
+    return stored;
+}
+
+qsizetype decodeCommaText(QStringView line, QStringView *items, qsizetype capacity, std::vector<char16_t> &room)
+{
+    room.clear();
+    room.reserve(size_t(line.size())); // never more than the line: the views stay valid
+    qsizetype stored = 0;
+    forEachItem(line, [&](qsizetype from, qsizetype to, bool quoted) {
+        if (stored >= capacity)
+            return;
+        if (from < 0) {
+            items[stored++] = QStringView();
+            return;
+        }
+        const QStringView piece = line.mid(from, to - from);
+        if (!quoted || !piece.contains(u'"')) {
+            items[stored++] = piece;
+            return;
+        }
+        const size_t at = room.size();
+        appendUnquoted([&](QStringView run) { room.insert(room.end(), run.utf16(), run.utf16() + run.size()); }, piece);
+        items[stored++] = QStringView(room.data() + at, qsizetype(room.size() - at));
     });
     return stored;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace kervio {
 
@@ -12,6 +13,8 @@ QString encodeCommaText(const QStringList &items);
 void appendCommaText(QString &out, const QString *items, qsizetype count);
 // One item of such a line, quoted when it must be, appended to `out`.
 void appendCommaItem(QString &out, QStringView item);
+// Whether appendCommaItem quotes the item.
+bool needsCommaQuotes(QStringView item);
 
 // The reverse, with the reader's leniency: blanks and control characters
 // around items are skipped, two adjacent commas give an empty item, a comma
@@ -21,6 +24,9 @@ QStringList decodeCommaText(const QString &line);
 // The same into `items`: the first `capacity` items are stored, the rest
 // dropped; returns how many were stored.
 qsizetype decodeCommaText(const QString &line, QString *items, qsizetype capacity);
+// The same as views: into `line`, or into `room` for a quoted item whose
+// doubled quotes were made one. The views stay valid while both do.
+qsizetype decodeCommaText(QStringView line, QStringView *items, qsizetype capacity, std::vector<char16_t> &room);
 
 // Splits at CR LF, a lone CR and a lone LF; a final break adds no line.
 QStringList splitLines(const QString &text);

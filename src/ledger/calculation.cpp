@@ -13,21 +13,17 @@ const qint64 LastJd = QDate(10000, 1, 1).toJulianDay();
 
 // A cell that already reads dd.mm.yyyy with the regional separator and a
 // year the completion accepts comes out of it unchanged.
-bool alreadyComplete(const QString &t, QChar sep)
+bool alreadyComplete(QStringView t, QChar sep, int &day, int &month, int &year)
 {
-    if (t.size() != 10 || t[2] != sep || t[5] != sep)
+    if (t.size() != 10 || t[2] != sep || t[5] != sep || !dateDigits(t, day, month, year))
         return false;
-    int v[8];
-    static const int pos[8] = {0, 1, 3, 4, 6, 7, 8, 9};
-    for (int i = 0; i < 8; ++i) {
-        const char16_t c = t[pos[i]].unicode();
-        if (c < '0' || c > '9')
-            return false;
-        v[i] = c - '0';
-    }
-    const int day = v[0] * 10 + v[1], month = v[2] * 10 + v[3];
-    const int year = v[4] * 1000 + v[5] * 100 + v[6] * 10 + v[7];
     return day >= 1 && month >= 1 && year >= 1905 && year <= 2999;
+}
+
+bool alreadyComplete(QStringView t, QChar sep)
+{
+    int day, month, year;
+    return alreadyComplete(t, sep, day, month, year);
 }
 
 // Saturday and Sunday due dates move to the next Monday when the side asks.
@@ -39,10 +35,34 @@ double weekendShift(const QDate &due, bool on)
     return dow == 7 ? 1.0 : dow == 6 ? 2.0 : 0.0;
 }
 
+// `read(text)` once for each text, kept in the parameters' slot `slot`; an
+// error is raised every time.
+template <typename Read>
+double numberOf(const RowParameters &p, int slot, const QString &text, Read read)
+{
+    RowParameters::ReadNumber &n = p.readNumbers[slot];
+    // a text that shares the kept one's characters is the same text
+    if (n.text.constData() != text.constData() || n.text.size() != text.size() || text.isEmpty()) {
+        const double value = read(text);
+        n = {text, value};
+    }
+    return n.value;
+}
+
+double parsedNumber(const RowParameters &p, int slot, const QString &text, const Regional &reg)
+{
+    return numberOf(p, slot, text, [&](const QString &t) { return parseNumber(t, reg); });
+}
+
+double parsedAmount(const RowParameters &p, int slot, const QString &text, const Regional &reg)
+{
+    return numberOf(p, slot, text, [&](const QString &t) { return parseAmount(t, reg); });
+}
+
 double termDifference(double adat, const RowParameters &p, const Regional &reg)
 {
-    const double rate = parseNumber(p.yearlyRate, reg);
-    const double year = parseNumber(p.daysInYear, reg);
+    const double rate = parsedNumber(p, 0, p.yearlyRate, reg);
+    const double year = parsedNumber(p, 1, p.daysInYear, reg);
     return divide(-(rate * adat), year * 100);
 }
 
@@ -52,14 +72,18 @@ void writeSideFigures(RowCells &row, const LedgerSide &side, double amount, doub
                       const QDate &due, double dueDay, double calculationDay, const RowParameters &p,
                       const Regional &reg)
 {
+    NumberText text;
     const double days = graceDays + dueDay + weekendShift(due, p.*side.weekendShift) - calculationDay;
-    row.set(ColDays, generalNumberText(days, reg));
+    generalNumberText(days, reg, text);
+    row.set(ColDays, textView(text));
     // Interest numbers and term differences go to their format as they are:
     // the format reads them at 15 significant digits, so a tiny value shows
     // as 0,00 instead of being mangled through an E-notation text.
     const double adat = amount * days;
-    row.set(side.adat, formatAmount(adat, reg));
-    row.set(side.termDifference, formatAmount(termDifference(adat, p, reg), reg));
+    formatAmount(adat, reg, text);
+    row.set(side.adat, textView(text));
+    formatAmount(termDifference(adat, p, reg), reg, text);
+    row.set(side.termDifference, textView(text));
 }
 
 // An average due date H + days, kept within what a date picker can show.
@@ -97,13 +121,28 @@ QString widenYear(const QString &year)
     return year;
 }
 
-void RowCells::set(int col, const QString &text)
+void RowCells::set(int col, QStringView text)
 {
-    QString &cell = (*m_cells)[size_t(col)];
-    if (cell == text)
+    if ((*this)[col] == text)
         return;
-    cell = text;
+    QString &cell = m_cells ? (*m_cells)[size_t(col)] : m_changes[size_t(col)];
+    // an empty text stays a null string, as the cells hold it
+    if (text.isEmpty())
+        cell = QString();
+    else if (text.utf16() >= reinterpret_cast<const char16_t *>(cell.constData())
+             && text.utf16() < reinterpret_cast<const char16_t *>(cell.constData()) + cell.size())
+        cell = text.toString(); // a part of the cell itself
+    else
+        cell.setUnicode(reinterpret_cast<const QChar *>(text.utf16()), text.size());
     m_changed |= quint16(1u << col);
+}
+
+PackedRow RowCells::changedRow() const
+{
+    std::array<QStringView, LedgerColumnCount> cells;
+    for (int c = 0; c < LedgerColumnCount; ++c)
+        cells[size_t(c)] = (*this)[c];
+    return PackedRow(cells);
 }
 
 double dayNumber(const QDate &date)
@@ -124,10 +163,11 @@ RowParameters RowParameters::of(const Parameters &p)
     return r;
 }
 
-DateCompletion completeDate(const QString &text, const QDate &calculationDate, QChar sep)
+DateCompletion completeDate(QStringView cell, const QDate &calculationDate, QChar sep)
 {
-    if (alreadyComplete(text, sep))
+    if (alreadyComplete(cell, sep))
         return {};
+    const QString text = cell.toString();
     QString d = text.mid(0, 2);
     QString m = text.mid(3, 2);
     QString y = text.mid(6, 4);
@@ -150,9 +190,9 @@ QString refusedDateMessage(const QString &completed)
     return QStringLiteral("\"") + completed + QStringLiteral("\" tarih girişiniz uygun değil!");
 }
 
-QString impossibleDueDateMessage(const QString &due)
+QString impossibleDueDateMessage(QStringView due)
 {
-    return due + QStringLiteral(" Tarih Girişiniz doğru değil.");
+    return due.toString() + QStringLiteral(" Tarih Girişiniz doğru değil.");
 }
 
 void clearFiguresOfEmptySides(RowCells &row, const Regional &reg)
@@ -167,8 +207,15 @@ void clearFiguresOfEmptySides(RowCells &row, const Regional &reg)
 
 std::optional<RowResult> completeEntryDates(RowCells &row, const QDate &calculationDate, QChar sep, DateDigits &digits)
 {
+    const bool digitSeparator = sep >= u'0' && sep <= u'9';
     for (const int col : {ColTransactionDate, ColDueDate}) {
         double &value = col == ColTransactionDate ? digits.transaction : digits.due;
+        // a complete date's digits without reading the text again
+        int day, month, year;
+        if (!digitSeparator && alreadyComplete(row[col], sep, day, month, year)) {
+            value = day * 1e6 + month * 1e4 + year;
+            continue;
+        }
         value = parseDigits(row[col]);
         if (value <= 0)
             continue;
@@ -211,29 +258,42 @@ void normaliseAmounts(RowCells &row, const Regional &reg)
     for (const LedgerSide &side : {DebitSide, CreditSide}) {
         if (row[side.amount].isEmpty())
             continue;
-        row.set(side.amount, formatAmount(parseAmount(row[side.amount], reg), reg));
-        row.set(side.termDifference, formatAmount(parseAmount(row[side.termDifference], reg), reg));
+        // a text already in the format stays as it is
+        NumberText text;
+        for (const int col : {side.amount, side.termDifference}) {
+            if (isFormattedAmount(row[col], reg))
+                continue;
+            formatAmount(parseAmount(row[col], reg), reg, text);
+            row.set(col, textView(text));
+        }
     }
 }
 
 bool writeRowFigures(RowCells &row, const RowParameters &p, const Regional &reg)
 {
-    const QString &dueText = row[ColDueDate];
-    if (dueText.size() != 10)
+    const QStringView dv = row[ColDueDate];
+    if (dv.size() != 10)
         return false;
-    const QStringView dv(dueText);
-    const QDate due(parseInteger(dv.mid(6, 4)), parseInteger(dv.mid(3, 2)), parseInteger(dv.mid(0, 2)));
+    int day, month, year;
+    if (!dateDigits(dv, day, month, year)) {
+        day = parseInteger(dv.mid(0, 2));
+        month = parseInteger(dv.mid(3, 2));
+        year = parseInteger(dv.mid(6, 4));
+    }
+    const QDate due = gregorianDate(year, month, day);
     const double dueDay = dayNumber(due);
     const double calculationDay = dayNumber(p.calculationDate);
 
     // The days without an amount count the debit side's grace days.
-    const double debitGrace = parseAmount(p.debitGrace, reg);
-    row.set(ColDays, generalNumberText(debitGrace + dueDay - calculationDay, reg));
+    const double debitGrace = parsedAmount(p, 2, p.debitGrace, reg);
+    NumberText days;
+    generalNumberText(debitGrace + dueDay - calculationDay, reg, days);
+    row.set(ColDays, textView(days));
     for (const LedgerSide &side : {DebitSide, CreditSide}) {
         const double amount = parseAmount(row[side.amount], reg);
         if (amount <= 0)
             continue;
-        const double grace = side.amount == ColDebit ? debitGrace : parseAmount(p.*side.graceDays, reg);
+        const double grace = side.amount == ColDebit ? debitGrace : parsedAmount(p, 3, p.*side.graceDays, reg);
         writeSideFigures(row, side, amount, grace, due, dueDay, calculationDay, p, reg);
     }
     return true;

@@ -27,6 +27,13 @@ struct RowParameters {
     bool creditWeekend = false;
 
     static RowParameters of(const Parameters &p);
+
+    // A text's number, read again only when the text is another one.
+    struct ReadNumber {
+        QString text;
+        double value = 0;
+    };
+    mutable ReadNumber readNumbers[4];
 };
 
 // The columns and parameters of one side of an entry.
@@ -44,17 +51,39 @@ inline constexpr LedgerSide CreditSide{ColCredit, ColCreditDiff, ColCreditAdat, 
 
 // The cells of one row as the calculation reads and writes them. It notes
 // the columns it changed, so that the table brings only their sums up to
-// date; a text equal to the cell's is no change.
+// date; a text equal to the cell's is no change. Either it changes a row of
+// texts directly, or it reads a stored row in place and keeps only the
+// changed cells, which the table then stores (nothing is copied or
+// allocated for a row that stays as it was).
 class RowCells {
 public:
+    RowCells() = default; // reads nothing until reset()
     explicit RowCells(LedgerTable::Row &cells) : m_cells(&cells) {}
-    const QString &operator[](int col) const { return (*m_cells)[size_t(col)]; }
-    void set(int col, const QString &text);
+    explicit RowCells(const PackedRow &row) : m_read(row.views()) {}
+    // Another stored row read, with no change yet; the room of the last
+    // changes is used again.
+    void reset(const PackedRow &row)
+    {
+        m_read = row.views();
+        m_changed = 0;
+    }
+    // Valid until the cell is set.
+    QStringView operator[](int col) const
+    {
+        if (m_cells)
+            return (*m_cells)[size_t(col)];
+        return m_changed & (1u << col) ? QStringView(m_changes[size_t(col)]) : m_read[size_t(col)];
+    }
+    void set(int col, QStringView text);
     // A bit (1 << column) for each column changed.
     quint16 changedColumns() const { return m_changed; }
+    // The read row with the changes.
+    PackedRow changedRow() const;
 
 private:
-    LedgerTable::Row *m_cells;
+    LedgerTable::Row *m_cells = nullptr;
+    PackedRow::Views m_read{}; // the stored row's cells
+    LedgerTable::Row m_changes;
     quint16 m_changed = 0;
 };
 
@@ -69,12 +98,12 @@ struct DateCompletion {
     Outcome outcome = AlreadyComplete;
     QString text; // Completed: the new cell text; Refused: the date as completed
 };
-DateCompletion completeDate(const QString &cell, const QDate &calculationDate, QChar dateSeparator);
+DateCompletion completeDate(QStringView cell, const QDate &calculationDate, QChar dateSeparator);
 // A year of one, two or three digits widened: 9 -> 2009, 24 -> 2024,
 // 998 -> 1998; any other text as it stands.
 QString widenYear(const QString &year);
 QString refusedDateMessage(const QString &completed);
-QString impossibleDueDateMessage(const QString &due);
+QString impossibleDueDateMessage(QStringView due);
 
 // --- one row -----------------------------------------------------------------
 

@@ -63,16 +63,22 @@ Document::RowOutcome Document::recalculateCurrentRow()
     if (rowParameters().yearlyRate.isEmpty())
         m_params.setText(Parameters::YearlyRate, QStringLiteral("0"));
 
-    // the row is changed in place; its sums follow, also after an error
-    RowCells cells(m_ledger.cellsForEdit(r));
+    // the row is read in place and stored again only when it changed; its
+    // sums follow, also after an error
+    RowCells &cells = m_rowCells;
+    cells.reset(m_ledger.packedRow(r));
+    auto store = [&] {
+        if (const quint16 changed = cells.changedColumns())
+            m_ledger.storeRow(r, cells.changedRow(), changed);
+    };
     RowResult result;
     try {
         result = recalculateRow(cells, rowParameters(), m_reg);
     } catch (...) {
-        m_ledger.cellsChanged(r, cells.changedColumns());
+        store();
         throw;
     }
-    m_ledger.cellsChanged(r, cells.changedColumns());
+    store();
     // the notice is shown while the cell still holds what it names
     if (!result.message.isEmpty())
         report(result.message);
@@ -88,7 +94,14 @@ Document::RowOutcome Document::recalculateCurrentRow()
 
 void Document::recalculateSummary()
 {
-    writeSummaryFigures(m_ledger.entrySums(), m_params.calculationDate(), m_summary);
+    const quint64 sums = m_ledger.sumsRevision();
+    const QDate date = m_params.calculationDate();
+    const std::optional<SummaryInputs> &w = m_summaryWritten;
+    if (w && w->sums == sums && w->date == date && w->summary == m_summary.revision())
+        return;
+    m_summaryWritten.reset();
+    writeSummaryFigures(m_ledger.entrySums(), date, m_summary);
+    m_summaryWritten = SummaryInputs{sums, date, m_summary.revision()};
 }
 
 void Document::recalculateAll()

@@ -103,6 +103,16 @@ private:
     Summary m_summary;
     MessageSink m_messages;
     RowParameters m_rowParameters;
+    // What the summary was last written from: writing it again from the
+    // same sums and date onto the same summary changes nothing.
+    struct SummaryInputs {
+        quint64 sums;
+        QDate date;
+        quint64 summary;
+    };
+    std::optional<SummaryInputs> m_summaryWritten;
+    // the row being recalculated, its changes kept in reused room
+    RowCells m_rowCells;
     std::optional<quint64> m_rowParametersRevision;
 };
 

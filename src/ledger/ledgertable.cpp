@@ -1,7 +1,9 @@
 #include "ledgertable.h"
 #include "textfuncs.h"
 
+#include <QMetaMethod>
 #include <algorithm>
+#include <utility>
 
 namespace kervio {
 
@@ -43,6 +45,11 @@ PackedRow::PackedRow(const Cells &cells)
 {
 }
 
+PackedRow::PackedRow(const std::array<QStringView, LedgerColumnCount> &cells)
+    : m_data(pack([&](int c) { return cells[size_t(c)]; }))
+{
+}
+
 QStringView PackedRow::operator[](int col) const
 {
     if (m_data.isEmpty())
@@ -55,6 +62,23 @@ QStringView PackedRow::operator[](int col) const
     const qsizetype head = 1 + (wide ? 2 : 1) * LedgerColumnCount;
     const qsizetype start = col > 0 ? endOf(col - 1) : 0;
     return QStringView(d + head + start, endOf(col) - start);
+}
+
+PackedRow::Views PackedRow::views() const
+{
+    Views v{};
+    if (m_data.isEmpty())
+        return v;
+    const char16_t *d = reinterpret_cast<const char16_t *>(m_data.constData());
+    const bool wide = d[0] != 0;
+    const char16_t *texts = d + 1 + (wide ? 2 : 1) * LedgerColumnCount;
+    qsizetype start = 0;
+    for (int c = 0; c < LedgerColumnCount; ++c) {
+        const qsizetype end = wide ? (qsizetype(d[1 + 2 * c]) << 16) | d[2 + 2 * c] : qsizetype(d[1 + c]);
+        v[size_t(c)] = QStringView(texts + start, end - start);
+        start = end;
+    }
+    return v;
 }
 
 QString PackedRow::text(int col) const
@@ -139,43 +163,61 @@ struct ScannedAmount {
     int separators = 0;
     int intDigits = 0;      // without leading zeros
     int fracDigits = 0;
-    __int128 intPart = 0;
-    __int128 frac = 0;
+    uint64_t intStart = 0;  // the first 19 digits of the integer part
+    __int128 intPart = 0;   // all of them, when there are more
+    uint64_t frac = 0;
     bool roundUp = false;
-
-    void addDigit(int d)
-    {
-        any = anyDigit = true;
-        if (separators == 0) {
-            if (intDigits > 0 || d != 0)
-                ++intDigits;
-            if (intDigits <= MaxIntDigits)
-                intPart = intPart * 10 + d;
-        } else if (++fracDigits <= 9) {
-            frac = frac * 10 + d;
-        } else if (fracDigits == 10) {
-            roundUp = d >= 5;
-        }
-    }
 };
 
 ScannedAmount scanAmount(QStringView text, QChar decimal)
 {
     ScannedAmount a;
-    for (int i = 0; i < text.size(); ++i) {
-        const char16_t ch = text[i].unicode();
-        if (i == 0 && (ch == '+' || ch == '-')) {
-            a.negative = ch == '-';
-            a.sign = a.any = true;
-        } else if (ch >= '0' && ch <= '9') {
-            a.addDigit(ch - '0');
-        } else if (QChar(ch) == decimal) {
-            a.any = true;
-            ++a.separators;
-        } else if (ch == 'E' || ch == 'e') {
-            a.exponent = true;
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    if (p < end && (*p == u'+' || *p == u'-')) {
+        a.negative = *p == u'-';
+        a.sign = a.any = true;
+        ++p;
+    }
+    // the loop's state in locals, so that it stays in registers
+    const char16_t separator = decimal.unicode();
+    int separators = 0, intDigits = 0, fracDigits = 0;
+    uint64_t intStart = 0, frac = 0;
+    __int128 intPart = 0;
+    bool anyDigit = false, exponent = false, roundUp = false;
+    for (; p < end; ++p) {
+        const char16_t ch = *p;
+        const unsigned d = unsigned(ch) - u'0';
+        if (d <= 9) {
+            anyDigit = true;
+            if (separators == 0) {
+                if (intDigits > 0 || d != 0)
+                    ++intDigits;
+                if (intDigits <= 19)
+                    intStart = intStart * 10 + d;
+                else if (intDigits <= MaxIntDigits)
+                    intPart = (intDigits == 20 ? __int128(intStart) : intPart) * 10 + d;
+            } else if (++fracDigits <= 9) {
+                frac = frac * 10 + d;
+            } else if (fracDigits == 10) {
+                roundUp = d >= 5;
+            }
+        } else if (ch == separator) {
+            ++separators;
+        } else if (ch == u'E' || ch == u'e') {
+            exponent = true;
         }
     }
+    a.any = a.any || anyDigit || separators > 0;
+    a.anyDigit = anyDigit;
+    a.exponent = exponent;
+    a.separators = separators;
+    a.intDigits = intDigits;
+    a.fracDigits = fracDigits;
+    a.intStart = intStart;
+    a.intPart = intPart;
+    a.frac = frac;
+    a.roundUp = roundUp;
     return a;
 }
 
@@ -201,10 +243,11 @@ LedgerTable::ParsedCell LedgerTable::parseCell(QStringView text) const
         c.huge = true;
         return c;
     }
-    __int128 frac = a.frac;
+    uint64_t frac = a.frac;
     for (int k = std::min(a.fracDigits, 9); k < 9; ++k)
         frac *= 10;
-    const __int128 v = a.intPart * Scale + frac + (a.roundUp ? 1 : 0);
+    const __int128 intPart = a.intDigits <= 19 ? __int128(a.intStart) : a.intPart;
+    const __int128 v = intPart * Scale + frac + (a.roundUp ? 1 : 0);
     c.scaled = a.negative ? -v : v;
     return c;
 }
@@ -240,20 +283,35 @@ void LedgerTable::rebuildCaches()
     m_hugeRows.clear();
     m_unnumberedRows.clear();
     for (auto &t : m_tree)
-        t.assign(n + 1, 0);
-    // Fenwick index i+1 holds grid row i
+        std::vector<__int128>().swap(t);
+    m_total = {};
     for (size_t r = 1; r < n; ++r) {
         bool err = false, huge = false;
+        const PackedRow::Views cells = m_rows[r].views();
         for (size_t s = 0; s < 6; ++s) {
-            const ParsedCell c = parseCell(m_rows[r][SumColumns[s]]);
+            const ParsedCell c = parseCell(cells[size_t(SumColumns[s])]);
             err = err || c.error;
             huge = huge || c.huge;
-            m_tree[s][r + 1] = c.error || c.huge ? 0 : c.scaled;
+            m_total[s] += sumValue(c);
         }
         if (err || huge)
             setRowFlags(int(r), err, huge);
-        if (m_rows[r][ColNumber].isEmpty())
+        if (cells[ColNumber].isEmpty())
             m_unnumberedRows.insert(int(r));
+    }
+    ++m_sumsRevision;
+}
+
+void LedgerTable::buildTrees() const
+{
+    const size_t n = m_rows.size();
+    for (auto &t : m_tree)
+        t.assign(n + 1, 0);
+    // Fenwick index i+1 holds grid row i
+    for (size_t r = 1; r < n; ++r) {
+        const PackedRow::Views cells = m_rows[r].views();
+        for (size_t s = 0; s < 6; ++s)
+            m_tree[s][r + 1] = sumValue(parseCell(cells[size_t(SumColumns[s])]));
     }
     for (auto &t : m_tree) {
         for (size_t i = 1; i <= n; ++i) {
@@ -266,7 +324,10 @@ void LedgerTable::rebuildCaches()
 
 void LedgerTable::fenwickAdd(int slot, int row, __int128 delta)
 {
+    m_total[size_t(slot)] += delta;
     auto &t = m_tree[size_t(slot)];
+    if (t.empty())
+        return; // not built
     const size_t n = t.size() - 1;
     for (size_t i = size_t(row) + 1; i <= n; i += i & (~i + 1))
         t[i] += delta;
@@ -274,6 +335,8 @@ void LedgerTable::fenwickAdd(int slot, int row, __int128 delta)
 
 __int128 LedgerTable::fenwickPrefix(int slot, int rowExclusive) const
 {
+    if (m_tree[size_t(slot)].empty())
+        buildTrees();
     const auto &t = m_tree[size_t(slot)];
     __int128 s = 0;
     for (size_t i = size_t(rowExclusive); i > 0; i -= i & (~i + 1))
@@ -286,12 +349,13 @@ void LedgerTable::setCell(int row, int col, const QString &text)
     PackedRow &r = m_rows[size_t(row)];
     if (r[col] == text)
         return;
+    const ParsedCell old = row > 0 && sumSlot(col) >= 0 ? parseCell(r[col]) : ParsedCell{};
     r.setCell(col, text);
     if (row == 0) {
         emit headerDataChanged(Qt::Horizontal, col, col);
         return;
     }
-    updateCaches(row, col);
+    updateCaches(row, col, old);
     const QModelIndex idx = index(row - 1, col);
     emit dataChanged(idx, idx);
 }
@@ -310,11 +374,24 @@ LedgerTable::Row &LedgerTable::cellsForEdit(int r)
 
 void LedgerTable::cellsChanged(int row, quint16 columns)
 {
+    // without an edit handed out the row is as it was
+    PackedRow old = m_rows[size_t(row)];
     if (row == m_editRow) {
         if (columns)
             m_rows[size_t(row)] = PackedRow(m_editCells);
         m_editRow = -1;
     }
+    afterCellsChanged(row, columns, old);
+}
+
+void LedgerTable::storeRow(int row, PackedRow packed, quint16 columns)
+{
+    const PackedRow old = std::exchange(m_rows[size_t(row)], std::move(packed));
+    afterCellsChanged(row, columns, old);
+}
+
+void LedgerTable::afterCellsChanged(int row, quint16 columns, const PackedRow &old)
+{
     int first = -1, last = -1;
     for (int col = 0; col < ColumnCount; ++col) {
         if (!(columns & (1u << col)))
@@ -323,26 +400,45 @@ void LedgerTable::cellsChanged(int row, quint16 columns)
             emit headerDataChanged(Qt::Horizontal, col, col);
             continue;
         }
-        updateCaches(row, col);
+        updateCaches(row, col, sumSlot(col) >= 0 ? parseCell(old[col]) : ParsedCell{});
         if (first < 0)
             first = col;
         last = col;
     }
-    if (first >= 0)
+    // the indexes are made only for somebody listening: a recalculation
+    // without a window changes every row
+    if (first >= 0 && m_dataListeners > 0)
         emit dataChanged(index(row - 1, first), index(row - 1, last));
 }
 
-void LedgerTable::updateCaches(int row, int col)
+void LedgerTable::connectNotify(const QMetaMethod &signal)
+{
+    QAbstractTableModel::connectNotify(signal);
+    if (signal == QMetaMethod::fromSignal(&QAbstractItemModel::dataChanged))
+        ++m_dataListeners;
+}
+
+void LedgerTable::disconnectNotify(const QMetaMethod &signal)
+{
+    QAbstractTableModel::disconnectNotify(signal);
+    // a disconnection of several at once counts one: the count errs on
+    // the side of listeners
+    if (signal == QMetaMethod::fromSignal(&QAbstractItemModel::dataChanged) && m_dataListeners > 0)
+        --m_dataListeners;
+}
+
+void LedgerTable::updateCaches(int row, int col, const ParsedCell &old)
 {
     const QStringView text = m_rows[size_t(row)][col];
     const int slot = sumSlot(col);
+    if (slot >= 0 || col == ColNumber)
+        ++m_sumsRevision;
     if (slot >= 0) {
-        // the cell's old value is what the tree holds for it
-        const __int128 old = fenwickPrefix(slot, row + 1) - fenwickPrefix(slot, row);
+        // the cell's old text gave what the sums hold for it
         const ParsedCell now = parseCell(text);
-        const __int128 value = now.error || now.huge ? 0 : now.scaled;
-        if (value != old)
-            fenwickAdd(slot, row, value - old);
+        const __int128 delta = sumValue(now) - sumValue(old);
+        if (delta != 0)
+            fenwickAdd(slot, row, delta);
         if (now.error || now.huge || m_errorRows.count(row) || m_hugeRows.count(row))
             updateRowFlags(row);
     } else if (col == ColNumber) {
@@ -496,6 +592,15 @@ int LedgerTable::entryEnd() const
 
 namespace {
 
+// The nearest long double, as a plain conversion gives it but without its
+// library call: both halves convert exactly, so their sum is rounded once.
+long double toLongDouble(__int128 v)
+{
+    const auto high = int64_t(v >> 64);
+    const auto low = uint64_t(v);
+    return static_cast<long double>(high) * 0x1p64L + static_cast<long double>(low);
+}
+
 // The sums from the six totals, whether exact decimals or doubles: the
 // differences are taken in the totals' own kind before they become doubles.
 template <typename Total, typename ToDouble>
@@ -533,8 +638,8 @@ LedgerSums LedgerTable::entrySums() const
     }
     __int128 exact[LedgerSums::Count];
     for (int k = 0; k < LedgerSums::Count; ++k)
-        exact[k] = fenwickPrefix(k, end);
-    return sumsOfTotals(exact, [](__int128 v) { return double(static_cast<long double>(v) / 1e9L); });
+        exact[k] = end == gridRowCount() ? m_total[size_t(k)] : fenwickPrefix(k, end);
+    return sumsOfTotals(exact, [](__int128 v) { return double(toLongDouble(v) / 1e9L); });
 }
 
 int LedgerTable::rowCount(const QModelIndex &parent) const

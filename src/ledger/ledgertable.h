@@ -52,8 +52,12 @@ public:
 
     PackedRow() = default;
     explicit PackedRow(const Cells &cells);
+    explicit PackedRow(const std::array<QStringView, LedgerColumnCount> &cells);
 
     QStringView operator[](int col) const;
+    // Every cell at once.
+    using Views = std::array<QStringView, LedgerColumnCount>;
+    Views views() const;
     // A cell's text; a null string when empty.
     QString text(int col) const;
     Cells unpacked() const;
@@ -102,6 +106,9 @@ public:
     // Nothing may read or change the table in between.
     Row &cellsForEdit(int r);
     void cellsChanged(int row, quint16 columns);
+    // The same for a whole row made elsewhere, in which the columns of
+    // `columns` changed.
+    void storeRow(int row, PackedRow packed, quint16 columns);
 
     // Row set operations; each keeps at least the header and one entry row.
     void setGridRowCount(int count);
@@ -125,6 +132,8 @@ public:
     // cell that parseAmount cannot read.
     LedgerSums entrySums() const;
     int entryEnd() const; // first row that is not an entry
+    // Changes whenever what entrySums() reads may have changed.
+    quint64 sumsRevision() const { return m_sumsRevision; }
 
     // QAbstractItemModel
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -136,6 +145,10 @@ public:
 
 signals:
     void currentChanged(int row, int col);
+
+protected:
+    void connectNotify(const QMetaMethod &signal) override;
+    void disconnectNotify(const QMetaMethod &signal) override;
 
 private:
     struct ParsedCell {
@@ -149,22 +162,33 @@ private:
     void rebuildCaches();
     void fenwickAdd(int slot, int row, __int128 delta);
     __int128 fenwickPrefix(int slot, int rowExclusive) const;
+    // What a cell adds to its column's sum.
+    static __int128 sumValue(const ParsedCell &c) { return c.error || c.huge ? 0 : c.scaled; }
+    void buildTrees() const;
     void setRowFlags(int r, bool error, bool huge);
     void updateRowFlags(int r);
-    // The sums and the numbering after a change of an entry row's cell.
-    void updateCaches(int row, int col);
+    // The sums and the numbering after a change of an entry row's cell,
+    // whose old text parsed as `old` (a sum column's).
+    void updateCaches(int row, int col, const ParsedCell &old);
+    // The caches and the views told of the changed columns of a row that
+    // was `old`.
+    void afterCellsChanged(int row, quint16 columns, const PackedRow &old);
 
     Regional m_reg;
     std::vector<PackedRow> m_rows;
     // The row handed out by cellsForEdit() until cellsChanged().
     Row m_editCells;
     int m_editRow = -1;
-    // Per sum column, a Fenwick tree of the parsed values (x 10^9); an
+    // Per sum column, the total of the parsed values (x 10^9) and, once a
+    // sum short of the last row is asked for, a Fenwick tree of them; an
     // unreadable or oversized cell counts 0 there and flags its row.
-    std::array<std::vector<__int128>, 6> m_tree;
+    mutable std::array<std::vector<__int128>, 6> m_tree;
+    std::array<__int128, 6> m_total{};
+    quint64 m_sumsRevision = 0;
     std::set<int> m_errorRows;
     std::set<int> m_hugeRows;
     std::set<int> m_unnumberedRows;
+    int m_dataListeners = 0; // connections to dataChanged()
     int m_currentRow = 1;
     int m_currentCol = 1;
 };

@@ -28,6 +28,7 @@ void Summary::setText(Field f, const QString &text)
     s.text = text;
     s.format = Format::Text;
     s.stale = false;
+    ++m_revision;
 }
 
 void Summary::setNumber(Field f, double value, Format format)
@@ -36,6 +37,7 @@ void Summary::setNumber(Field f, double value, Format format)
     s.value = value;
     s.format = format;
     s.stale = true;
+    ++m_revision;
 }
 
 double Summary::amount(Field f) const

@@ -39,7 +39,13 @@ public:
     double amount(Field f) const;
 
     QDate date(Picker p) const { return m_dates[p]; }
-    void setDate(Picker p, const QDate &d) { m_dates[p] = d; }
+    void setDate(Picker p, const QDate &d)
+    {
+        m_dates[p] = d;
+        ++m_revision;
+    }
+    // Changes with every field or date set.
+    quint64 revision() const { return m_revision; }
 
 private:
     struct Slot {
@@ -51,6 +57,7 @@ private:
     Regional m_reg;
     Slot m_fields[FieldCount];
     QDate m_dates[PickerCount];
+    quint64 m_revision = 0;
 };
 
 } // namespace kervio

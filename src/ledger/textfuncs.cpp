@@ -106,11 +106,29 @@ Digits15 digits15(double value)
     return r;
 }
 
-QString nonFiniteText(double v)
+QString toQString(const NumberText &t)
 {
-    if (std::isnan(v))
-        return QStringLiteral("NAN");
-    return v < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    return QString(reinterpret_cast<const QChar *>(t.constData()), t.size());
+}
+
+void appendAscii(NumberText &out, const char *s)
+{
+    while (*s)
+        out.append(char16_t(*s++));
+}
+
+void nonFiniteText(double v, NumberText &out)
+{
+    appendAscii(out, std::isnan(v) ? "NAN" : v < 0 ? "-INF" : "INF");
+}
+
+// The decimal digits of a whole number, with its sign.
+void appendInteger(NumberText &out, int64_t v)
+{
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    for (const char *p = buf; p < res.ptr; ++p)
+        out.append(char16_t(*p));
 }
 
 } // namespace
@@ -239,7 +257,7 @@ int parseInteger(QStringView text)
     return int(v);
 }
 
-double parseAmount(const QString &text, const Regional &reg)
+double parseAmount(QStringView text, const Regional &reg)
 {
     char stack[64];
     std::string heap;
@@ -269,7 +287,7 @@ double parseAmount(const QString &text, const Regional &reg)
     double v = 0;
     // the general format's E notation ("1E18", "8,3E-6") is that number,
     // not its digits run together
-    if (exponent && tryParseNumber(text, reg, &v))
+    if (exponent && tryParseNumber(text.toString(), reg, &v))
         return v;
     if (seps <= 1 && (digit || seps == 1) && decimalToDouble(buf, n, &v))
         return v;
@@ -278,7 +296,7 @@ double parseAmount(const QString &text, const Regional &reg)
     raiseInvalidFloat(t);
 }
 
-double parseDigits(const QString &text)
+double parseDigits(QStringView text)
 {
     char stack[64];
     std::string heap;
@@ -301,15 +319,61 @@ double parseDigits(const QString &text)
     return v;
 }
 
-bool isValidDateText(const QString &text)
+namespace {
+
+// The days of a month of the Gregorian calendar.
+int daysInMonth(int year, int month)
 {
-    const QStringView v(text);
-    const int day = parseInteger(v.mid(0, 2));
-    const int month = parseInteger(v.mid(3, 2));
-    const int year = parseInteger(v.mid(6, 4));
+    static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return days[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+} // namespace
+
+bool dateDigits(QStringView t, int &day, int &month, int &year)
+{
+    if (t.size() < 10)
+        return false;
+    int v[8];
+    static constexpr int pos[8] = {0, 1, 3, 4, 6, 7, 8, 9};
+    for (int i = 0; i < 8; ++i) {
+        const unsigned d = unsigned(t[pos[i]].unicode()) - u'0';
+        if (d > 9)
+            return false;
+        v[i] = int(d);
+    }
+    day = v[0] * 10 + v[1];
+    month = v[2] * 10 + v[3];
+    year = v[4] * 1000 + v[5] * 100 + v[6] * 10 + v[7];
+    return true;
+}
+
+bool isValidDateText(QStringView v)
+{
+    int day, month, year;
+    if (!dateDigits(v, day, month, year)) {
+        day = parseInteger(v.mid(0, 2));
+        month = parseInteger(v.mid(3, 2));
+        year = parseInteger(v.mid(6, 4));
+    }
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
         return false;
-    return day <= QDate(year, month, 1).daysInMonth();
+    return day <= daysInMonth(year, month);
+}
+
+QDate gregorianDate(int year, int month, int day)
+{
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
+        return QDate(year, month, day);
+    // days from 1 March of year 0, in eras of 400 years
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    constexpr qint64 JulianDayOfMarch1Year0 = 1721120;
+    return QDate::fromJulianDay(JulianDayOfMarch1Year0 + qint64(era) * 146097 + dayOfEra);
 }
 
 QString padLeft(quint16 width, const QString &text)
@@ -329,62 +393,68 @@ QString padRight(quint16 width, const QString &text)
 namespace {
 
 // d.ddddE[-]x, the significant digits without trailing zeros.
-void appendScientific(QString &out, const Digits15 &dg, int len, QChar decimal)
+void appendScientific(NumberText &out, const Digits15 &dg, int len, QChar decimal)
 {
-    out += QChar(dg.d[0]);
+    out.append(char16_t(dg.d[0]));
     if (len > 1) {
-        out += decimal;
+        out.append(decimal.unicode());
         for (int i = 1; i < len; ++i)
-            out += QChar(dg.d[i]);
+            out.append(char16_t(dg.d[i]));
     }
-    out += u'E';
-    out += QString::number(dg.exp);
+    out.append(u'E');
+    appendInteger(out, dg.exp);
 }
 
 // The digits at their places: integer digits padded with zeros, or zeros
 // after the separator before the first digit.
-void appendPositional(QString &out, const Digits15 &dg, int len, QChar decimal)
+void appendPositional(NumberText &out, const Digits15 &dg, int len, QChar decimal)
 {
     if (dg.exp < 0) {
-        out += u'0';
-        out += decimal;
+        out.append(u'0');
+        out.append(decimal.unicode());
         for (int i = 0; i < -dg.exp - 1; ++i)
-            out += u'0';
+            out.append(u'0');
         for (int i = 0; i < len; ++i)
-            out += QChar(dg.d[i]);
+            out.append(char16_t(dg.d[i]));
         return;
     }
     for (int i = 0; i <= dg.exp; ++i)
-        out += QChar(i < len ? dg.d[i] : '0');
+        out.append(char16_t(i < len ? dg.d[i] : '0'));
     if (len > dg.exp + 1) {
-        out += decimal;
+        out.append(decimal.unicode());
         for (int i = dg.exp + 1; i < len; ++i)
-            out += QChar(dg.d[i]);
+            out.append(char16_t(dg.d[i]));
     }
 }
 
 } // namespace
 
-QString generalNumberText(double value, const Regional &reg)
+void generalNumberText(double value, const Regional &reg, NumberText &out)
 {
+    out.clear();
     if (!std::isfinite(value))
-        return nonFiniteText(value);
+        return nonFiniteText(value, out);
     if (value == 0)
-        return QStringLiteral("0");
+        return out.append(u'0');
     if (std::fabs(value) < 1e15 && value == std::trunc(value))
-        return QString::number(int64_t(value));
+        return appendInteger(out, int64_t(value));
     const Digits15 dg = digits15(value);
     int len = 15;
     while (len > 1 && dg.d[len - 1] == '0')
         --len;
-    QString out;
     if (value < 0)
-        out += u'-';
+        out.append(u'-');
     if (dg.exp < -5 || dg.exp >= 15)
         appendScientific(out, dg, len, reg.decimal);
     else
         appendPositional(out, dg, len, reg.decimal);
-    return out;
+}
+
+QString generalNumberText(double value, const Regional &reg)
+{
+    NumberText out;
+    generalNumberText(value, reg, out);
+    return toQString(out);
 }
 
 QString plainNumberText(double value)
@@ -412,39 +482,46 @@ NumberPicture parsePicture(const QString &picture)
     return p;
 }
 
-QString groupDigits(const NumberPicture &pic, bool negative, const char *intDigits, int intLen, const char *frac,
-                    int decimals, const Regional &reg)
+void groupDigits(const NumberPicture &pic, bool negative, const char *intDigits, int intLen, const char *frac,
+                 int decimals, const Regional &reg, NumberText &out)
 {
     const int padded = std::max(intLen, std::min(pic.minInt, 20));
-    QVarLengthArray<char16_t, 96> out;
-    out.reserve(2 + padded + padded / 3 + decimals);
+    const int groups = pic.grouping && padded > 0 ? (padded - 1) / 3 : 0;
+    // sized once and written through a pointer
+    const qsizetype start = out.size();
+    out.resize(start + (negative ? 1 : 0) + padded + groups + (decimals > 0 ? 1 + decimals : 0));
+    char16_t *d = out.data() + start;
     if (negative)
-        out.append(u'-');
+        *d++ = u'-';
     for (int i = 0; i < padded; ++i) {
         if (pic.grouping && i > 0 && (padded - i) % 3 == 0)
-            out.append(reg.thousands.unicode());
+            *d++ = reg.thousands.unicode();
         const int k = i - (padded - intLen);
-        out.append(k < 0 ? u'0' : char16_t(intDigits[k]));
+        *d++ = k < 0 ? u'0' : char16_t(intDigits[k]);
     }
     if (decimals > 0) {
-        out.append(reg.decimal.unicode());
+        *d++ = reg.decimal.unicode();
         for (int i = 0; i < decimals; ++i)
-            out.append(char16_t(frac[i]));
+            *d++ = char16_t(frac[i]);
     }
-    return QString(reinterpret_cast<const QChar *>(out.constData()), out.size());
+    Q_ASSERT(d == out.data() + out.size());
 }
 
 // The common case without a decimal conversion: with at most two decimals
 // v x 10^d is exact in extended precision, and unless it lies close to a
 // half, rounding it gives what rounding the 15-digit form gives.
-bool quickPictureText(const NumberPicture &pic, double value, const Regional &reg, QString *out)
+bool quickPictureText(const NumberPicture &pic, double value, const Regional &reg, NumberText &out)
 {
     if (pic.decimals > 2)
         return false;
     const long double t = std::fabs(static_cast<long double>(value)) * (pic.decimals == 2 ? 100.0L : pic.decimals == 1 ? 10.0L : 1.0L);
     if (!(t < 1e13L))
         return false;
-    const long double whole = std::floor(t);
+    // floor(t) without changing the rounding mode, which stalls: adding
+    // 2^63 leaves no fraction bit, so the sum rounds t to a whole number
+    long double whole = (t + 0x1p63L) - 0x1p63L;
+    if (whole > t)
+        whole -= 1;
     const long double f = t - whole;
     const long double margin = t * 1e-14L + 1e-9L;
     if (std::fabs(f - 0.5L) <= margin)
@@ -477,7 +554,7 @@ bool quickPictureText(const NumberPicture &pic, double value, const Regional &re
         --intLen;
     }
     const bool negative = value < 0 && n != 0;
-    *out = groupDigits(pic, negative, intBegin, intLen, frac, decimals, reg);
+    groupDigits(pic, negative, intBegin, intLen, frac, decimals, reg, out);
     return true;
 }
 
@@ -510,13 +587,13 @@ std::string roundedDigits(double value, int decimals)
     return digits;
 }
 
-QString pictureText(const NumberPicture &pic, double value, const Regional &reg)
+void pictureText(const NumberPicture &pic, double value, const Regional &reg, NumberText &out)
 {
+    out.clear();
     if (!std::isfinite(value))
-        return nonFiniteText(value);
-    QString quick;
-    if (quickPictureText(pic, value, reg, &quick))
-        return quick;
+        return nonFiniteText(value, out);
+    if (quickPictureText(pic, value, reg, out))
+        return;
     const int decimals = std::min(pic.decimals, 20);
     const std::string digits = roundedDigits(value, decimals);
     // the integer digits without leading zeros, and the fraction padded
@@ -538,8 +615,18 @@ QString pictureText(const NumberPicture &pic, double value, const Regional &reg)
     }
     // a value that rounds to zero has no sign
     const bool zero = intLen == 0 && std::all_of(fracDigits, fracDigits + decimals, [](char c) { return c == '0'; });
-    return groupDigits(pic, value < 0 && !zero, intBegin, intLen, fracDigits, decimals, reg);
+    groupDigits(pic, value < 0 && !zero, intBegin, intLen, fracDigits, decimals, reg, out);
 }
+
+QString pictureText(const NumberPicture &pic, double value, const Regional &reg)
+{
+    NumberText out;
+    pictureText(pic, value, reg, out);
+    return toQString(out);
+}
+
+constexpr NumberPicture AmountPicture{true, 2, 1};
+constexpr NumberPicture WholePicture{true, 0, 1};
 
 } // namespace
 
@@ -550,14 +637,43 @@ QString formatPicture(const QString &picture, double value, const Regional &reg)
 
 QString formatAmount(double value, const Regional &reg)
 {
-    static const NumberPicture pic{true, 2, 1};
-    return pictureText(pic, value, reg);
+    return pictureText(AmountPicture, value, reg);
+}
+
+void formatAmount(double value, const Regional &reg, NumberText &out)
+{
+    pictureText(AmountPicture, value, reg, out);
+}
+
+bool isFormattedAmount(QStringView t, const Regional &reg)
+{
+    const char16_t decimal = reg.decimal.unicode(), thousands = reg.thousands.unicode();
+    auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    if (decimal == thousands || isDigit(thousands) || thousands == u'-')
+        return false;
+    const qsizetype n = t.size();
+    const qsizetype start = n > 0 && t[0] == u'-' ? 1 : 0;
+    // the integer part: digits grouped by three from the right
+    const qsizetype len = n - 3 - start;
+    if (len < 1 || len % 4 == 0 || t[n - 3] != decimal || !isDigit(t[n - 2].unicode()) || !isDigit(t[n - 1].unicode()))
+        return false;
+    const qsizetype digits = len - len / 4;
+    if (digits + 2 > 15 || (digits > 1 && t[start] == u'0'))
+        return false;
+    bool zero = t[n - 2] == u'0' && t[n - 1] == u'0';
+    for (qsizetype p = 0; p < len; ++p) {
+        const char16_t c = t[start + p].unicode();
+        if ((len - p) % 4 == 0 ? c != thousands : !isDigit(c))
+            return false;
+        zero = zero && (c == thousands || c == u'0');
+    }
+    // formatAmount writes no "-0,00"
+    return !(start == 1 && zero);
 }
 
 QString formatWhole(double value, const Regional &reg)
 {
-    static const NumberPicture pic{true, 0, 1};
-    return pictureText(pic, value, reg);
+    return pictureText(WholePicture, value, reg);
 }
 
 int64_t roundHalfEven(double value)

@@ -229,6 +229,23 @@ void TestLedgerFile::bytesReadAsTheirLines_data()
     QTest::newRow("empty first line") << "\r\n" + validFile("1\r\n");
     QTest::newRow("short parameter line") << QByteArray(",,,\r\nheader\r\n1\r\n");
     QTest::newRow("undefined bytes") << validFile("1,\x81\x8D\x90\xFF\r\n");
+    // a file is read in pieces of a megabyte: breaks and lines where one
+    // piece ends and the next begins
+    auto across = [](const QByteArray &tail) {
+        // `tail` begins one byte before the first piece's end
+        const qsizetype at = (1 << 20) - 1;
+        QByteArray head = validFile("1,");
+        const qsizetype filler = at - head.size() - 2 - 3;
+        head += QByteArray(filler, 'a') + "\r\n7,x";
+        return head + tail + "\r\n8,y\r\n";
+    };
+    QTest::newRow("CR LF across pieces") << across("\r\n9,z");
+    QTest::newRow("lone CR at a piece's end") << across("\r9,z");
+    QTest::newRow("CR LF and a blank line across pieces") << across("\r\n\r\n9,z");
+    QTest::newRow("LF at a piece's end") << across("\n9,z");
+    QTest::newRow("line across pieces") << across("xyz,\"q \"\"w\"\"\",e");
+    QTest::newRow("quotes only, a trailing comma") << validFile("1,\"\"\"\",\"\",\"\"\"a\"\"\",\r\n");
+    QTest::newRow("blanks around items") << validFile(" 1 , \"a b\" ,c d\t,\r\n");
 }
 
 void TestLedgerFile::bytesReadAsTheirLines()
@@ -236,17 +253,20 @@ void TestLedgerFile::bytesReadAsTheirLines()
     // The file read line by line from its bytes holds what its decoded
     // lines hold.
     QFETCH(QByteArray, bytes);
-    const auto fromBytes = parseLedgerFileBytes(bytes);
+    const QString path = filePath("okunan.krv");
+    writeBytes(path, bytes);
     const auto fromLines = parseLedgerFileLines(splitLines(fromCp1254(bytes)));
-    QCOMPARE(fromBytes.has_value(), fromLines.has_value());
-    if (!fromLines)
-        return;
-    for (int i = 0; i < 6; ++i)
-        QCOMPARE(fromBytes->texts[i], fromLines->texts[i]);
-    QCOMPARE(fromBytes->debitWeekend, fromLines->debitWeekend);
-    QCOMPARE(fromBytes->creditWeekend, fromLines->creditWeekend);
-    QCOMPARE(fromBytes->calculationDate, fromLines->calculationDate);
-    QCOMPARE(fromBytes->rows, fromLines->rows);
+    for (const auto &fromBytes : {parseLedgerFileBytes(bytes), readLedgerFile(path)}) {
+        QCOMPARE(fromBytes.has_value(), fromLines.has_value());
+        if (!fromLines)
+            continue;
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(fromBytes->texts[i], fromLines->texts[i]);
+        QCOMPARE(fromBytes->debitWeekend, fromLines->debitWeekend);
+        QCOMPARE(fromBytes->creditWeekend, fromLines->creditWeekend);
+        QCOMPARE(fromBytes->calculationDate, fromLines->calculationDate);
+        QCOMPARE(fromBytes->rows, fromLines->rows);
+    }
 }
 
 void TestLedgerFile::bytesWrittenAsTheLines()
@@ -257,6 +277,8 @@ void TestLedgerFile::bytesWrittenAsTheLines()
     f.params().setText(Parameters::Company, QString::fromUtf8("Şirket\r\n\"A\", 𝔸 ∑"));
     f.ledger().replaceEntries({makeRow({"1", "01.02.2024", "", "a\nb, \"c\"", "1.000,00"}),
                                makeRow({"2", "", "", QString::fromUtf8("İğüşöç ÇĞÜŞÖ € 𝔸 ∑ \t")}),
+                               makeRow({"3", "a,b", QString(QChar(0)) + u'x', "\"", "x\ry", QString(QChar(0xD835)) + u',',
+                                        QString::fromUtf8("ç"), " ", ","}),
                                makeRow({})});
     QByteArray expected;
     for (const QString &line : ledgerFileLines(f.params(), f.ledger(), f.document.regional()))

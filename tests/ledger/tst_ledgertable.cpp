@@ -201,6 +201,16 @@ private:
     QRandomGenerator m_random;
 };
 
+// Three numbered entries: two debits and a credit.
+void threeEntries(LedgerTable &t, const char *debit1, const char *debit2, const char *credit3)
+{
+    t.setGridRowCount(4);
+    t.renumber();
+    t.setCell(1, ColDebit, QString::fromLatin1(debit1));
+    t.setCell(2, ColDebit, QString::fromLatin1(debit2));
+    t.setCell(3, ColCredit, QString::fromLatin1(credit3));
+}
+
 } // namespace
 
 class TestLedgerTable : public QObject {
@@ -231,11 +241,7 @@ private slots:
     void hugeCellFallsBackAndReturns()
     {
         LedgerTable t(Regional::turkish());
-        t.setGridRowCount(4);
-        t.renumber();
-        t.setCell(1, ColDebit, QStringLiteral("0,10"));
-        t.setCell(2, ColDebit, QStringLiteral("0,20"));
-        t.setCell(3, ColCredit, QStringLiteral("0,30"));
+        threeEntries(t, "0,10", "0,20", "0,30");
         QVERIFY(t.entrySums().totalsEqual); // 0,1 + 0,2 == 0,3 exactly
         t.setCell(2, ColCredit, QStringLiteral("123456789012345678901"));
         const LedgerSums huge = t.entrySums();
@@ -246,6 +252,51 @@ private slots:
         const LedgerSums exact = t.entrySums();
         QVERIFY(exact.totalsEqual);
         QCOMPARE(exact.balance, 0.0);
+    }
+
+    // Exact totals beyond 64 bits (x 10^9) become the double nearest to
+    // them, negative ones too: the last bits below a double's decide it.
+    void exactTotalsBeyondSixtyFourBits()
+    {
+        LedgerTable t(Regional::turkish());
+        threeEntries(t, "98765432109,999999999", "12345678901,000000003", "-55555555555,555555557");
+        const LedgerSums s = t.entrySums();
+        auto nearest = [](__int128 v) { return double(static_cast<long double>(v) / 1e9L); };
+        const __int128 debit = __int128(111111111011LL) * 1000000000 + 2;
+        QCOMPARE(s.value[LedgerSums::Debit], nearest(debit));
+        QCOMPARE(s.value[LedgerSums::Credit], nearest(-(__int128(55555555555LL) * 1000000000 + 555555557)));
+        QCOMPARE(s.balance, nearest(debit + __int128(55555555555LL) * 1000000000 + 555555557));
+        // twenty integer digits are still summed exactly
+        t.setCell(3, ColCredit, QStringLiteral("12345678901234567890,5"));
+        const __int128 twenty = __int128(1234567890123456789LL) * 10 * 1000000000 + __int128(500000000);
+        QCOMPARE(t.entrySums().value[LedgerSums::Credit], nearest(twenty));
+        QCOMPARE(t.entrySums().balance, nearest(debit - twenty));
+    }
+
+    // A changed row is announced to whoever listens, also to a listener
+    // that comes after another has gone.
+    void changesAreAnnouncedToListeners()
+    {
+        LedgerTable t(Regional::turkish());
+        t.setGridRowCount(3);
+        t.renumber();
+        auto change = [&](const char *text) {
+            LedgerTable::Row &cells = t.cellsForEdit(1);
+            cells[ColDebit] = QString::fromLatin1(text);
+            t.cellsChanged(1, 1u << ColDebit);
+        };
+        change("1,00"); // nobody listens
+        {
+            QSignalSpy first(&t, &QAbstractItemModel::dataChanged);
+            change("2,00");
+            QCOMPARE(first.size(), 1);
+            QCOMPARE(first.at(0).at(0).toModelIndex(), t.index(0, ColDebit));
+        }
+        QSignalSpy second(&t, &QAbstractItemModel::dataChanged);
+        t.storeRow(2, t.packedRow(2).withCell(ColCredit, u"3,00"), 1u << ColCredit);
+        QCOMPARE(second.size(), 1);
+        QCOMPARE(second.at(0).at(1).toModelIndex(), t.index(1, ColCredit));
+        QCOMPARE(t.entrySums().value[LedgerSums::Credit], 3.0);
     }
 
     // An unreadable amount is an error only among the entries.

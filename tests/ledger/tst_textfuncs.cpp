@@ -105,6 +105,11 @@ private slots:
         QTest::newRow("slash separators") << "31/12/2024" << true;
         QTest::newRow("century rule") << "29.02.1900" << false;
         QTest::newRow("400 rule") << "29.02.2000" << true;
+        // read as integers, not only as digits
+        QTest::newRow("blank before the day") << " 1.02.2024" << true;
+        QTest::newRow("signed month") << "01.+2.2024" << true;
+        QTest::newRow("year 0") << "01.02.0000" << false;
+        QTest::newRow("text after the year") << "29.02.2024 x" << true;
     }
     void validDate()
     {
@@ -289,6 +294,72 @@ private slots:
             QCOMPARE(parseAmount(general, reg), parseNumber(general, reg));
             QVERIFY2(std::fabs(parseAmount(general, reg) - value) <= std::fabs(value) * 1e-14, qPrintable(general));
         }
+    }
+
+    // A text taken as already formatted must be exactly what formatting its
+    // value writes; anything else goes through the conversion.
+    void formattedAmount_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("formatted");
+        QTest::newRow("zero") << "0,00" << true;
+        QTest::newRow("small") << "0,05" << true;
+        QTest::newRow("negative") << "-401,10" << true;
+        QTest::newRow("grouped") << "1.234.567,89" << true;
+        QTest::newRow("15 digits") << "1.234.567.890.123,45" << true;
+        QTest::newRow("16 digits") << "12.345.678.901.234,56" << false;
+        QTest::newRow("negative zero") << "-0,00" << false;
+        QTest::newRow("ungrouped") << "1234,00" << false;
+        QTest::newRow("group of two") << "12.34,00" << false;
+        QTest::newRow("leading zero") << "01,00" << false;
+        QTest::newRow("leading group separator") << ".123,00" << false;
+        QTest::newRow("one decimal") << "10,5" << false;
+        QTest::newRow("three decimals") << "10,500" << false;
+        QTest::newRow("no decimals") << "10" << false;
+        QTest::newRow("plus sign") << "+10,00" << false;
+        QTest::newRow("blank") << " 10,00" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("sign only") << "-,00" << false;
+    }
+    void formattedAmount()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, formatted);
+        QCOMPARE(isFormattedAmount(text, TR), formatted);
+        const QString other = QString(text).replace(u'.', u'#').replace(u',', u'.').replace(u'#', u',');
+        QCOMPARE(isFormattedAmount(other, dotSlash()), formatted);
+        if (formatted)
+            QCOMPARE(formatAmount(parseAmount(text, TR), TR), text);
+    }
+    // every value of up to 15 digits formats to a text taken as formatted
+    void formattedAmountOfValues()
+    {
+        quint64 x = 88172645463325252ULL;
+        for (int i = 0; i < 20000; ++i) {
+            x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+            const double v = double(qint64(x % 2000000000000000ULL) - 1000000000000000LL) / 100 / double(1 + i % 1000);
+            const QString t = formatAmount(v, TR);
+            if (isFormattedAmount(t, TR))
+                QCOMPARE(formatAmount(parseAmount(t, TR), TR), t);
+            else
+                QVERIFY2(t.count(QRegularExpression(QStringLiteral("[0-9]"))) > 15, qPrintable(t));
+        }
+    }
+
+    // The short way to a date agrees with the calendar's, also on the
+    // dates that do not exist.
+    void gregorianDateAsQDate()
+    {
+        for (int year : {1, 2, 3, 4, 99, 100, 101, 399, 400, 1600, 1700, 1899, 1900, 2000, 2023, 2024, 2100, 2400, 9999}) {
+            for (int month = 0; month <= 13; ++month)
+                for (int day = 0; day <= 32; ++day)
+                    QCOMPARE(gregorianDate(year, month, day), QDate(year, month, day));
+        }
+        for (QDate d(1, 1, 1); d.year() < 9999; d = d.addDays(97))
+            QCOMPARE(gregorianDate(d.year(), d.month(), d.day()), d);
+        QCOMPARE(gregorianDate(0, 1, 1), QDate(0, 1, 1));
+        QCOMPARE(gregorianDate(10000, 1, 1), QDate(10000, 1, 1));
+        QCOMPARE(gregorianDate(-5, 3, 1), QDate(-5, 3, 1));
     }
 
     void numbers_data()
