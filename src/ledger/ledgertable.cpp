@@ -407,24 +407,8 @@ void LedgerTable::afterCellsChanged(int row, quint16 columns, const PackedRow &o
     }
     // the indexes are made only for somebody listening: a recalculation
     // without a window changes every row
-    if (first >= 0 && m_dataListeners > 0)
+    if (first >= 0 && isSignalConnected(QMetaMethod::fromSignal(&QAbstractItemModel::dataChanged)))
         emit dataChanged(index(row - 1, first), index(row - 1, last));
-}
-
-void LedgerTable::connectNotify(const QMetaMethod &signal)
-{
-    QAbstractTableModel::connectNotify(signal);
-    if (signal == QMetaMethod::fromSignal(&QAbstractItemModel::dataChanged))
-        ++m_dataListeners;
-}
-
-void LedgerTable::disconnectNotify(const QMetaMethod &signal)
-{
-    QAbstractTableModel::disconnectNotify(signal);
-    // a disconnection of several at once counts one: the count errs on
-    // the side of listeners
-    if (signal == QMetaMethod::fromSignal(&QAbstractItemModel::dataChanged) && m_dataListeners > 0)
-        --m_dataListeners;
 }
 
 void LedgerTable::updateCaches(int row, int col, const ParsedCell &old)

@@ -146,10 +146,6 @@ public:
 signals:
     void currentChanged(int row, int col);
 
-protected:
-    void connectNotify(const QMetaMethod &signal) override;
-    void disconnectNotify(const QMetaMethod &signal) override;
-
 private:
     struct ParsedCell {
         __int128 scaled = 0; // value x 10^9
@@ -188,7 +184,6 @@ private:
     std::set<int> m_errorRows;
     std::set<int> m_hugeRows;
     std::set<int> m_unnumberedRows;
-    int m_dataListeners = 0; // connections to dataChanged()
     int m_currentRow = 1;
     int m_currentCol = 1;
 };
