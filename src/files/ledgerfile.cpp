@@ -183,18 +183,6 @@ void appendRowLine(ByteWriter &out, const PackedRow &row, QString &scratch)
 
 } // namespace
 
-QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger, const Regional &reg)
-{
-    QStringList lines;
-    lines.reserve(ledger.gridRowCount() + 1);
-    lines += encodeItems(parameterItems(params, reg));
-    for (int r = 0; r < ledger.gridRowCount(); ++r) {
-        const LedgerTable::Row row = ledger.row(r);
-        lines += encodeItems(QStringList(row.begin(), row.end()));
-    }
-    return lines;
-}
-
 bool writeLedgerFile(const QString &path, const QStringList &lines)
 {
     return saveFileContents(path, ledgerFileBytes(lines));
@@ -242,6 +230,12 @@ QByteArray ledgerFileBytes(const Parameters &params, const LedgerTable &ledger, 
     bytes.reserve(qsizetype(ledger.gridRowCount()) * 100);
     appendLedgerFileBytes(bytes, std::numeric_limits<qsizetype>::max(), -1, params, ledger, reg);
     return bytes;
+}
+
+QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger, const Regional &reg)
+{
+    // read back from the one encoding of the file, so the two never differ
+    return splitLines(fromCp1254(ledgerFileBytes(params, ledger, reg)));
 }
 
 bool writeLedgerFile(const QString &path, const Parameters &params, const LedgerTable &ledger, const Regional &reg)

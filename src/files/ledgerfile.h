@@ -13,7 +13,8 @@ namespace kervio {
 
 // The lines of a ledger file: the parameter line (10 items), the header row
 // and one line per grid row. Line breaks and NULs inside a text become
-// blanks, since the reader would split or end the line at them.
+// blanks, since the reader would split or end the line at them. Texts the
+// code page lacks read as the file holds them.
 QStringList ledgerFileLines(const Parameters &params, const LedgerTable &ledger, const Regional &reg);
 
 // Code page 1254, every line ending CR LF. Written through a temporary file,
