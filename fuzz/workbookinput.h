@@ -18,6 +18,21 @@
 
 namespace kervio::fuzz {
 
+// Reads a sheet with `read` and turns every cell into its text.
+template <class Read>
+void useSheet(Read read, const Regional &reg)
+{
+    try {
+        const WorkbookSheet sheet = read();
+        for (const PlacedCell &placed : sheet.cells)
+            (void)workbookCellText(placed.cell, reg);
+        if (sheet.rows < 0 || sheet.columns < 0)
+            __builtin_trap();
+    } catch (const KervioError &) {
+        // a refused file is a fine outcome; a crash, a leak or a hang is not
+    }
+}
+
 inline int readWorkbookBytes(const uint8_t *data, size_t size, const char *suffix)
 {
     static const QString path = (QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath())
@@ -28,14 +43,7 @@ inline int readWorkbookBytes(const uint8_t *data, size_t size, const char *suffi
     f.write(reinterpret_cast<const char *>(data), qint64(size));
     f.close();
     const Regional reg = Regional::turkish();
-    try {
-        const WorkbookSheet sheet = readWorkbook(path, reg, 6500);
-        for (const PlacedCell &placed : sheet.cells)
-            (void)workbookCellText(placed.cell, reg);
-        if (sheet.rows < 0 || sheet.columns < 0)
-            __builtin_trap();
-    } catch (const KervioError &) {
-    }
+    useSheet([&] { return readWorkbook(path, reg, 6500); }, reg);
     return 0;
 }
 

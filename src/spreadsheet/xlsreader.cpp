@@ -241,13 +241,14 @@ XlsRecords readRecords(const QString &path)
     return scanRecords(stream);
 }
 
+// More than a sheet of the rows ever imported holds; beyond it the child's
+// report is refused.
+constexpr qint64 ReportBytes = 128 * WorkbookLimits::MB;
+
 // The child's report of the first sheet, in this machine's byte order:
 // a cell is 'c', row (4 bytes), column (2), the library's type (1) and its
 // value: an int (4), a double (8) or a text's length (4) and UTF-8 bytes;
 // the extent of the rows beyond those asked for is 'x', rows (4), columns (2).
-// More than a sheet of the rows ever imported holds; beyond it the child's
-// report is refused.
-constexpr qint64 ReportBytes = 128 * WorkbookLimits::MB;
 
 enum XlsExit { XlsRead = 0, XlsOpenFailed = 10, XlsSheetFailed = 11 };
 
