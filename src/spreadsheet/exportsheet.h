@@ -6,7 +6,7 @@
 namespace kervio {
 
 class Document;
-class Regional;
+struct Regional;
 
 // One cell of the ledger sheet. Columns count from 0.
 struct SheetCell {
