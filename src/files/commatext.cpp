@@ -28,17 +28,12 @@ QString encodeCommaText(const QStringList &items)
     for (const QString &item : items)
         estimate += item.size() + 2;
     out.reserve(estimate);
-    appendCommaText(out, items.constData(), items.size());
-    return out;
-}
-
-void appendCommaText(QString &out, const QString *items, qsizetype count)
-{
-    for (qsizetype i = 0; i < count; ++i) {
+    for (qsizetype i = 0; i < items.size(); ++i) {
         if (i > 0)
             out += u',';
         appendCommaItem(out, items[i]);
     }
+    return out;
 }
 
 void appendCommaItem(QString &out, QStringView item)

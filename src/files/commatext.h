@@ -9,8 +9,6 @@ namespace kervio {
 // double quote or a comma is quoted (inner quotes doubled); items are joined
 // with single commas.
 QString encodeCommaText(const QStringList &items);
-// The same appended to `out`.
-void appendCommaText(QString &out, const QString *items, qsizetype count);
 // One item of such a line, quoted when it must be, appended to `out`.
 void appendCommaItem(QString &out, QStringView item);
 // Whether appendCommaItem quotes the item.

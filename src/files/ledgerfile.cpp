@@ -151,14 +151,8 @@ void appendRowLine(ByteWriter &out, const PackedRow &row, QString &scratch)
                 continue;
             }
         }
-        bool quoted = false, rewritten = false;
-        for (const QChar ch : cell) {
-            const char16_t u = ch.unicode();
-            if (u > 32 && u != u'"' && u != u',')
-                continue;
-            quoted = true;
-            rewritten = rewritten || u == u'"' || isBreak(ch);
-        }
+        bool quoted = needsCommaQuotes(cell);
+        const bool rewritten = quoted && (cell.contains(u'"') || hasBreak(cell));
         QStringView text = cell;
         if (rewritten) {
             scratch.resize(0);
