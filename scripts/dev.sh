@@ -3,7 +3,9 @@
 #   scripts/dev.sh run    install what is missing, build, start the program
 #   scripts/dev.sh test   install what is missing, build, run every test; then
 #                         build again with clang, AddressSanitizer and UBSan
-#                         and run every test and the fuzzers in that build
+#                         and run every test and the fuzzers in that build;
+#                         last the tests of the code that runs threads with
+#                         ThreadSanitizer
 #   scripts/dev.sh build  install what is missing and build
 #   scripts/dev.sh package install what is missing and build the Debian
 #                         package kervio_<version>_<arch>.deb
@@ -13,6 +15,9 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${KERVIO_BUILD_DIR:-$ROOT/build}"
 SAN_BUILD="${KERVIO_SAN_BUILD_DIR:-$ROOT/build-san}"
 PACKAGE_BUILD="${KERVIO_PACKAGE_BUILD_DIR:-$ROOT/build-package}"
+TSAN_BUILD="${KERVIO_TSAN_BUILD_DIR:-$ROOT/build-tsan}"
+# The tests whose code runs threads of its own (the walk planned ahead).
+TSAN_TESTS=(ledger/tst_document)
 JOBS="${KERVIO_JOBS:-2}"
 
 PACKAGES=(
@@ -83,6 +88,13 @@ build_sanitized() {
   cmake --build "$SAN_BUILD" -j "$JOBS"
 }
 
+# Only what the tests of TSAN_TESTS need, with clang and ThreadSanitizer.
+build_thread_sanitized() {
+  cmake -S "$ROOT" -B "$TSAN_BUILD" -G Ninja -DKERVIO_TSAN=ON \
+    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$TSAN_BUILD" -j "$JOBS" --target "${TSAN_TESTS[@]##*/}"
+}
+
 # The program as the package installs it under /usr: built with
 # KERVIO_PACKAGED (the package manager updates it), without the tests; CPack
 # takes the libraries it needs from dpkg-shlibdeps.
@@ -131,6 +143,9 @@ case "$cmd" in
     run_tests "$BUILD" "$@"
     build_sanitized
     run_tests "$SAN_BUILD" "$@"
+    build_thread_sanitized
+    tsan_pattern="$(printf '^%s$|' "${TSAN_TESTS[@]}")"
+    run_tests "$TSAN_BUILD" -R "${tsan_pattern%|}" "$@"
     exit "$failed"
     ;;
   *)

@@ -10,6 +10,8 @@ Document::Document(const Regional &reg) : m_reg(reg), m_ledger(reg), m_params(re
 
 void Document::report(const QString &text)
 {
+    if (m_planner)
+        m_planner->settle(); // nothing is read behind the message's back
     if (m_messages)
         m_messages(text);
 }
@@ -46,6 +48,12 @@ void Document::moveByEnter()
 
 // --- the calculation ------------------------------------------------------------
 
+void Document::readEmptyYearlyRateAsZero()
+{
+    if (rowParameters().yearlyRate.isEmpty())
+        m_params.setText(Parameters::YearlyRate, QStringLiteral("0"));
+}
+
 const RowParameters &Document::rowParameters()
 {
     if (m_rowParametersRevision != m_params.revision()) {
@@ -60,25 +68,33 @@ Document::RowOutcome Document::recalculateCurrentRow()
     const int r = m_ledger.currentRow();
     if (r < 1 || r >= m_ledger.gridRowCount())
         return RowOutcome::Stopped;
-    if (rowParameters().yearlyRate.isEmpty())
-        m_params.setText(Parameters::YearlyRate, QStringLiteral("0"));
+    readEmptyYearlyRateAsZero();
 
-    // the row is read in place and stored again only when it changed; its
-    // sums follow, also after an error
-    RowCells &cells = m_rowCells;
-    cells.reset(m_ledger.packedRow(r));
-    auto store = [&] {
-        if (const quint16 changed = cells.changedColumns())
-            m_ledger.storeRow(r, cells.changedRow(), changed);
-    };
     RowResult result;
-    try {
-        result = recalculateRow(cells, rowParameters(), m_reg);
-    } catch (...) {
+    RowPlan *plan = m_planner ? m_planner->take(r, m_ledger.packedRow(r), m_params.revision()) : nullptr;
+    if (plan) {
+        if (plan->columns)
+            m_ledger.storeRow(r, std::move(plan->changed), plan->columns);
+        if (plan->error)
+            std::rethrow_exception(plan->error);
+        result = std::move(plan->result);
+    } else {
+        // the row is read in place and stored again only when it changed;
+        // its sums follow, also after an error
+        RowCells &cells = m_rowCells;
+        cells.reset(m_ledger.packedRow(r));
+        auto store = [&] {
+            if (const quint16 changed = cells.changedColumns())
+                m_ledger.storeRow(r, cells.changedRow(), changed);
+        };
+        try {
+            result = recalculateRow(cells, rowParameters(), m_reg);
+        } catch (...) {
+            store();
+            throw;
+        }
         store();
-        throw;
     }
-    store();
     // the notice is shown while the cell still holds what it names
     if (!result.message.isEmpty())
         report(result.message);
@@ -119,6 +135,18 @@ void Document::walkAllRows(Numbering numbering)
     const bool numbered = numbering == Numbering::AlongTheWalk;
     const int count = m_ledger.gridRowCount();
     auto number = [&](int row) { m_ledger.setCell(row, ColNumber, QString::number(row)); };
+
+    // A long walk has its rows worked out ahead on a second thread; each
+    // row takes its plan only while it and the parameters read as they did
+    // (numbering changes a row, so it is run again).
+    struct Planned {
+        std::unique_ptr<RowPlanner> &planner;
+        ~Planned() { planner.reset(); }
+    } planned{m_planner};
+    if (count - 1 >= m_planWalksFrom) {
+        readEmptyYearlyRateAsZero(); // what the walk's first row does first
+        m_planner = std::make_unique<RowPlanner>(m_ledger, rowParameters(), m_params.revision(), m_reg, 1, count - 1);
+    }
 
     std::optional<RowOutcome> moved;
     if (numbered || m_ledger.currentRow() != 1)

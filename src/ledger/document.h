@@ -3,10 +3,12 @@
 #include "ledgertable.h"
 #include "parameters.h"
 #include "regional.h"
+#include "rowplans.h"
 #include "summary.h"
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace kervio {
@@ -70,6 +72,9 @@ public:
     void renumberAndRecalculateAll();
     // The summary from the ledger's sums as they stand.
     void recalculateSummary();
+    // Walks over at least `rows` rows have them worked out ahead on a second
+    // thread (with the same outcome); tests try both ways.
+    void planWalksFrom(int rows) { m_planWalksFrom = rows; }
     // The rate that would settle the balance, from the summary as it stands;
     // nothing changes for a balanced ledger.
     void findBalancingRate();
@@ -96,6 +101,8 @@ private:
     // The parameters as the calculation reads them, read again only after
     // they changed.
     const RowParameters &rowParameters();
+    // An empty yearly rate becomes "0" before a row is recalculated.
+    void readEmptyYearlyRateAsZero();
 
     Regional m_reg;
     LedgerTable m_ledger;
@@ -114,6 +121,8 @@ private:
     // the row being recalculated, its changes kept in reused room
     RowCells m_rowCells;
     std::optional<quint64> m_rowParametersRevision;
+    std::unique_ptr<RowPlanner> m_planner; // during a long walk
+    int m_planWalksFrom = RowPlanner::MinimumRows;
 };
 
 } // namespace kervio

@@ -5,7 +5,10 @@
 #include "ledger/document.h"
 
 #include <QtTest>
+#include <cstdio>
 #include <functional>
+#include <limits>
+#include <map>
 
 using namespace kervio;
 using F = Parameters::Field;
@@ -14,6 +17,11 @@ using S = Summary::Field;
 namespace {
 
 using test::Entry;
+
+// Walks over at least this many rows are worked out ahead on a second
+// thread; the suite runs once as the program does and once with every walk
+// planned ahead.
+int plannedWalksFrom = RowPlanner::MinimumRows;
 
 // A fresh document with the worked example's parameters; its notices are
 // kept in order.
@@ -24,6 +32,7 @@ struct Fixture {
 
     explicit Fixture(const std::vector<Entry> &entries = {})
     {
+        document.planWalksFrom(plannedWalksFrom);
         document.setMessageSink([this](const QString &text) { messages << text; });
         test::setWorkedExampleParameters(document.params());
         if (!entries.empty())
@@ -56,7 +65,52 @@ struct Fixture {
 
 const std::vector<Entry> &WorkedExample = test::workedExample();
 
+// A long ledger for the walk planned ahead: the worked example's entries
+// repeated, some of them replaced by the rows a case names.
+struct LongWalk {
+    std::map<int, Entry> rows = {};           // entries in place of the repeated ones
+    std::function<void(Fixture &)> onMessage = {}; // what else happens at a notice
+    bool renumber = false;                // the transfer's walk over rows without numbers
+};
+
+// Everything a walk leaves: the cells, the summary, the notices, the
+// error, the cursor and the parameters.
+QStringList walkOutcome(const LongWalk &walk, int plannedFrom, int entries)
+{
+    Fixture f;
+    f.document.planWalksFrom(plannedFrom);
+    std::vector<Entry> ledger;
+    for (int i = 0; i < entries; ++i) {
+        const auto special = walk.rows.find(i + 1);
+        ledger.push_back(special != walk.rows.end() ? special->second : WorkedExample[size_t(i) % WorkedExample.size()]);
+    }
+    f.fill(ledger);
+    if (walk.renumber)
+        for (int r = 1; r < f.ledger().gridRowCount(); ++r)
+            f.ledger().setCell(r, ColNumber, QString());
+    f.document.setMessageSink([&](const QString &text) {
+        f.messages << text;
+        if (walk.onMessage)
+            walk.onMessage(f);
+    });
+    const bool ran = f.run([&] { walk.renumber ? f.document.renumberAndRecalculateAll() : f.document.recalculateAll(); });
+    QStringList out{QString::number(ran), f.error, QString::number(f.ledger().currentRow())};
+    out << f.messages;
+    for (int r = 1; r < f.ledger().gridRowCount(); ++r) {
+        const LedgerTable::Row cells = f.ledger().row(r);
+        out << QStringList(cells.begin(), cells.end()).join(u'|');
+    }
+    for (int s = 0; s < Summary::FieldCount; ++s)
+        out << f.field(S(s));
+    for (int p = 0; p < Summary::PickerCount; ++p)
+        out << f.date(Summary::Picker(p)).toString(Qt::ISODate);
+    out << f.document.params().text(F::YearlyRate);
+    return out;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(LongWalk)
 
 class TestDocument : public QObject {
     Q_OBJECT
@@ -226,6 +280,47 @@ private slots:
         QCOMPARE(f.field(S::CreditTotal), QStringLiteral("6.500,00"));
         QCOMPARE(f.field(S::NetDiff), QStringLiteral("389,59"));
         QCOMPARE(f.ledger().currentRow(), f.ledger().lastRow());
+    }
+
+    // A long walk has its rows worked out ahead on a second thread, a
+    // stretch at a time; it must leave exactly what the walk row by row
+    // leaves, also where notices, errors and refusals meet the stretches'
+    // edges, and when a notice's handler changes a row ahead or the
+    // parameters.
+    void longWalkPlannedAhead_data()
+    {
+        QTest::addColumn<LongWalk>("walk");
+        const Entry impossible{"01.02.2024", "31.02.2024", "", "100,00", ""};
+        const Entry noDueDate{"", "", "x", "100,00", ""};
+        const int edge = RowPlanner::StretchRows; // the first stretch's last row
+        QTest::newRow("plain") << LongWalk{};
+        QTest::newRow("impossible due dates at the edges")
+            << LongWalk{{{edge - 1, impossible}, {edge, impossible}, {edge + 1, impossible}, {2 * edge + 1, impossible}}};
+        QTest::newRow("rows without a due date") << LongWalk{{{7, noDueDate}, {edge, noDueDate}, {edge + 1, noDueDate}}};
+        QTest::newRow("refused date") << LongWalk{{{edge + 300, {"15.11.2024", "15.00.2025", "", "", "4.000,00"}}}};
+        QTest::newRow("bad amount") << LongWalk{{{edge + 2, {"15.11.2024", "15.12.2024", "", "", "2,5,0"}}}};
+        QTest::newRow("typed dates completed") << LongWalk{{{3, {"5.3.24", "5.4.", "", "1", ""}}, {edge, {"1.1.", "", "", "", "2"}}}};
+        QTest::newRow("a notice changes a row ahead")
+            << LongWalk{{{edge - 1, impossible}, {edge + 5, impossible}}, [](Fixture &f) {
+                            const int r = f.ledger().currentRow() + 2;
+                            f.ledger().setCell(r, ColDebit, QStringLiteral("7,00"));
+                            f.ledger().setCell(r, ColCredit, QString());
+                        }};
+        QTest::newRow("a notice changes the parameters")
+            << LongWalk{{{edge + 5, impossible}}, [](Fixture &f) {
+                            f.document.params().setText(F::YearlyRate, QStringLiteral("30"));
+                        }};
+        QTest::newRow("renumbering walk") << LongWalk{{{edge, impossible}}, {}, true};
+    }
+    void longWalkPlannedAhead()
+    {
+        QFETCH(LongWalk, walk);
+        const int entries = 2 * RowPlanner::StretchRows + 700;
+        const QStringList rowByRow = walkOutcome(walk, std::numeric_limits<int>::max(), entries);
+        const QStringList planned = walkOutcome(walk, 1, entries);
+        QCOMPARE(planned.size(), rowByRow.size());
+        for (qsizetype i = 0; i < planned.size(); ++i)
+            QCOMPARE(planned[i], rowByRow[i]);
     }
 
     void balancedAccountUsesSideAverages()
@@ -575,5 +670,13 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDocument)
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    TestDocument test;
+    const int rowByRow = QTest::qExec(&test, argc, argv);
+    plannedWalksFrom = 1;
+    std::printf("--- again, every walk planned ahead ---\n");
+    return rowByRow + QTest::qExec(&test, argc, argv);
+}
 #include "tst_document.moc"
