@@ -1,5 +1,6 @@
 #include "rowplans.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace kervio {
@@ -47,7 +48,8 @@ void RowPlanner::start(int first)
 {
     auto s = std::make_unique<Stretch>();
     s->first = first;
-    s->count = std::min(StretchRows, m_last - first + 1);
+    // a notice's handler may have removed rows since the walk began
+    s->count = std::max(0, std::min({StretchRows, m_last - first + 1, m_ledger.gridRowCount() - first}));
     s->plans.resize(size_t(s->count));
     {
         const std::lock_guard lock(m_mutex);

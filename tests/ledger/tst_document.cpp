@@ -310,6 +310,8 @@ private slots:
             << LongWalk{{{edge + 5, impossible}}, [](Fixture &f) {
                             f.document.params().setText(F::YearlyRate, QStringLiteral("30"));
                         }};
+        QTest::newRow("a notice removes rows ahead")
+            << LongWalk{{{edge - 1, impossible}}, [](Fixture &f) { f.ledger().setGridRowCount(edge + 500); }};
         QTest::newRow("renumbering walk") << LongWalk{{{edge, impossible}}, {}, true};
     }
     void longWalkPlannedAhead()
