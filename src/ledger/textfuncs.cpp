@@ -526,7 +526,9 @@ bool quickPictureText(const NumberPicture &pic, double value, const Regional &re
     const long double margin = t * 1e-14L + 1e-9L;
     if (std::fabs(f - 0.5L) <= margin)
         return false;
-    const uint64_t n = uint64_t(whole) + (f > 0.5L ? 1 : 0);
+    // through double, exact below 2^53: converting the extended value
+    // itself switches the x87 rounding mode twice, which stalls
+    const uint64_t n = uint64_t(double(whole)) + (f > 0.5L ? 1 : 0);
     char digits[24];
     int nd = 0;
     {
