@@ -70,31 +70,19 @@ Document::RowOutcome Document::recalculateCurrentRow()
         return RowOutcome::Stopped;
     readEmptyYearlyRateAsZero();
 
-    RowResult result;
+    // the row is read in place and stored again only when it changed; its
+    // sums follow, also after an error
+    RowPlan own;
     RowPlan *plan = m_planner ? m_planner->take(r, m_ledger.packedRow(r), m_params.revision()) : nullptr;
-    if (plan) {
-        if (plan->columns)
-            m_ledger.storeRow(r, std::move(plan->changed), plan->columns);
-        if (plan->error)
-            std::rethrow_exception(plan->error);
-        result = std::move(plan->result);
-    } else {
-        // the row is read in place and stored again only when it changed;
-        // its sums follow, also after an error
-        RowCells &cells = m_rowCells;
-        cells.reset(m_ledger.packedRow(r));
-        auto store = [&] {
-            if (const quint16 changed = cells.changedColumns())
-                m_ledger.storeRow(r, cells.changedRow(), changed);
-        };
-        try {
-            result = recalculateRow(cells, rowParameters(), m_reg);
-        } catch (...) {
-            store();
-            throw;
-        }
-        store();
+    if (!plan) {
+        planRow(m_ledger.packedRow(r), m_rowCells, rowParameters(), m_reg, own);
+        plan = &own;
     }
+    if (plan->columns)
+        m_ledger.storeRow(r, std::move(plan->changed), plan->columns);
+    if (plan->error)
+        std::rethrow_exception(plan->error);
+    const RowResult result = std::move(plan->result);
     // the notice is shown while the cell still holds what it names
     if (!result.message.isEmpty())
         report(result.message);

@@ -5,6 +5,20 @@
 
 namespace kervio {
 
+void planRow(const PackedRow &row, RowCells &cells, const RowParameters &params, const Regional &reg, RowPlan &plan)
+{
+    plan.source = row;
+    cells.reset(plan.source);
+    try {
+        plan.result = recalculateRow(cells, params, reg);
+    } catch (...) {
+        plan.error = std::current_exception();
+    }
+    plan.columns = cells.changedColumns();
+    if (plan.columns)
+        plan.changed = cells.changedRow();
+}
+
 RowPlanner::RowPlanner(const LedgerTable &ledger, const RowParameters &params, quint64 paramsRevision,
                        const Regional &reg, int first, int last)
     : m_ledger(ledger), m_params(params), m_paramsRevision(paramsRevision), m_reg(reg), m_last(last),
@@ -63,19 +77,8 @@ void RowPlanner::start(int first)
 void RowPlanner::planBlock(Stretch &s, int block, RowCells &cells, RowParameters &params)
 {
     const int end = std::min(s.count, (block + 1) * BlockRows);
-    for (int i = block * BlockRows; i < end; ++i) {
-        RowPlan &plan = s.plans[size_t(i)];
-        plan.source = m_ledger.packedRow(s.first + i);
-        cells.reset(plan.source);
-        try {
-            plan.result = recalculateRow(cells, params, m_reg);
-        } catch (...) {
-            plan.error = std::current_exception();
-        }
-        plan.columns = cells.changedColumns();
-        if (plan.columns)
-            plan.changed = cells.changedRow();
-    }
+    for (int i = block * BlockRows; i < end; ++i)
+        planRow(m_ledger.packedRow(s.first + i), cells, params, m_reg, s.plans[size_t(i)]);
     bool complete;
     {
         const std::lock_guard lock(m_mutex);

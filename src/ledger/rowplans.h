@@ -24,6 +24,10 @@ struct RowPlan {
     bool taken = false;
 };
 
+// A row's recalculation into a fresh `plan`, read in place through `cells`
+// with `params`; an error is kept with the changes made before it.
+void planRow(const PackedRow &row, RowCells &cells, const RowParameters &params, const Regional &reg, RowPlan &plan);
+
 // The recalculations of rows first..last of a long walk, worked out a
 // stretch ahead of it by a second thread: while the walk stores the rows of
 // one stretch, the next is planned, and the walk's own thread joins in once
